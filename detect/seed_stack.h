@@ -1,0 +1,49 @@
+// The explicit stack of the scan-line flood fill.
+#pragma once
+
+#include "api/effect_api.h"
+#include "detect/fill_limits.h"
+#include "detect/fill_tags.h"
+
+struct Seed {
+    A_long state;  // 0 finished, 1 new, 2 painted
+    A_long x;
+    A_long y;
+    A_long spanLeft;
+    A_long spanRight;
+    A_long parent;
+    bool isRoot;
+    bool isBelowParent;
+    bool canGoUp;
+    bool canGoDown;
+    bool upDone;
+    A_long cursor;
+    A_long cursorEnd;
+
+    Seed();
+};
+
+constexpr A_long SEED_STACK_CAPACITY = 20000;
+
+// TODO(detect): the overflow storage for fills deeper than the fixed entries
+// is defined with the flood fill.
+struct SeedStack {
+    Seed seeds[SEED_STACK_CAPACITY];
+    A_long count;  // index of the top entry; 0 means empty
+
+    SeedStack();
+};
+
+void clearSeedStack(SeedStack &stack);
+
+void addSeedToStack(SeedStack &stack, bool isBelowParent, A_long x, A_long y, A_long limitY,
+                    A_long parent, bool isRoot);
+
+void expandRedMaskFillHolesSeedSideWays(Seed &seed, const PF_LayerDef &redMask,
+                                        A_u_short matchRed, const FillLimitsArray &limits);
+
+void floodFillHolesInRedMaskTillSeedStackTillComplete(SeedStack &stack,
+                                                      const PF_LayerDef &redMask, A_long height,
+                                                      A_u_short matchRed, FillTag &tag,
+                                                      A_u_short tagValue,
+                                                      const FillLimitsArray &limits);

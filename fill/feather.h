@@ -1,0 +1,15 @@
+// Stage 8: a linear fall-off stamped around every edge pixel of the fill area.
+#pragma once
+
+#include "detect/fill_limits.h"
+#include "fill/blur_kernel.h"
+
+void superimposePixel16RedMaskBlurBlueAddOrSubtract(const PF_LayerDef &world, A_long x, A_long y,
+                                                    float strength,
+                                                    const FloatBlurPlotKernel &kernel,
+                                                    bool subtract);
+
+void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask,
+                                A_long width, A_long height, A_long lastRow,
+                                A_long featherRadius, bool subtract,
+                                const FillLimitsArray &limits);

@@ -1,0 +1,15 @@
+// Whole-world passes. Each visits rows from 0 and, within a row, columns
+// from 0. Copies cover only the part the two worlds share, and every pass is
+// limited to the frame extent it is given, so nothing reads or writes outside
+// a world (under Premiere Pro created worlds are twice the frame's width).
+#pragma once
+
+#include "api/effect_api.h"
+
+void copyWorldToWorld(const PF_LayerDef &source, const PF_LayerDef &destination);
+void copy8To16BitWorld(const PF_LayerDef &source8, const PF_LayerDef &destination16);
+void copy16To8BitWorld(const PF_LayerDef &source16, const PF_LayerDef &destination8);
+
+// width and height: the frame extent, clipped to the world's own size.
+void clearWorldToTransparentBlack(const PF_LayerDef &world, A_long width, A_long height);
+void setWorldToAlpha32760(const PF_LayerDef &world, A_long width, A_long height);
