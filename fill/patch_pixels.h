@@ -1,0 +1,18 @@
+// What the colour sources ask of the red mask and the patch world.
+#pragma once
+
+#include "render/worlds/pixels.h"
+
+// Red 32768 is the unprocessed hole band, never a fill pixel; by the time the
+// chain runs red holds at most an edge multiplier of 20000.
+inline bool isFillPixel(const PF_LayerDef &redMask, A_long x, A_long y) {
+    const PF_Pixel16 *m = getPixel16(redMask, x, y);
+    return m->blue > 0 && m->red != 32768;
+}
+
+// A patch colour of pure black counts as none, so a black source leaves the
+// pixel to the next source of the chain.
+inline bool isStillNeeded(const PF_LayerDef &patch, A_long x, A_long y) {
+    const PF_Pixel16 *p = getPixel16(patch, x, y);
+    return p->red == 0 && p->green == 0 && p->blue == 0;
+}

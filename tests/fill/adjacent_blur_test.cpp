@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "fill/patch_sources.h"
+#include "fill_test_worlds.h"
+
+namespace {
+
+// A 3 x 3 kernel of unit weights without its centre: the blend is then the
+// exact mean of the qualifying neighbours, truncated.
+std::unique_ptr<FloatBlurPlotKernel> unitRing() {
+    auto k = std::make_unique<FloatBlurPlotKernel>();
+    clearFloatBlurPlotKernel(*k);
+    k->size = 3;
+    k->radius = 1;
+    k->centreIndex = 4;
+    for (A_long i = 0; i < 9; ++i) k->plot[i] = i == 4 ? 0.0f : 1.0f;
+    return k;
+}
+
+InputLayer16 layer(World16 &w) { return InputLayer16{&w.def, false}; }
+
+TEST(Blend, TruncatedMeanOfQualifyingNeighbours) {
+    World16 source(5, 5, PF_Pixel16{1000, 0, 0, 0});
+    World16 target(5, 5);
+    const A_u_short reds[9] = {10, 20, 30, 40, 32768, 50, 60, 70, 81};
+    for (A_long i = 0; i < 9; ++i) source.at(1 + i % 3, 1 + i / 3).red = reds[i];
+    source.at(1, 1).alpha = 999;  // below the minimum alpha: skipped
+    source.at(3, 3).green = 8;
+    blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 2, 2, *unitRing(), 1000);
+    // (20 + 30 + 40 + 50 + 60 + 70 + 81) / 7 = 50.14; the centre has no weight.
+    EXPECT_EQ(target.at(2, 2).red, 50);
+    EXPECT_EQ(target.at(2, 2).green, 1);
+    EXPECT_EQ(target.at(2, 2).alpha, 1000);
+}
+
+TEST(Blend, NeverSamplesRowOrColumnZeroOrBeyondTheSource) {
+    World16 source(4, 4, PF_Pixel16{32768, 100, 0, 0});
+    World16 target(6, 6);
+    for (A_long i = 0; i < 4; ++i) source.at(0, i).red = source.at(i, 0).red = 32768;
+    blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 1, 1, *unitRing(), 1);
+    EXPECT_EQ(target.at(1, 1).red, 100);
+    // At the source's far corner only three neighbours exist; beyond it none.
+    source.at(2, 3).red = 400;
+    blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 3, 3, *unitRing(), 1);
+    EXPECT_EQ(target.at(3, 3).red, 200);
+}
+
+TEST(Blend, NoQualifyingSampleWritesZeros) {
+    World16 source(5, 5, PF_Pixel16{500, 9, 9, 9});
+    World16 target(5, 5, PF_Pixel16{7, 7, 7, 7});
+    blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 2, 2, *unitRing(), 501);
+    const PF_Pixel16 p = target.at(2, 2);
+    EXPECT_EQ(p.alpha | p.red | p.green | p.blue, 0);
+}
+
+struct BlurCase {
+    World16 input{12, 12, PF_Pixel16{32768, 0, 0, 16384}};
+    World16 mask{12, 12};
+    World16 patch{12, 12, PF_Pixel16{4321, 0, 0, 0}};
+
+    void run(A_long blurSize, A_u_short quarterLevel = 8028) {
+        patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(
+            InputLayer16{&input.def, false}, patch.def, mask.def, blurSize, *wholeLimits(mask.def),
+            quarterLevel, standardMaths());
+    }
+};
+
+// Column 0 and the pixel itself carry a red that must not show up.
+TEST(AdjacentBlur, ColumnOneTakesItsColourFromColumnsOneAndUp) {
+    BlurCase c;
+    for (A_long y = 0; y < 12; ++y) c.input.at(0, y).red = 32768;
+    c.input.at(1, 5).red = 32768;
+    c.mask.at(1, 5).blue = 32768;
+    c.run(5);
+    const PF_Pixel16 p = c.patch.at(1, 5);
+    EXPECT_EQ(p.red, 0);
+    EXPECT_NEAR(p.blue, 16384, 1);
+    EXPECT_EQ(p.alpha, 4321);
+}
+
+TEST(AdjacentBlur, LeavesPixelsAloneWhenNotNeededOrSizeZero) {
+    BlurCase c;
+    c.mask.at(4, 4).blue = 32768;
+    c.mask.at(6, 6).blue = 32768;
+    c.patch.at(6, 6).green = 3;
+    c.mask.at(8, 8).blue = 32768;
+    c.mask.at(8, 8).red = 32768;
+    c.run(0);
+    EXPECT_EQ(c.patch.at(4, 4).blue, 0);
+    c.run(5);
+    EXPECT_NEAR(c.patch.at(4, 4).blue, 16384, 1);
+    EXPECT_EQ(c.patch.at(6, 6).blue, 0);
+    EXPECT_EQ(c.patch.at(6, 6).green, 3);
+    EXPECT_EQ(c.patch.at(8, 8).blue, 0);
+}
+
+TEST(AdjacentBlur, NeighbourhoodBelowTheQuarterLevelStaysStillNeeded) {
+    BlurCase c;
+    for (PF_Pixel16 &p : c.input.pixels) p.alpha = 8027;
+    c.mask.at(5, 5).blue = 32768;
+    c.run(5);
+    const PF_Pixel16 p = c.patch.at(5, 5);
+    EXPECT_EQ(p.red | p.green | p.blue, 0);
+    EXPECT_EQ(p.alpha, 4321);
+}
+
+}  // namespace
