@@ -1,6 +1,8 @@
 // The explicit stack of the scan-line flood fill.
 #pragma once
 
+#include <vector>
+
 #include "api/effect_api.h"
 #include "detect/fill_limits.h"
 #include "detect/fill_tags.h"
@@ -25,25 +27,33 @@ struct Seed {
 
 constexpr A_long SEED_STACK_CAPACITY = 20000;
 
-// TODO(detect): the overflow storage for fills deeper than the fixed entries
-// is defined with the flood fill.
+// Entries 1..SEED_STACK_CAPACITY - 1 live in the fixed table. A deep fill (a
+// long serpentine pocket) can need more; those entries go to overflow, which
+// grows as needed, so a pocket is always flooded completely and no push
+// writes past the table. Reach every entry through seedAt.
 struct SeedStack {
     Seed seeds[SEED_STACK_CAPACITY];
-    A_long count;  // index of the top entry; 0 means empty
+    A_long count;                // index of the top entry; 0 means empty
+    std::vector<Seed> overflow;  // entries SEED_STACK_CAPACITY and above
 
     SeedStack();
 };
+
+inline Seed &seedAt(SeedStack &stack, A_long index) {
+    return index < SEED_STACK_CAPACITY
+               ? stack.seeds[index]
+               : stack.overflow[static_cast<std::size_t>(index - SEED_STACK_CAPACITY)];
+}
 
 void clearSeedStack(SeedStack &stack);
 
 void addSeedToStack(SeedStack &stack, bool isBelowParent, A_long x, A_long y, A_long limitY,
                     A_long parent, bool isRoot);
 
-void expandRedMaskFillHolesSeedSideWays(Seed &seed, const PF_LayerDef &redMask,
-                                        A_u_short matchRed, const FillLimitsArray &limits);
+void expandRedMaskFillHolesSeedSideWays(Seed &seed, const PF_LayerDef &redMask, A_u_short matchRed,
+                                        const FillLimitsArray &limits);
 
-void floodFillHolesInRedMaskTillSeedStackTillComplete(SeedStack &stack,
-                                                      const PF_LayerDef &redMask, A_long height,
-                                                      A_u_short matchRed, FillTag &tag,
-                                                      A_u_short tagValue,
+void floodFillHolesInRedMaskTillSeedStackTillComplete(SeedStack &stack, const PF_LayerDef &redMask,
+                                                      A_long height, A_u_short matchRed,
+                                                      FillTag &tag, A_u_short tagValue,
                                                       const FillLimitsArray &limits);

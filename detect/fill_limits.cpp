@@ -1,0 +1,83 @@
+#include "detect/fill_limits.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "render/worlds/pixels.h"
+
+namespace {
+
+// A row counts in the widening passes once its right limit is past column 0.
+bool rowCounts(const FillLimitsArray &limits, A_long y) { return limits.right[y] > 0; }
+
+// Joins row y with the counting rows from y towards y + direction * margin.
+void unionWithNearbyRows(FillLimitsArray &limits, A_long y, A_long margin, A_long direction,
+                         A_long height) {
+    A_long left = limits.left[y];
+    A_long right = limits.right[y];
+    const A_long end =
+        direction > 0 ? std::min(height - 1, y + margin) : std::max<A_long>(0, y - margin);
+    for (A_long yy = y;; yy += direction) {
+        if (rowCounts(limits, yy)) {
+            left = std::min(left, limits.left[yy]);
+            right = std::max(right, limits.right[yy]);
+        }
+        if (yy == end) break;
+    }
+    limits.left[y] = left;
+    limits.right[y] = right;
+}
+
+}  // namespace
+
+void populateAndInitialise_FillLimitsFromIncomingAlpha(const PF_LayerDef &world,
+                                                       FillLimitsArray &limits,
+                                                       A_u_short alphaLevel) {
+    const A_long width = world.width;
+    const A_long height = world.height;
+    if (height > FILL_LIMITS_MAX_ROWS) return;  // the driver copies such layers through
+    std::fill(std::begin(limits.left), std::end(limits.left), 0);
+    std::fill(std::begin(limits.right), std::end(limits.right), 0);
+    limits.firstRow = 0;
+    limits.lastRow = height - 1;
+
+    const A_u_short level = std::min<A_u_short>(10, alphaLevel);
+    bool anyRow = false;
+    for (A_long y = 0; y < height && world.data != nullptr; ++y) {
+        A_long first = -1;
+        A_long last = -1;
+        for (A_long x = 0; x < width; ++x) {
+            if (getPixel16Alpha(world, x, y) < level) continue;
+            if (first < 0) first = x;
+            last = x;
+        }
+        limits.left[y] = std::max<A_long>(0, first);
+        // A row whose only visible pixel is column 0 counts as empty.
+        if (last > 0) {
+            limits.right[y] = last;
+            if (!anyRow) limits.firstRow = y;
+            anyRow = true;
+            limits.lastRow = y;
+        }
+    }
+}
+
+void growShrink_FillLimitsArrayIfRequiredByGrowShrink(A_long width, A_long height, A_long margin,
+                                                      FillLimitsArray &limits) {
+    if (margin <= 0 || height > FILL_LIMITS_MAX_ROWS) return;
+    for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
+        limits.left[y] = std::max<A_long>(0, limits.left[y] - margin);
+        limits.right[y] = std::min(width - 1, limits.right[y] + margin);
+    }
+    limits.firstRow = std::max<A_long>(0, limits.firstRow - margin);
+    limits.lastRow = std::min(height - 1, limits.lastRow + margin);
+
+    // Downward then upward, each in place: the downward pass reads the rows
+    // below as widened above, the upward pass reads the downward results.
+    // Rows added above the band start at column 0 and carry that 0 into the
+    // band's first rows; it only enlarges the region.
+    for (A_long y = limits.firstRow; y <= limits.lastRow; ++y)
+        unionWithNearbyRows(limits, y, margin, +1, height);
+    for (A_long y = limits.lastRow; y >= limits.firstRow; --y)
+        unionWithNearbyRows(limits, y, margin, -1, height);
+}

@@ -1,0 +1,25 @@
+// Writes the chosen view into the 16-bit output world: the repaired result,
+// only the changes, the alpha, or the analysis mask.
+#pragma once
+
+#include "detect/fill_limits.h"
+#include "render/worlds/pixels.h"
+
+struct ComposeSources {
+    InputLayer16 input;  // the input layer itself, on the 16-bit scale
+    const PF_LayerDef *patch;
+    const PF_LayerDef *redMask;
+    const FillLimitsArray *limits;
+    PF_Pixel16 decontamColour;
+};
+
+// Fill amount after tapering at the fill's edge by the edge multiplier (red).
+A_u_short taperedFillAmount(const PF_Pixel16 &mask);
+
+// The patch colour with the background colour's cast removed.
+PF_Pixel16 decontaminatedPatchColour(const PF_Pixel16 &patch, const PF_Pixel16 &decontam,
+                                     A_u_short fillAmount);
+
+// Writes every pixel of output within width x height.
+void compose_OutputView(const PF_LayerDef &output, const ComposeSources &sources,
+                        A_long viewMode, A_long width, A_long height);

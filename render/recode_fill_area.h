@@ -1,0 +1,12 @@
+// Stages 4 and 5: turn the classification codes of the red mask into the
+// fill area (blue 32768 on every pixel to fill, green 20000 on those that
+// carry the green fill tag, red 0).
+#pragma once
+
+#include "detect/fill_limits.h"
+
+// Stage 4: rejected regions without a green mark become transparent black.
+void clear_RejectedRegionsInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits);
+
+// Stage 5: every remaining code becomes a pixel to fill.
+void normalise_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits);

@@ -1,0 +1,56 @@
+#include "render/render_settings.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "frame/params/params.h"
+
+namespace {
+
+// A host's controls never hand over a value outside a control's valid range;
+// values from elsewhere are held to it so that no stage runs away.
+A_long sliderValue(PF_ParamDef *params[], ParamIndex index) {
+    const ParamSpec &spec = paramSpec(index);
+    return std::clamp(params[index]->u.sd.value, spec.validMin, spec.validMax);
+}
+
+A_long popupValue(PF_ParamDef *params[], ParamIndex index) { return params[index]->u.pd.value; }
+
+}  // namespace
+
+A_long downsampleFactor(const PF_InData *in_data) {
+    const PF_RationalScale &ds = in_data->downsample_y;
+    if (ds.num == 1 && (ds.den == 2 || ds.den == 3 || ds.den == 4)) return static_cast<A_long>(ds.den);
+    return 1;
+}
+
+bool chainUsesAdjacentBlur(A_long fillChain) {
+    return fillChain == 5 || fillChain == 6 || fillChain == 9 || fillChain == 10;
+}
+
+RenderSettings derive_RenderSettings(const PF_InData *in_data, PF_ParamDef *params[],
+                                     A_long outputHeight) {
+    RenderSettings s{};
+    s.downsample = downsampleFactor(in_data);
+    const A_long ds = s.downsample;
+
+    s.viewMode = popupValue(params, PARAM_PROCESS);
+    s.stageLimit = s.viewMode == VIEW_SHOW_INFO ? 3 : 10;
+    s.gapDistance = static_cast<A_u_short>(sliderValue(params, PARAM_CLOSE_EDGE_GAPS));
+    s.maxAcross = sliderValue(params, PARAM_HOLE_SIZE) / ds;
+
+    const float level = static_cast<float>(sliderValue(params, PARAM_BELOW_ALPHA)) * 32768.0f / 100.0f;
+    s.alphaLevel = static_cast<A_u_short>(std::round(level));
+    s.quarterLevel = static_cast<A_u_short>(s.alphaLevel / 4);
+
+    s.featherRadius = std::max(0.0f, static_cast<float>(sliderValue(params, PARAM_FEATHER_IN)) /
+                                         static_cast<float>(ds));
+    s.growAmount = sliderValue(params, PARAM_SHRINK_GROW) / ds;
+
+    const A_long chain = popupValue(params, PARAM_FILL_WITH);
+    s.fillChain = chain >= 1 && chain <= 10 ? chain : 10;
+    s.blurSize = std::min<A_long>(100, ((outputHeight - 1) / 20) / ds);
+    s.limitsMargin = std::max<A_long>(0, s.growAmount) + 4 +
+                     (chainUsesAdjacentBlur(s.fillChain) ? s.blurSize : 0);
+    return s;
+}
