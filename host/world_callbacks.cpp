@@ -1,0 +1,56 @@
+// new_world and dispose_world: the host allocates every world the effect asks
+// for and keeps it until disposed.
+#include <cstring>
+#include <new>
+
+#include "host/host_state.h"
+
+namespace {
+
+PF_Err newWorldCallback(PF_ProgPtr effectRef, A_long width, A_long height, PF_NewWorldFlags flags,
+                        PF_EffectWorld *world) {
+    HostState *host = hostFromRef(effectRef);
+    if (host == nullptr || world == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+    host->report.newWorldFlags.push_back(flags);
+    if (faultFires(host->faults.newWorld.nth, host->callsSinceFaultPlan.newWorld))
+        return host->faults.newWorld.error;
+    if (width < 1 || height < 1 || width > PF_MAX_WORLD_WIDTH || height > PF_MAX_WORLD_HEIGHT)
+        return PF_Err_BAD_CALLBACK_PARAM;
+    const PixelDepth depth =
+        (flags & PF_NewWorldFlag_DEEP_PIXELS) != 0 ? PixelDepth::Sixteen : PixelDepth::Eight;
+    // Like a real host, only a request to clear gives zero pixels; otherwise
+    // the memory holds a mark that a render relying on zeros will show.
+    const bool clear = (flags & PF_NewWorldFlag_CLEAR_PIXELS) != 0;
+    const std::uint8_t fillByte =
+        clear || !host->settings.markUnclearedWorlds ? 0 : kUnclearedWorldByte;
+    try {
+        OwnedWorld owned(width, height, depth, host->settings.rowPaddingBytes, fillByte);
+        *world = owned.layer();
+        host->worlds.emplace(owned.layer().data, std::move(owned));
+    } catch (const std::bad_alloc &) {
+        return PF_Err_OUT_OF_MEMORY;
+    } catch (...) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    return PF_Err_NONE;
+}
+
+PF_Err disposeWorldCallback(PF_ProgPtr effectRef, PF_EffectWorld *world) {
+    HostState *host = hostFromRef(effectRef);
+    if (host == nullptr || world == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+    auto found = host->worlds.find(world->data);
+    if (found == host->worlds.end()) {
+        // Disposed twice, or never ours: the effect has lost track of a world.
+        ++host->report.unknownWorldDisposals;
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    host->worlds.erase(found);
+    return PF_Err_NONE;
+}
+
+}  // namespace
+
+void fillWorldCallbacks(PF_UtilCallbacks &utils) {
+    utils.new_world = newWorldCallback;
+    utils.dispose_world = disposeWorldCallback;
+}
