@@ -13,13 +13,20 @@ bool valueFormFor(const std::string &key, ValueForm &form) {
     static const std::set<std::string> pascal{"name", "catg", "eMNA", "eURL"};
     static const std::set<std::string> entryPoints{"8664", "wx86", "mi64", "ma64", "mi32"};
     static const std::set<std::string> longs{"eVER", "eGLO", "eGL2", "aeFL"};
-    if (key == "kind") form = ValueForm::Code;
-    else if (pascal.count(key)) form = ValueForm::PascalString;
-    else if (entryPoints.count(key)) form = ValueForm::EntryPoint;
-    else if (key == "ePVR" || key == "eSVR") form = ValueForm::TwoShorts;
-    else if (longs.count(key)) form = ValueForm::Long;
-    else if (key == "eINF") form = ValueForm::Short;
-    else return false;
+    if (key == "kind")
+        form = ValueForm::Code;
+    else if (pascal.count(key))
+        form = ValueForm::PascalString;
+    else if (entryPoints.count(key))
+        form = ValueForm::EntryPoint;
+    else if (key == "ePVR" || key == "eSVR")
+        form = ValueForm::TwoShorts;
+    else if (longs.count(key))
+        form = ValueForm::Long;
+    else if (key == "eINF")
+        form = ValueForm::Short;
+    else
+        return false;
     return true;
 }
 
