@@ -1,0 +1,45 @@
+// One host instance rendering frames of a clip through the effect: the
+// renderer runs one per thread, so frames render independently and in any
+// order with the same result.
+#pragma once
+
+#include <string>
+
+#include "cli/input_frames.h"
+#include "host/effect_host.h"
+#include "host/owned_world.h"
+
+struct HostRequest {
+    HostApp app = HostApp::AfterEffects;
+    A_long downsample = 1;  // the host renders at 1/downsample both ways
+    A_u_long fps = 24;      // the time scale; one time step per frame
+};
+
+struct FrameResult {
+    OwnedWorld output;
+    double renderMilliseconds = 0.0;  // inside the render command only
+    std::string hostWarning;          // what the effect left unreleased, if anything
+};
+
+class FrameRenderer {
+  public:
+    // Runs global setup and parameter setup, as a host does when it applies
+    // the effect. Throws CliError when either fails.
+    FrameRenderer(PF_FilterProc entry, const Clip &clip, const HostRequest &request);
+
+    // Reads the frame and its neighbours; call before render so that file
+    // reading stays out of the render's time.
+    void prepare(long frame) { inputs_.prepareAround(frame); }
+
+    // Renders one prepared frame. Throws CliError naming the frame and the
+    // effect's error code when the effect fails.
+    FrameResult render(long frame, const ParamValues &values);
+
+    const InputFrames &inputs() const { return inputs_; }
+
+  private:
+    const Clip &clip_;
+    HostRequest request_;
+    InputFrames inputs_;
+    EffectHost host_;
+};

@@ -1,0 +1,14 @@
+// The whole `holvane` program behind main(): parses the command line, runs
+// the command and turns every failure into one line on stderr and an exit
+// code.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+int run_HolvaneCommandLine(const std::vector<std::string> &args, std::ostream &out,
+                           std::ostream &err);
+
+// The text of --help.
+std::string holvaneHelpText();

@@ -1,0 +1,8 @@
+// Where the effect module is: --module, else $HOLVANE_MODULE, else beside
+// the holvane executable, else where this build put it.
+#pragma once
+
+#include <string>
+
+// Throws CliError when no module is found.
+std::string resolve_ModulePath(const std::string &option);

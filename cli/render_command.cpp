@@ -1,0 +1,150 @@
+#include "cli/render_command.h"
+
+#include <OpenImageIO/imageio.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <thread>
+#include <vector>
+
+#include "cli/cli_error.h"
+#include "cli/contact_sheet.h"
+#include "cli/frame_renderer.h"
+#include "cli/module_path.h"
+#include "cli/progress_report.h"
+#include "cli/render_plan.h"
+#include "cli/render_stats.h"
+#include "cli/world_conversion.h"
+#include "host/effect_module.h"
+
+namespace {
+
+// The Process popup's "4 Show info " choice.
+constexpr A_long PROCESS_SHOW_INFO = 4;
+
+// What the render threads share. Every member is guarded by `mutex` or
+// safe on its own.
+struct SharedRun {
+    SharedRun(const RenderPlan &plan, const RenderOptions &options, PF_FilterProc entry,
+              ProgressReport &progress, ContactSheet *sheet)
+        : plan(plan), options(options), entry(entry), progress(progress), sheet(sheet) {}
+
+    const RenderPlan &plan;
+    const RenderOptions &options;
+    PF_FilterProc entry;
+    ProgressReport &progress;
+    ContactSheet *sheet;  // null without --contact-sheet
+
+    std::atomic<bool> stopped{false};
+    std::mutex mutex;
+    std::optional<CliError> failure;
+    std::vector<double> renderMilliseconds;
+    bool warned = false;
+};
+
+void recordFailure(SharedRun &run, const CliError &error) {
+    std::lock_guard<std::mutex> lock(run.mutex);
+    if (!run.failure) run.failure = error;
+    run.stopped = true;
+}
+
+void recordFrame(SharedRun &run, long frame, const FrameResult &result) {
+    std::string warning;
+    {
+        std::lock_guard<std::mutex> lock(run.mutex);
+        run.renderMilliseconds.push_back(result.renderMilliseconds);
+        if (!result.hostWarning.empty() && !run.warned) {
+            run.warned = true;
+            warning = "holvane: warning: frame " + std::to_string(frame) + ": the host found " +
+                      result.hostWarning;
+        }
+    }
+    if (!warning.empty()) run.progress.note(warning);
+}
+
+void renderOneFrame(SharedRun &run, FrameRenderer &renderer, long frame) {
+    renderer.prepare(frame);
+    const FrameResult result = renderer.render(frame, run.options.effect);
+    const std::string path = outputPathOf(run.plan, frame);
+    write_ImageFileAtomically(path,
+                              convert_WorldToFile(result.output.layer(), run.plan.header.depth));
+    if (run.sheet != nullptr && run.sheet->wants(frame)) {
+        // The info view is an extra render; it stays out of the statistics.
+        ParamValues infoValues = run.options.effect;
+        infoValues.number[PARAM_PROCESS] = PROCESS_SHOW_INFO;
+        const FrameResult info = renderer.render(frame, infoValues);
+        run.sheet->addRow(frame, *renderer.inputs().world(frame), result.output.layer(),
+                          info.output.layer());
+    }
+    recordFrame(run, frame, result);
+    run.progress.frameDone(frame, path);
+}
+
+// One thread's share: a contiguous run of frames, so that neighbouring
+// frames read for one render serve the next.
+void renderShare(SharedRun &run, std::size_t begin, std::size_t end) {
+    try {
+        const HostRequest request{run.options.host, run.options.downsample, run.options.fps};
+        FrameRenderer renderer(run.entry, run.plan.clip, request);
+        for (std::size_t i = begin; i < end && !run.stopped; ++i) {
+            renderOneFrame(run, renderer, run.plan.frames[i]);
+        }
+    } catch (const CliError &error) {
+        recordFailure(run, error);
+    } catch (const std::exception &error) {
+        recordFailure(run, CliError(error.what()));
+    }
+}
+
+void renderAllFrames(SharedRun &run, int jobs) {
+    const std::size_t count = run.plan.frames.size();
+    const std::size_t threads = std::min<std::size_t>(std::max(jobs, 1), count);
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t < threads; ++t) {
+        const std::size_t begin = count * t / threads;
+        const std::size_t end = count * (t + 1) / threads;
+        workers.emplace_back([&run, begin, end] { renderShare(run, begin, end); });
+    }
+    for (std::thread &worker : workers) worker.join();
+}
+
+}  // namespace
+
+int run_RenderCommand(const RenderOptions &options, const std::string &modulePathOption,
+                      std::ostream &out) {
+    const RenderPlan plan = plan_Render(options);
+    const std::string modulePath = resolve_ModulePath(modulePathOption);
+    EffectModule module;
+    if (!module.open(modulePath)) {
+        throw CliError(modulePath + ": cannot load the effect module (" + module.error() + ")");
+    }
+    // Parallelism comes from --jobs; the file formats' own threads would
+    // only compete with it.
+    OIIO::attribute("threads", 1);
+    OIIO::attribute("exr_threads", 1);
+
+    std::unique_ptr<ContactSheet> sheet;
+    if (!options.contactSheet.empty()) {
+        sheet = std::make_unique<ContactSheet>(plan.frames, plan.header.width, plan.header.height);
+    }
+    ProgressReport progress(static_cast<int>(plan.frames.size()),
+                            chooseProgressStyle(options.quiet, stderr), stderr);
+    SharedRun run(plan, options, module.entry(), progress, sheet.get());
+    renderAllFrames(run, options.jobs);
+    if (run.failure) {
+        progress.abandon();
+        throw *run.failure;
+    }
+    progress.finish();
+
+    if (sheet) write_ImageFileAtomically(options.contactSheet, sheet->assemble());
+    if (options.stats) {
+        out << format_RenderStats(run.renderMilliseconds, plan.header.width, plan.header.height)
+            << "\n";
+    }
+    return 0;
+}

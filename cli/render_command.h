@@ -1,0 +1,13 @@
+// `holvane render`: plans the run, renders every frame through the effect on
+// --jobs threads (one host each), writes each result atomically, then the
+// contact sheet and the statistics.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "cli/options.h"
+
+// Returns the exit code; throws CliError for every failure.
+int run_RenderCommand(const RenderOptions &options, const std::string &modulePathOption,
+                      std::ostream &out);

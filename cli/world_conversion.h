@@ -1,0 +1,44 @@
+// The exact conversions between file samples and the host's worlds. A 16-bit
+// world runs 0..32768, not 0..65535; every rule below is integer or single
+// precision arithmetic, so a render is reproducible to the bit.
+#pragma once
+
+#include <cstdint>
+
+#include "cli/image_file.h"
+#include "host/host_types.h"
+#include "host/owned_world.h"
+
+// File sample -> 16-bit world channel.
+inline std::uint16_t world16From8BitFile(std::uint8_t v) {
+    return static_cast<std::uint16_t>(v * 128u);
+}
+inline std::uint16_t world16From16BitFile(std::uint16_t v) {
+    return static_cast<std::uint16_t>((v * 32768u + 32767u) / 65535u);
+}
+std::uint16_t world16FromFloatFile(float v);
+
+// 16-bit world channel -> file sample.
+inline std::uint16_t file16FromWorld16(std::uint16_t w) {
+    const std::uint32_t clamped = w < 32768u ? w : 32768u;
+    return static_cast<std::uint16_t>((clamped * 65535u + 16384u) / 32768u);
+}
+inline std::uint8_t file8FromWorld16(std::uint16_t w) {
+    return static_cast<std::uint8_t>((w < 32640u ? w : 32640u) >> 7);
+}
+inline float fileFloatFromWorld16(std::uint16_t w) {
+    return static_cast<float>(w < 32768u ? w : 32768u) / 32768.0f;
+}
+
+// After Effects renders an 8-bit file in an 8-bit world and everything else
+// in 16 bits; Premiere Pro is offered 16-bit ARGB only, so every world there
+// is 16-bit.
+PixelDepth worldDepthFor(SampleDepth fileDepth, HostApp app);
+
+// The input layer for one file. rowPaddingBytes widens every row, as a host's
+// worlds often are.
+OwnedWorld convert_FileToWorld(const FileImage &image, HostApp app, A_long rowPaddingBytes = 0);
+
+// The output world (8 or 16-bit) as a file of the given depth. An 8-bit world
+// only goes to an 8-bit file.
+FileImage convert_WorldToFile(const PF_LayerDef &world, SampleDepth fileDepth);

@@ -1,0 +1,99 @@
+// The renderer's side of the host: which frame a check-out at another time
+// delivers, and how an effect's failure is reported. A probe effect stands
+// in for the module, so each check-out is seen exactly.
+#include "cli/frame_renderer.h"
+
+#include <gtest/gtest.h>
+
+#include "cli/cli_error.h"
+#include "cli_test_support.h"
+
+namespace {
+
+constexpr A_long PROBE_REACH = 3;
+
+// Checks out the input layer at offsets -3..+3 around the current time, as
+// the effect does (but without clamping to time 0 itself), and writes the
+// red of each delivered layer's first pixel into output pixel (3 + offset, 0).
+PF_Err probeEffect(PF_Cmd cmd, PF_InData *in_data, PF_OutData *, PF_ParamDef *params[],
+                   PF_LayerDef *output, void *) {
+    if (cmd != PF_Cmd_RENDER) return PF_Err_NONE;
+    if (params[PARAM_PROCESS]->u.pd.value == 2) return PF_Err_OUT_OF_MEMORY;
+    for (A_long k = -PROBE_REACH; k <= PROBE_REACH; ++k) {
+        PF_ParamDef layer{};
+        const PF_Err err = in_data->inter.checkout_param(
+            in_data->effect_ref, PARAM_INPUT, in_data->current_time + k * in_data->time_step,
+            in_data->time_step, in_data->time_scale, &layer);
+        if (err) return err;
+        const PF_Pixel *first = layer.u.ld.data;
+        output->data[PROBE_REACH + k].red = first != nullptr ? first->red : 0;
+        in_data->inter.checkin_param(in_data->effect_ref, &layer);
+    }
+    return PF_Err_NONE;
+}
+
+// Frames first..last, 8 x 2 pixels, every red channel 10 x the frame number.
+Clip writeNumberedClip(const ScratchFolder &folder, long first, long last) {
+    for (long f = first; f <= last; ++f) {
+        const FileImage image = make8BitImage(8, 2, [f](int, int, std::uint8_t *rgba) {
+            rgba[0] = std::uint8_t(10 * f);
+            rgba[3] = 255;
+        });
+        write_ImageFileAtomically(folder.file("n." + std::to_string(f) + ".png"), image);
+    }
+    return discover_Clip(parse_SequencePattern(folder.file("n.%d.png")), std::nullopt);
+}
+
+std::vector<int> deliveredFrames(FrameRenderer &renderer, long frame) {
+    renderer.prepare(frame);
+    const FrameResult result = renderer.render(frame, defaultParamValues());
+    std::vector<int> frames;
+    for (A_long k = 0; k <= 2 * PROBE_REACH; ++k) {
+        frames.push_back(result.output.pixel8(k, 0)->red / 10);
+    }
+    return frames;
+}
+
+}  // namespace
+
+TEST(NeighbouringFrames, TimeMapsToFramesClampedToTheClip) {
+    const FrameRange clip{11, 15};
+    EXPECT_EQ(frameAtTime(clip, 0, 1), 11);
+    EXPECT_EQ(frameAtTime(clip, 3, 1), 14);
+    EXPECT_EQ(frameAtTime(clip, -2, 1), 11);
+    EXPECT_EQ(frameAtTime(clip, 9, 1), 15);
+    EXPECT_EQ(frameAtTime(clip, 6, 2), 14);
+}
+
+TEST(NeighbouringFrames, CheckOutsAreClampedAtBothEndsOfTheClip) {
+    ScratchFolder folder;
+    const Clip clip = writeNumberedClip(folder, 1, 9);
+    FrameRenderer renderer(probeEffect, clip, HostRequest{});
+    EXPECT_EQ(deliveredFrames(renderer, 1), (std::vector<int>{1, 1, 1, 1, 2, 3, 4}));
+    EXPECT_EQ(deliveredFrames(renderer, 2), (std::vector<int>{1, 1, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(deliveredFrames(renderer, 5), (std::vector<int>{2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(deliveredFrames(renderer, 9), (std::vector<int>{6, 7, 8, 9, 9, 9, 9}));
+}
+
+TEST(NeighbouringFrames, TimeZeroIsTheClipsFirstFrameWhateverItsNumber) {
+    ScratchFolder folder;
+    const Clip clip = writeNumberedClip(folder, 20, 23);
+    FrameRenderer renderer(probeEffect, clip, HostRequest{HostApp::AfterEffects, 1, 30});
+    EXPECT_EQ(deliveredFrames(renderer, 20), (std::vector<int>{20, 20, 20, 20, 21, 22, 23}));
+    EXPECT_EQ(deliveredFrames(renderer, 22), (std::vector<int>{20, 20, 21, 22, 23, 23, 23}));
+}
+
+TEST(FrameRendering, AnEffectErrorNamesTheFrameAndTheCode) {
+    ScratchFolder folder;
+    const Clip clip = writeNumberedClip(folder, 1, 3);
+    FrameRenderer renderer(probeEffect, clip, HostRequest{});
+    ParamValues failing = defaultParamValues();
+    failing.number[PARAM_PROCESS] = 2;  // the probe's cue to fail
+    renderer.prepare(3);
+    try {
+        renderer.render(3, failing);
+        FAIL() << "the failure was not reported";
+    } catch (const CliError &error) {
+        EXPECT_STREQ(error.what(), "frame 3: the effect failed with PF_Err_OUT_OF_MEMORY");
+    }
+}

@@ -1,0 +1,219 @@
+// holvane run as a user runs it, through the built effect module.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/world_conversion.h"
+#include "cli_test_support.h"
+
+namespace {
+
+std::string exampleFrame(int frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame.%04d.png", frame);
+    return sourceFolder() + "/examples/ocean_parrotfish/" + name;
+}
+
+std::string exampleClip() { return sourceFolder() + "/examples/ocean_parrotfish/frame.%04d.png"; }
+
+long countOpaque(const DecodedImage &image) {
+    long count = 0;
+    for (std::size_t i = 3; i < image.u16.size(); i += 4) count += image.u16[i] == 65535 ? 1 : 0;
+    return count;
+}
+
+void copyExampleFrame(int from, const std::string &to) {
+    std::filesystem::copy_file(exampleFrame(from), to);
+}
+
+}  // namespace
+
+TEST(RenderSequence, WritesEachRequestedFrameUnderItsOwnNumber) {
+    ScratchFolder folder;
+    const ProcessResult run =
+        runHolvane({"render", exampleClip(), folder.file("out/o.####.png"), "--frames", "2-4"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(folder.entries("out"),
+              (std::vector<std::string>{"o.0002.png", "o.0003.png", "o.0004.png"}));
+    // Not a terminal: one line per frame.
+    EXPECT_NE(run.err.find("frame 3 -> " + folder.file("out/o.0003.png")), std::string::npos)
+        << run.err;
+    for (int frame = 2; frame <= 4; ++frame) {
+        char name[32];
+        std::snprintf(name, sizeof name, "out/o.%04d.png", frame);
+        const DecodedImage in = decodeImage(exampleFrame(frame));
+        const DecodedImage out = decodeImage(folder.file(name));
+        ASSERT_EQ(out.width, 480);
+        ASSERT_EQ(out.height, 270);
+        ASSERT_EQ(out.channels, 4);
+        EXPECT_EQ(out.type, "uint8");
+        // The keyed fish has holes; the repair makes more of it solid.
+        EXPECT_GT(countOpaque(out), countOpaque(in) + 1000) << name;
+    }
+}
+
+TEST(RenderSequence, NeighbourClampingMatchesAClipPaddedWithRepeats) {
+    // Rendering the first frame of a clip sees frames 1,1,1,1,2,3,4 around
+    // it; frame 4 of a clip that repeats frame 1 four times sees the same
+    // frames, so the two results must be identical. Likewise at the end.
+    ScratchFolder folder;
+    const int startPadded[8] = {1, 1, 1, 1, 2, 3, 4, 5};
+    const int endPadded[8] = {1, 2, 3, 4, 5, 5, 5, 5};
+    const int shifted[8] = {1, 1, 5, 1, 2, 3, 4, 5};  // another frame just before frame 4
+    std::filesystem::create_directories(folder.file("start"));
+    std::filesystem::create_directories(folder.file("end"));
+    std::filesystem::create_directories(folder.file("shifted"));
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "/f." + std::to_string(i + 1) + ".png";
+        copyExampleFrame(startPadded[i], folder.path() + "/start" + name);
+        copyExampleFrame(endPadded[i], folder.path() + "/end" + name);
+        copyExampleFrame(shifted[i], folder.path() + "/shifted" + name);
+    }
+    // "+/-3 Frames > Set color": the colours come from the neighbours.
+    const auto render = [&](const std::string &clip, const std::string &frame,
+                            const std::string &out) {
+        const ProcessResult run = runHolvane(
+            {"render", clip, folder.file(out), "--frames", frame, "--fill-with", "8", "--quiet"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+    };
+    render(exampleClip(), "1", "a.%04d.png");
+    render(exampleClip(), "5", "a.%04d.png");
+    render(folder.file("start/f.%d.png"), "4", "start.%d.png");
+    render(folder.file("end/f.%d.png"), "5", "end.%d.png");
+    render(folder.file("shifted/f.%d.png"), "4", "shifted.%d.png");
+    EXPECT_EQ(describePixelDifferences(decodeImage(folder.file("start.4.png")),
+                                       decodeImage(folder.file("a.0001.png"))),
+              "");
+    EXPECT_EQ(describePixelDifferences(decodeImage(folder.file("end.5.png")),
+                                       decodeImage(folder.file("a.0005.png"))),
+              "");
+    // The comparison can fail: other frames before frame 4 change its result.
+    EXPECT_NE(describePixelDifferences(decodeImage(folder.file("shifted.4.png")),
+                                       decodeImage(folder.file("a.0001.png"))),
+              "");
+}
+
+TEST(RenderSequence, TwoJobsWriteTheSameBytesAsOne) {
+    ScratchFolder folder;
+    for (const char *jobs : {"1", "2"}) {
+        const std::string out = std::string("jobs") + jobs;
+        const ProcessResult run =
+            runHolvane({"render", exampleClip(), folder.file(out + "/o.%04d.png"), "--jobs", jobs,
+                        "--quiet", "--contact-sheet", folder.file(out + "/sheet.png")});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "");  // --quiet
+    }
+    const std::vector<std::string> files = folder.entries("jobs1");
+    ASSERT_EQ(files.size(), 6u);
+    EXPECT_EQ(folder.entries("jobs2"), files);
+    for (const std::string &name : files) {
+        const std::string one = readFileBytes(folder.file("jobs1/" + name));
+        EXPECT_FALSE(one.empty());
+        EXPECT_TRUE(one == readFileBytes(folder.file("jobs2/" + name))) << name;
+    }
+}
+
+TEST(RenderSequence, ContactSheetShowsInputAndResultSideBySide) {
+    ScratchFolder folder;
+    const ProcessResult run =
+        runHolvane({"render", exampleClip(), folder.file("o.%04d.png"), "--frames", "1-2",
+                    "--contact-sheet", folder.file("sheet.png"), "--stats", "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("render per frame: min "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("(2 frames, 480 x 270)"), std::string::npos) << run.out;
+    const DecodedImage sheet = decodeImage(folder.file("sheet.png"));
+    // Three 480-wide panels and two 270-high rows with 4-pixel gaps.
+    ASSERT_EQ(sheet.width, 3 * 484 + 4);
+    ASSERT_EQ(sheet.height, 2 * 274 + 4);
+    const DecodedImage in = decodeImage(exampleFrame(2));
+    const DecodedImage out = decodeImage(folder.file("o.0002.png"));
+    int checked = 0;
+    // Where a pixel is solid, its panel shows its colour exactly.
+    for (int y = 0; y < 270 && checked < 50; y += 7) {
+        for (int x = 0; x < 480 && checked < 50; x += 5) {
+            const std::size_t i = (std::size_t(y) * 480 + x) * 4;
+            if (in.u16[i + 3] != 65535 || out.u16[i + 3] != 65535) continue;
+            const int top = 4 + 274 + y;  // second row: frame 2
+            const std::size_t sc = std::size_t(sheet.channels);
+            const std::size_t inAt = (std::size_t(top) * sheet.width + 4 + x) * sc;
+            const std::size_t outAt = (std::size_t(top) * sheet.width + 488 + x) * sc;
+            for (int k = 0; k < 3; ++k) {
+                ASSERT_EQ(sheet.u16[inAt + k], in.u16[i + k]) << x << "," << y;
+                ASSERT_EQ(sheet.u16[outAt + k], out.u16[i + k]) << x << "," << y;
+            }
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 50);
+}
+
+TEST(RenderConversions, EachFileDepthRoundTripsThroughTheHostsWorlds) {
+    // Frames under 200 rows pass through the effect unchanged, so the output
+    // shows the conversions alone: file -> world -> file.
+    ScratchFolder folder;
+    const int w = 64, h = 8;
+    std::vector<std::uint8_t> eight(w * h * 4);
+    std::vector<std::uint16_t> sixteen(w * h * 4);
+    std::vector<float> floats(w * h * 4);
+    for (std::size_t i = 0; i < eight.size(); ++i) {
+        eight[i] = std::uint8_t(i * 7);
+        sixteen[i] = std::uint16_t(i * 257 + i / 3);
+        floats[i] = float(i) / float(floats.size()) * 1.5f - 0.2f;
+    }
+    writeRawImage(folder.file("e.png"), w, h, 4, "uint8", eight.data());
+    writeRawImage(folder.file("s.png"), w, h, 4, "uint16", sixteen.data());
+    writeRawImage(folder.file("f.exr"), w, h, 4, "float", floats.data());
+    for (const char *host : {"ae", "premiere"}) {
+        for (const char *name : {"e.png", "s.png", "f.exr"}) {
+            const std::string out = folder.file(std::string(host) + "-" + name);
+            const ProcessResult run =
+                runHolvane({"render", folder.file(name), out, "--host", host, "--quiet"});
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+        }
+        const DecodedImage e = decodeImage(folder.file(std::string(host) + "-e.png"));
+        const DecodedImage s = decodeImage(folder.file(std::string(host) + "-s.png"));
+        const DecodedImage f = decodeImage(folder.file(std::string(host) + "-f.exr"));
+        ASSERT_EQ(e.type, "uint8");
+        ASSERT_EQ(s.type, "uint16");
+        ASSERT_EQ(f.type, "float");
+        for (std::size_t i = 0; i < eight.size(); ++i) {
+            // 8-bit: exact under both hosts (Premiere Pro: v * 128, then >> 7).
+            ASSERT_EQ(e.u16[i], eight[i] * 257) << host << " " << i;
+            // 16-bit: (v * 32768 + 32767) / 65535, then (w * 65535 + 16384) / 32768.
+            const std::uint32_t world = (sixteen[i] * 32768u + 32767u) / 65535u;
+            ASSERT_EQ(s.u16[i], (world * 65535u + 16384u) / 32768u) << host << " " << i;
+            // Float: clamp, * 32768 + 0.5 truncated, then / 32768.
+            const float clamped = std::min(std::max(floats[i], 0.0f), 1.0f);
+            const float expected = float(int(clamped * 32768.0f + 0.5f)) / 32768.0f;
+            ASSERT_EQ(f.f32[i], expected) << host << " " << i;
+        }
+    }
+}
+
+TEST(CommandLine, InfoShowsTheEffectAndItsControls) {
+    const ProcessResult info = runHolvane({"info"});
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    for (const char *text :
+         {"Effect      Holvane", "Category    Tarnwell", "packed 656897",
+          "About       Holvane v1.4", "eGLO  50332162 (0x03000202)", "eMNA  \"Holvane\"",
+          "\">Close edge gaps\"", "slider, valid 0..30, slider 0..15, default 10", "--shrink-grow",
+          "valid -50..50, slider -20..20, default 0", "\"Existing > Adjacent blur> Set color\"",
+          "colour R,G,B 0..255, default 128,128,128"}) {
+        EXPECT_NE(info.out.find(text), std::string::npos) << text << "\n" << info.out;
+    }
+    const ProcessResult missing = runHolvane({"info", "--module", "/nonexistent/Holvane.so"});
+    EXPECT_NE(missing.exitCode, 0);
+    EXPECT_NE(missing.err.find("/nonexistent/Holvane.so: cannot load the effect module"),
+              std::string::npos)
+        << missing.err;
+}
+
+TEST(CommandLine, HelpAndVersion) {
+    const ProcessResult help = runHolvane({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("holvane render INPUT OUTPUT [options]"), std::string::npos);
+    EXPECT_NE(help.out.find("--contact-sheet FILE"), std::string::npos);
+    const ProcessResult version = runHolvane({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("holvane 1.4.0 ", 0), 0u) << version.out;
+}

@@ -1,0 +1,156 @@
+// Every bad input ends with one line naming the file or option, a non-zero
+// exit and nothing written.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "cli_test_support.h"
+
+namespace {
+
+// A small clip of 8-bit frames in folder/in: f.0001.png .. f.000N.png.
+void writeClip(const ScratchFolder &folder, int frames, int width = 16, int height = 8) {
+    std::filesystem::create_directories(folder.file("in"));
+    for (int f = 1; f <= frames; ++f) {
+        const FileImage image = make8BitImage(width, height, [f](int x, int, std::uint8_t *rgba) {
+            rgba[0] = std::uint8_t(f * 20 + x);
+            rgba[3] = 255;
+        });
+        char name[32];
+        std::snprintf(name, sizeof name, "in/f.%04d.png", f);
+        write_ImageFileAtomically(folder.file(name), image);
+    }
+}
+
+// Runs a render that must fail and returns its message after checking the
+// shape of the failure: one line, "holvane: " first, non-zero exit, and no
+// file at all in folder/out.
+std::string failingRender(const ScratchFolder &folder, std::vector<std::string> args) {
+    const ProcessResult run = runHolvane(args);
+    EXPECT_NE(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err.rfind("holvane: ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(folder.entries("out").empty());
+    return run.err;
+}
+
+std::vector<std::string> renderClip(const ScratchFolder &folder, std::vector<std::string> extra) {
+    std::vector<std::string> args{"render", folder.file("in/f.%04d.png"),
+                                  folder.file("out/o.%04d.png"), "--quiet"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+bool mentions(const std::string &message, const std::string &text) {
+    return message.find(text) != std::string::npos;
+}
+
+}  // namespace
+
+TEST(RenderErrors, MissingFilesAndGapsNameTheFile) {
+    ScratchFolder folder;
+    writeClip(folder, 5);
+    std::filesystem::remove(folder.file("in/f.0003.png"));
+    const std::string gap = failingRender(folder, renderClip(folder, {"--frames", "2-4"}));
+    EXPECT_TRUE(mentions(gap, folder.file("in/f.0003.png") + ": missing (a gap in the sequence)"))
+        << gap;
+    const std::string whole = failingRender(folder, renderClip(folder, {}));
+    EXPECT_TRUE(mentions(whole, "f.0003.png")) << whole;
+    const std::string single =
+        failingRender(folder, {"render", folder.file("in/none.png"), folder.file("out/o.png")});
+    EXPECT_TRUE(mentions(single, folder.file("in/none.png") + ": no such file")) << single;
+    // Frames 1-2 lie before the gap: the clip ends at frame 2 and renders.
+    EXPECT_EQ(runHolvane(renderClip(folder, {"--frames", "1-2"})).exitCode, 0);
+}
+
+TEST(RenderErrors, FramesThatDoNotMatchAreRefusedBeforeAnythingIsWritten) {
+    ScratchFolder folder;
+    writeClip(folder, 4);
+    // Frame 4 is not rendered, but frame 3 reads it as a neighbour.
+    write_ImageFileAtomically(folder.file("in/f.0004.png"),
+                              make8BitImage(17, 8, [](int, int, std::uint8_t *) {}));
+    const std::string size = failingRender(folder, renderClip(folder, {"--frames", "1-3"}));
+    EXPECT_TRUE(mentions(size, folder.file("in/f.0004.png") + ": 17 x 8")) << size;
+    // Formats PNG cannot hold come as TIFF data under the clip's name; the
+    // reader goes by the content.
+    const std::vector<std::uint8_t> five(16 * 8 * 5, 7);
+    writeRawImage(folder.file("five.tif"), 16, 8, 5, "uint8", five.data());
+    std::filesystem::rename(folder.file("five.tif"), folder.file("in/f.0004.png"));
+    const std::string channels = failingRender(folder, renderClip(folder, {}));
+    EXPECT_TRUE(mentions(channels, "f.0004.png: 5 channels")) << channels;
+    const std::vector<std::int16_t> signedSamples(16 * 8 * 4, 7);
+    writeRawImage(folder.file("signed.tif"), 16, 8, 4, "int16", signedSamples.data());
+    std::filesystem::rename(folder.file("signed.tif"), folder.file("in/f.0004.png"));
+    const std::string type = failingRender(folder, renderClip(folder, {}));
+    EXPECT_TRUE(mentions(type, "f.0004.png: unsupported sample type")) << type;
+    std::ofstream(folder.file("in/f.0004.png"), std::ios::trunc) << "garbage";
+    const std::string unreadable = failingRender(folder, renderClip(folder, {}));
+    EXPECT_TRUE(mentions(unreadable, "f.0004.png: cannot read")) << unreadable;
+}
+
+TEST(RenderErrors, BadOptionsNameTheOption) {
+    ScratchFolder folder;
+    writeClip(folder, 2);
+    EXPECT_TRUE(mentions(failingRender(folder, renderClip(folder, {"--sharpen", "2"})),
+                         "unknown option '--sharpen'"));
+    const std::string range = failingRender(folder, renderClip(folder, {"--feather", "101"}));
+    EXPECT_TRUE(mentions(range, "--feather: 101 is outside the valid range 0..100")) << range;
+    EXPECT_TRUE(mentions(failingRender(folder, renderClip(folder, {"--decontam-color", "1,2,300"})),
+                         "--decontam-color"));
+    EXPECT_EQ(runHolvane(renderClip(folder, {"--jobs", "0"})).exitCode, 2);
+}
+
+TEST(RenderErrors, TheSourcePlateIsNeverOverwritten) {
+    ScratchFolder folder;
+    writeClip(folder, 3);
+    const std::string before = readFileBytes(folder.file("in/f.0002.png"));
+    for (const std::string &output : {folder.file("in/f.%04d.png"), folder.file("in/f.####.png"),
+                                      folder.file("in/../in/f.%04d.png")}) {
+        const ProcessResult run =
+            runHolvane({"render", folder.file("in/f.%04d.png"), output, "--quiet"});
+        EXPECT_NE(run.exitCode, 0) << output;
+        EXPECT_TRUE(mentions(run.err, "refusing to overwrite the source plate")) << run.err;
+    }
+    const ProcessResult single = runHolvane(
+        {"render", folder.file("in/f.0001.png"), folder.file("in/./f.0001.png"), "--quiet"});
+    EXPECT_NE(single.exitCode, 0);
+    EXPECT_EQ(readFileBytes(folder.file("in/f.0002.png")), before);
+    EXPECT_EQ(folder.entries("in").size(), 3u);
+}
+
+TEST(RenderErrors, AnUnwritableOutputFolderIsReported) {
+    ScratchFolder folder;
+    writeClip(folder, 2);
+    std::ofstream(folder.file("file")) << "not a folder";
+    const ProcessResult run =
+        runHolvane({"render", folder.file("in/f.%04d.png"), folder.file("file/o.%04d.png")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(mentions(run.err, folder.file("file") + ": cannot create the output folder"))
+        << run.err;
+    if (::geteuid() != 0) {  // permissions do not bind the superuser
+        std::filesystem::create_directory(folder.file("locked"));
+        std::filesystem::permissions(folder.file("locked"), std::filesystem::perms::owner_read |
+                                                                std::filesystem::perms::owner_exec);
+        const ProcessResult locked =
+            runHolvane({"render", folder.file("in/f.%04d.png"), folder.file("locked/o.%04d.png")});
+        EXPECT_TRUE(mentions(locked.err, "the output folder is not writable")) << locked.err;
+    }
+    const std::string several =
+        failingRender(folder, {"render", folder.file("in/f.%04d.png"), folder.file("out/one.png")});
+    EXPECT_TRUE(mentions(several, "2 frames need a frame-number pattern")) << several;
+}
+
+TEST(RenderErrors, AnEffectFailureNamesTheCodeAndTheFrame) {
+    ScratchFolder folder;
+    writeClip(folder, 3);
+    const ProcessResult run =
+        runHolvane(renderClip(folder, {"--module", HOLVANE_FAILING_EFFECT, "--jobs", "1"}));
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(run.err, "holvane: frame 2: the effect failed with PF_Err_OUT_OF_MEMORY\n");
+    // Frame 1 was complete before the failure; frame 2 left nothing, not
+    // even a temporary file, and frame 3 was not started.
+    EXPECT_EQ(folder.entries("out"), std::vector<std::string>{"o.0001.png"});
+}
