@@ -170,10 +170,7 @@ PF_Err Render(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
 
     bool eightBit = false;
     A_long sizeFactor = 1;
-    // Fails only when Premiere Pro cannot supply its pixel format suite.
-    if (PF_Err err = populate_BitDepthAndSizing(in_data, out_data, output, eightBit, sizeFactor)) {
-        return err;
-    }
+    populate_BitDepthAndSizing(in_data, out_data, output, eightBit, sizeFactor);
 
     const PF_LayerDef &layer = params[PARAM_INPUT]->u.ld;
     const bool layerIs8Bit =

@@ -1,58 +1,22 @@
 #include "render/worlds/working_images.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdint>
+#include <limits>
 
+#include "frame/suites.h"
 #include "render/worlds/world_ops.h"
 
 namespace {
 
-// Holds "PF Pixel Format Suite" v1 for one call and gives it back on every
-// path out of it.
-class PixelFormatSuiteScope {
-  public:
-    explicit PixelFormatSuiteScope(const PF_InData *in_data)
-        : basic_(in_data != nullptr ? in_data->pica_basicP : nullptr) {
-        if (basic_ == nullptr || basic_->AcquireSuite == nullptr) return;
-        const void *acquired = nullptr;
-        held_ = basic_->AcquireSuite(kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1, &acquired) ==
-                kSPNoError;
-        // A suite the host acquired but handed back empty is still released.
-        if (held_) suite_ = static_cast<const PF_PixelFormatSuite1 *>(acquired);
-    }
-    ~PixelFormatSuiteScope() {
-        if (held_ && basic_->ReleaseSuite != nullptr)
-            basic_->ReleaseSuite(kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1);
-    }
-    PixelFormatSuiteScope(const PixelFormatSuiteScope &) = delete;
-    PixelFormatSuiteScope &operator=(const PixelFormatSuiteScope &) = delete;
-
-    const PF_PixelFormatSuite1 *get() const { return suite_; }
-
-  private:
-    const SPBasicSuite *basic_;
-    bool held_ = false;
-    const PF_PixelFormatSuite1 *suite_ = nullptr;
-};
-
-// The same report the frame's suite scoper gives when a suite is missing.
-void reportMissingSuite(PF_OutData *out_data) {
-    if (out_data == nullptr) return;
-    out_data->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
-    std::snprintf(out_data->return_msg, sizeof(out_data->return_msg), "%s",
-                  "Not able to acquire AEFX Suite.");
-}
-
+// A missing suite throws A_Err_MISSING_SUITE out of the scoper, which ends
+// the render call with it.
 PF_Err readPremiereBitDepth(const PF_InData *in_data, PF_OutData *out_data,
                             const PF_LayerDef *output, bool &eightBit, A_long &sizeFactor) {
-    PixelFormatSuiteScope suite(in_data);
-    if (suite.get() == nullptr) {
-        reportMissingSuite(out_data);
-        return A_Err_MISSING_SUITE;
-    }
+    AEFX_SuiteScoper<PF_PixelFormatSuite1> suite(in_data, kPFPixelFormatSuite,
+                                                 kPFPixelFormatSuiteVersion1, out_data);
     PrPixelFormat format = PrPixelFormat_ARGB_4444_16u;
-    if (suite.get()->GetPixelFormat != nullptr)
-        suite.get()->GetPixelFormat(const_cast<PF_LayerDef *>(output), &format);
+    suite->GetPixelFormat(const_cast<PF_LayerDef *>(output), &format);
     if (format == PrPixelFormat_ARGB_4444_16u) {
         sizeFactor = 2;
         eightBit = false;
@@ -68,6 +32,15 @@ bool isPremiere(const PF_InData *in_data) { return in_data->appl_id == PF_ApplId
 
 bool hasPixels(const PF_LayerDef &world) {
     return world.data != nullptr && world.width > 0 && world.height > 0;
+}
+
+// The time of the frame offset steps away, never before 0. Worked out wide:
+// a late current time at a fine time scale, or a large step, would overflow
+// 32 bits.
+A_long frameTime(const PF_InData *in_data, A_long offset) {
+    const std::int64_t time =
+        std::int64_t(in_data->current_time) + std::int64_t(offset) * in_data->time_step;
+    return A_long(std::clamp<std::int64_t>(time, 0, std::numeric_limits<A_long>::max()));
 }
 
 bool covers(const PF_LayerDef &source, const PF_LayerDef &world) {
@@ -140,10 +113,8 @@ PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRA
         err |= createListedWorld16(frameStorage[slot], in_data, list, width, sizeFactor, height);
 
         PF_ParamDef checkedOut{};
-        const A_long time =
-            std::max<A_long>(0, in_data->current_time + offset * in_data->time_step);
-        err |= in_data->inter.checkout_param(in_data->effect_ref, 0, time, in_data->time_step,
-                                             in_data->time_scale, &checkedOut);
+        err |= in_data->inter.checkout_param(in_data->effect_ref, 0, frameTime(in_data, offset),
+                                             in_data->time_step, in_data->time_scale, &checkedOut);
         if (err != PF_Err_NONE) {
             in_data->inter.checkin_param(in_data->effect_ref, &checkedOut);
             return err;

@@ -45,6 +45,7 @@ struct FakeHost {
         in.time_step = 100;
         utils.new_world = &newWorld;
         utils.dispose_world = &disposeWorld;
+        utils.ansi.sprintf = &std::sprintf;
         in.inter.checkout_param = &checkout;
         in.inter.checkin_param = [](PF_ProgPtr ref, PF_ParamDef *) -> PF_Err {
             from(ref).checkins++;

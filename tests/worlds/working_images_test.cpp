@@ -46,8 +46,12 @@ TEST(BitDepthAndSizing, AMissingSuiteEndsWithItsErrorAndMessage) {
     PF_LayerDef output{};
     bool eightBit = false;
     A_long sizeFactor = 1;
-    EXPECT_EQ(populate_BitDepthAndSizing(&host.in, &out, &output, eightBit, sizeFactor),
-              A_Err_MISSING_SUITE);
+    try {
+        populate_BitDepthAndSizing(&host.in, &out, &output, eightBit, sizeFactor);
+        ADD_FAILURE() << "a missing suite must end the call";
+    } catch (PF_Err err) {
+        EXPECT_EQ(err, A_Err_MISSING_SUITE);
+    }
     EXPECT_STREQ(out.return_msg, "Not able to acquire AEFX Suite.");
     EXPECT_TRUE(out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE);
     EXPECT_EQ(host.releases, 0);  // nothing acquired, nothing released
