@@ -66,22 +66,22 @@ std::unique_ptr<OIIO::ImageInput> openInput(const std::string &path) {
     return input;
 }
 
-ImageHeader headerOf(const std::string &path, const OIIO::ImageSpec &spec) {
+ImageHeader headerOf(const std::string &path, const OIIO::ImageSpec &imageSpec) {
     ImageHeader header;
-    header.width = spec.width;
-    header.height = spec.height;
-    header.channels = spec.nchannels;
-    if (spec.deep || spec.depth > 1)
+    header.width = imageSpec.width;
+    header.height = imageSpec.height;
+    header.channels = imageSpec.nchannels;
+    if (imageSpec.deep || imageSpec.depth > 1)
         throw CliError(path + ": deep and volume images are not supported");
-    if (spec.nchannels < 1 || spec.nchannels > 4) {
-        throw CliError(path + ": " + std::to_string(spec.nchannels) +
+    if (imageSpec.nchannels < 1 || imageSpec.nchannels > 4) {
+        throw CliError(path + ": " + std::to_string(imageSpec.nchannels) +
                        " channels; at most 4 (grey, grey+alpha, RGB, RGBA) are supported");
     }
-    if (!depthOf(spec.format, header.depth)) {
-        throw CliError(path + ": unsupported sample type " + std::string(spec.format.c_str()) +
+    if (!depthOf(imageSpec.format, header.depth)) {
+        throw CliError(path + ": unsupported sample type " + std::string(imageSpec.format.c_str()) +
                        " (8 or 16-bit unsigned, or floating point)");
     }
-    if (spec.width < 1 || spec.height < 1) throw CliError(path + ": the image is empty");
+    if (imageSpec.width < 1 || imageSpec.height < 1) throw CliError(path + ": the image is empty");
     return header;
 }
 
@@ -205,13 +205,13 @@ void check_WritableImageFormat(const std::string &path) {
 void write_ImageFileAtomically(const std::string &path, const FileImage &image) {
     auto output = OIIO::ImageOutput::create(path);
     if (!output) throw CliError(path + ": no image format for this file name");
-    OIIO::ImageSpec spec(image.width, image.height, 4, typeOf(image.depth));
-    spec.alpha_channel = 3;
+    OIIO::ImageSpec imageSpec(image.width, image.height, 4, typeOf(image.depth));
+    imageSpec.alpha_channel = 3;
     // Straight alpha on the way out: the writers must not divide by alpha.
-    spec.attribute("oiio:UnassociatedAlpha", 1);
+    imageSpec.attribute("oiio:UnassociatedAlpha", 1);
     const std::string temporary = temporaryNameBeside(path);
     std::string problem;
-    if (!output->open(temporary, spec)) {
+    if (!output->open(temporary, imageSpec)) {
         problem = output->geterror();
     } else {
         if (!output->write_image(typeOf(image.depth), samplesOf(image)))

@@ -102,8 +102,8 @@ void printEffect(std::ostream &out) {
 
 std::string quoted(const std::string &text) { return "\"" + text + "\""; }
 
-void printChoices(std::ostream &out, const ParamSpec &spec) {
-    std::string choices = spec.choices;
+void printChoices(std::ostream &out, const ParamSpec &control) {
+    std::string choices = control.choices;
     int number = 1;
     for (std::size_t start = 0, bar; (bar = choices.find('|', start)) != std::string::npos;
          start = bar + 1) {
@@ -117,19 +117,19 @@ std::string colourText(const PF_Pixel &p) {
     return std::to_string(p.red) + "," + std::to_string(p.green) + "," + std::to_string(p.blue);
 }
 
-void printControl(std::ostream &out, const ParamSpec &spec) {
+void printControl(std::ostream &out, const ParamSpec &control) {
     char head[96];
-    std::snprintf(head, sizeof head, "  %d  %-34s %-18s", int(spec.index),
-                  quoted(spec.name).c_str(), optionNameOf(spec.index));
+    std::snprintf(head, sizeof head, "  %d  %-34s %-18s", int(control.index),
+                  quoted(control.name).c_str(), optionNameOf(control.index));
     out << head;
-    if (spec.type == PF_Param_POPUP) {
-        out << "popup, " << spec.numChoices << " choices, default " << spec.dephault << "\n";
-        printChoices(out, spec);
-    } else if (spec.type == PF_Param_SLIDER) {
-        out << "slider, valid " << spec.validMin << ".." << spec.validMax << ", slider "
-            << spec.sliderMin << ".." << spec.sliderMax << ", default " << spec.dephault << "\n";
+    if (control.type == PF_Param_POPUP) {
+        out << "popup, " << control.numChoices << " choices, default " << control.dephault << "\n";
+        printChoices(out, control);
+    } else if (control.type == PF_Param_SLIDER) {
+        out << "slider, valid " << control.validMin << ".." << control.validMax << ", slider "
+            << control.sliderMin << ".." << control.sliderMax << ", default " << control.dephault << "\n";
     } else {
-        out << "colour R,G,B 0..255, default " << colourText(spec.colourDefault) << "\n";
+        out << "colour R,G,B 0..255, default " << colourText(control.colourDefault) << "\n";
     }
 }
 
@@ -165,7 +165,7 @@ int printModule(const std::string &modulePathOption, std::ostream &out, std::ost
 
 void print_Controls(std::ostream &out) {
     out << "Controls (index, name as the host shows it, option, range and default):\n";
-    for (const ParamSpec &spec : PARAM_SPECS) printControl(out, spec);
+    for (const ParamSpec &control : PARAM_SPECS) printControl(out, control);
 }
 
 int run_InfoCommand(const std::string &modulePathOption, std::ostream &out, std::ostream &err) {

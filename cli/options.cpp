@@ -79,9 +79,9 @@ A_long parseProcess(const std::string &text) {
     for (A_long k = 0; k < 4; ++k) {
         if (text == PROCESS_NAMES[k]) return k + 1;
     }
-    const ParamSpec &spec = paramSpec(PARAM_PROCESS);
+    const ParamSpec &control = paramSpec(PARAM_PROCESS);
     long long value = 0;
-    if (!parseWholeNumber(text, value) || value < spec.validMin || value > spec.validMax) {
+    if (!parseWholeNumber(text, value) || value < control.validMin || value > control.validMax) {
         throw usageError("--process: '" + text + "' is not 1..4, result, changes, alpha or info");
     }
     return static_cast<A_long>(value);
@@ -89,15 +89,15 @@ A_long parseProcess(const std::string &text) {
 
 void setControl(ParamValues &values, ParamIndex index, const std::string &option,
                 const std::string &text) {
-    const ParamSpec &spec = paramSpec(index);
-    if (spec.type == PF_Param_COLOR) {
+    const ParamSpec &control = paramSpec(index);
+    if (control.type == PF_Param_COLOR) {
         values.colour[index] = parseColour(option, text);
     } else if (index == PARAM_PROCESS) {
         values.number[index] = parseProcess(text);
     } else {
         // The host's controls refuse what lies outside the valid range.
         values.number[index] =
-            static_cast<A_long>(wholeNumberIn(option, text, spec.validMin, spec.validMax));
+            static_cast<A_long>(wholeNumberIn(option, text, control.validMin, control.validMax));
     }
 }
 

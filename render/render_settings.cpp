@@ -10,8 +10,8 @@ namespace {
 // A host's controls never hand over a value outside a control's valid range;
 // values from elsewhere are held to it so that no stage runs away.
 A_long sliderValue(PF_ParamDef *params[], ParamIndex index) {
-    const ParamSpec &spec = paramSpec(index);
-    return std::clamp(params[index]->u.sd.value, spec.validMin, spec.validMax);
+    const ParamSpec &control = paramSpec(index);
+    return std::clamp(params[index]->u.sd.value, control.validMin, control.validMax);
 }
 
 A_long popupValue(PF_ParamDef *params[], ParamIndex index) { return params[index]->u.pd.value; }

@@ -41,9 +41,9 @@ void writeRawImage(const std::string &path, int width, int height, int channels,
     auto output = OIIO::ImageOutput::create(path);
     if (!output) throw std::runtime_error("no writer for " + path);
     const OIIO::TypeDesc type(typeName);
-    OIIO::ImageSpec spec(width, height, channels, type);
-    spec.attribute("oiio:UnassociatedAlpha", 1);
-    if (!output->open(path, spec) || !output->write_image(type, samples) || !output->close()) {
+    OIIO::ImageSpec imageSpec(width, height, channels, type);
+    imageSpec.attribute("oiio:UnassociatedAlpha", 1);
+    if (!output->open(path, imageSpec) || !output->write_image(type, samples) || !output->close()) {
         throw std::runtime_error("cannot write " + path + ": " + output->geterror());
     }
 }
@@ -53,21 +53,21 @@ DecodedImage decodeImage(const std::string &path) {
     config.attribute("oiio:UnassociatedAlpha", 1);
     auto input = OIIO::ImageInput::open(path, &config);
     if (!input) throw std::runtime_error("cannot open " + path);
-    const OIIO::ImageSpec &spec = input->spec();
+    const OIIO::ImageSpec &imageSpec = input->spec();
     DecodedImage image;
-    image.width = spec.width;
-    image.height = spec.height;
-    image.channels = spec.nchannels;
-    image.type = spec.format.c_str();
-    const std::size_t n = std::size_t(spec.width) * spec.height * spec.nchannels;
+    image.width = imageSpec.width;
+    image.height = imageSpec.height;
+    image.channels = imageSpec.nchannels;
+    image.type = imageSpec.format.c_str();
+    const std::size_t n = std::size_t(imageSpec.width) * imageSpec.height * imageSpec.nchannels;
     bool ok = false;
-    if (spec.format.basetype == OIIO::TypeDesc::FLOAT ||
-        spec.format.basetype == OIIO::TypeDesc::HALF) {
+    if (imageSpec.format.basetype == OIIO::TypeDesc::FLOAT ||
+        imageSpec.format.basetype == OIIO::TypeDesc::HALF) {
         image.f32.resize(n);
-        ok = input->read_image(0, 0, 0, spec.nchannels, OIIO::TypeDesc::FLOAT, image.f32.data());
+        ok = input->read_image(0, 0, 0, imageSpec.nchannels, OIIO::TypeDesc::FLOAT, image.f32.data());
     } else {
         image.u16.resize(n);
-        ok = input->read_image(0, 0, 0, spec.nchannels, OIIO::TypeDesc::UINT16, image.u16.data());
+        ok = input->read_image(0, 0, 0, imageSpec.nchannels, OIIO::TypeDesc::UINT16, image.u16.data());
     }
     if (!ok) throw std::runtime_error("cannot read " + path);
     return image;

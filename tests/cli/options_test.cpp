@@ -28,12 +28,12 @@ std::string usageMessage(std::vector<std::string> args) {
 
 TEST(CommandLineOptions, EveryControlStartsAtTheEffectsDefault) {
     const RenderOptions r = parse(render({})).render;
-    for (const ParamSpec &spec : PARAM_SPECS) {
-        if (spec.type == PF_Param_COLOR) {
-            EXPECT_EQ(r.effect.colour[spec.index].red, spec.colourDefault.red);
-            EXPECT_EQ(r.effect.colour[spec.index].blue, spec.colourDefault.blue);
+    for (const ParamSpec &control : PARAM_SPECS) {
+        if (control.type == PF_Param_COLOR) {
+            EXPECT_EQ(r.effect.colour[control.index].red, control.colourDefault.red);
+            EXPECT_EQ(r.effect.colour[control.index].blue, control.colourDefault.blue);
         } else {
-            EXPECT_EQ(r.effect.number[spec.index], spec.dephault) << spec.name;
+            EXPECT_EQ(r.effect.number[control.index], control.dephault) << control.name;
         }
     }
     EXPECT_EQ(r.host, HostApp::AfterEffects);

@@ -14,9 +14,9 @@ struct DefaultParams {
 
     DefaultParams() {
         for (A_long i = 1; i < PARAM_COUNT; ++i) {
-            const ParamSpec &spec = paramSpec(static_cast<ParamIndex>(i));
-            if (spec.type == PF_Param_POPUP) defs[i].u.pd.value = spec.dephault;
-            if (spec.type == PF_Param_SLIDER) defs[i].u.sd.value = spec.dephault;
+            const ParamSpec &control = paramSpec(static_cast<ParamIndex>(i));
+            if (control.type == PF_Param_POPUP) defs[i].u.pd.value = control.dephault;
+            if (control.type == PF_Param_SLIDER) defs[i].u.sd.value = control.dephault;
         }
         for (A_long i = 0; i < PARAM_COUNT; ++i) params[i] = &defs[i];
         downsample(1, 1);
