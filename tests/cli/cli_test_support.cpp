@@ -139,10 +139,7 @@ bool fileExists(const std::string &path) {
     return fs::exists(path, ec);
 }
 
-std::string sourceFolder() {
-    const char *fromEnvironment = std::getenv("HOLVANE_SOURCE_DIR");
-    return fromEnvironment != nullptr ? fromEnvironment : HOLVANE_TEST_SOURCE_DIR;
-}
+std::string sourceFolder() { return HOLVANE_TEST_SOURCE_DIR; }
 
 std::string sharedFolder() {
     const fs::path shared = fs::path(sourceFolder()) / ".." / "shared";
