@@ -28,11 +28,35 @@ void unionWithNearbyRows(FillLimitsArray &limits, A_long y, A_long margin, A_lon
     limits.right[y] = right;
 }
 
+// The first and the last column of a row whose alpha reaches the level, or
+// -1: each is found scanning from its own end, so a row costs its clear
+// margins, not its width.
+template <typename Pixel>
+void qualifyingEnds(const Pixel *row, A_long width, A_u_short level, int shift, A_long &first,
+                    A_long &last) {
+    auto qualifies = [&](A_long x) {
+        return static_cast<A_u_short>(row[x].alpha << shift) >= level;
+    };
+    first = last = -1;
+    for (A_long x = 0; x < width; ++x)
+        if (qualifies(x)) {
+            first = x;
+            break;
+        }
+    if (first < 0) return;
+    for (A_long x = width - 1; x >= first; --x)
+        if (qualifies(x)) {
+            last = x;
+            break;
+        }
+}
+
 }  // namespace
 
-void populateAndInitialise_FillLimitsFromIncomingAlpha(const PF_LayerDef &world,
+void populateAndInitialise_FillLimitsFromIncomingAlpha(const InputLayer16 &source,
                                                        FillLimitsArray &limits,
                                                        A_u_short alphaLevel) {
+    const PF_LayerDef &world = *source.layer;
     const A_long width = world.width;
     const A_long height = world.height;
     if (height > FILL_LIMITS_MAX_ROWS) return;  // the driver copies such layers through
@@ -44,13 +68,11 @@ void populateAndInitialise_FillLimitsFromIncomingAlpha(const PF_LayerDef &world,
     const A_u_short level = std::min<A_u_short>(10, alphaLevel);
     bool anyRow = false;
     for (A_long y = 0; y < height && world.data != nullptr; ++y) {
-        A_long first = -1;
-        A_long last = -1;
-        for (A_long x = 0; x < width; ++x) {
-            if (getPixel16Alpha(world, x, y) < level) continue;
-            if (first < 0) first = x;
-            last = x;
-        }
+        A_long first, last;
+        if (source.eightBit)
+            qualifyingEnds(getPixel8(world, 0, y), width, level, 7, first, last);
+        else
+            qualifyingEnds(getPixel16(world, 0, y), width, level, 0, first, last);
         limits.left[y] = std::max<A_long>(0, first);
         // A row whose only visible pixel is column 0 counts as empty.
         if (last > 0) {
@@ -60,6 +82,13 @@ void populateAndInitialise_FillLimitsFromIncomingAlpha(const PF_LayerDef &world,
             limits.lastRow = y;
         }
     }
+}
+
+void populateAndInitialise_FillLimitsFromIncomingAlpha(const PF_LayerDef &world,
+                                                       FillLimitsArray &limits,
+                                                       A_u_short alphaLevel) {
+    populateAndInitialise_FillLimitsFromIncomingAlpha(InputLayer16{&world, false}, limits,
+                                                      alphaLevel);
 }
 
 void growShrink_FillLimitsArrayIfRequiredByGrowShrink(A_long width, A_long height, A_long margin,

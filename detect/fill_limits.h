@@ -3,6 +3,7 @@
 #pragma once
 
 #include "api/effect_api.h"
+#include "render/worlds/pixels.h"
 
 constexpr A_long FILL_LIMITS_MAX_ROWS = 4320;
 
@@ -20,6 +21,12 @@ inline bool isWithinLimits(const FillLimitsArray &limits, A_long x, A_long y) {
 
 // Rebuilds the limits from the alpha of a 16-bit world (height <= 4320).
 void populateAndInitialise_FillLimitsFromIncomingAlpha(const PF_LayerDef &world,
+                                                       FillLimitsArray &limits,
+                                                       A_u_short alphaLevel);
+
+// The same from a layer of either depth, its alpha read on the 16-bit scale,
+// over the layer's width and height.
+void populateAndInitialise_FillLimitsFromIncomingAlpha(const InputLayer16 &source,
                                                        FillLimitsArray &limits,
                                                        A_u_short alphaLevel);
 

@@ -1,17 +1,64 @@
 #include "detect/hole_mask.h"
 
+#include <algorithm>
+
 #include "render/worlds/pixels.h"
 
+namespace {
+
+constexpr A_u_short BAND_RED = 32768;
+
 // Red 32768 marks the hole band: alpha from the clear floor (inclusive) up to
-// alphaLevel (exclusive). Green, blue and alpha are left alone.
-void copyAlphaWorldToRedInRedMask(const PF_LayerDef &redMask, const PF_LayerDef &source,
+// alphaLevel (exclusive).
+inline A_u_short bandRed(A_u_short alpha, A_u_short floor, A_u_short alphaLevel) {
+    return alpha >= floor && alpha < alphaLevel ? BAND_RED : 0;
+}
+
+inline A_u_short alphaAt(const InputLayer16 &source, const void *row, A_long x) {
+    return source.eightBit ? static_cast<A_u_short>(static_cast<const PF_Pixel *>(row)[x].alpha << 7)
+                           : static_cast<const PF_Pixel16 *>(row)[x].alpha;
+}
+
+inline const void *sourceRow(const InputLayer16 &source, A_long y) {
+    return source.eightBit ? static_cast<const void *>(getPixel8(*source.layer, 0, y))
+                           : static_cast<const void *>(getPixel16(*source.layer, 0, y));
+}
+
+}  // namespace
+
+// Green, blue and alpha are left alone.
+void copyAlphaWorldToRedInRedMask(const PF_LayerDef &redMask, const InputLayer16 &source,
                                   A_u_short alphaLevel, A_u_short floor,
                                   const FillLimitsArray &limits) {
     for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
-        for (A_long x = limits.left[y]; x <= limits.right[y]; ++x) {
-            const A_u_short alpha = getPixel16Alpha(source, x, y);
-            const bool inBand = alpha >= floor && alpha < alphaLevel;
-            setPixel16Red(redMask, x, y, inBand ? 32768 : 0);
+        const void *in = sourceRow(source, y);
+        PF_Pixel16 *mask = getPixel16(redMask, 0, y);
+        for (A_long x = limits.left[y]; x <= limits.right[y]; ++x)
+            mask[x].red = bandRed(alphaAt(source, in, x), floor, alphaLevel);
+    }
+}
+
+void copyAlphaWorldToRedInRedMask(const PF_LayerDef &redMask, const PF_LayerDef &source,
+                                  A_u_short alphaLevel, A_u_short floor,
+                                  const FillLimitsArray &limits) {
+    copyAlphaWorldToRedInRedMask(redMask, InputLayer16{&source, false}, alphaLevel, floor, limits);
+}
+
+void clearAndCopyAlphaToRedInRedMask(const PF_LayerDef &redMask, const InputLayer16 &source,
+                                     A_u_short alphaLevel, A_u_short floor,
+                                     const FillLimitsArray &limits) {
+    const A_long width = redMask.width;
+    for (A_long y = 0; y < redMask.height; ++y) {
+        PF_Pixel16 *mask = getPixel16(redMask, 0, y);
+        const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
+        const A_long left = inRows ? std::max<A_long>(0, limits.left[y]) : width;
+        const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
+        for (A_long x = 0; x < std::min(left, width); ++x) mask[x] = PF_Pixel16{0, 0, 0, 0};
+        if (left <= right) {
+            const void *in = sourceRow(source, y);
+            for (A_long x = left; x <= right; ++x)
+                mask[x] = PF_Pixel16{0, bandRed(alphaAt(source, in, x), floor, alphaLevel), 0, 0};
         }
+        for (A_long x = std::max(right + 1, left); x < width; ++x) mask[x] = PF_Pixel16{0, 0, 0, 0};
     }
 }

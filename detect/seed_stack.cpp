@@ -10,10 +10,10 @@ namespace {
 constexpr A_u_short PAINTED_ALPHA = 32768;
 
 void paintSpan(const Seed &seed, const PF_LayerDef &redMask, FillTag &tag, A_u_short tagValue) {
+    PF_Pixel16 *row = getPixel16(redMask, 0, seed.y);
     for (A_long x = seed.spanLeft; x <= seed.spanRight; ++x) {
-        PF_Pixel16 *pixel = getPixel16(redMask, x, seed.y);
-        pixel->red = tagValue;
-        pixel->alpha = PAINTED_ALPHA;
+        row[x].red = tagValue;
+        row[x].alpha = PAINTED_ALPHA;
     }
     tag.area += seed.spanRight - seed.spanLeft;
     tag.minX = std::min(tag.minX, seed.spanLeft);
@@ -148,14 +148,15 @@ void expandRedMaskFillHolesSeedSideWays(Seed &seed, const PF_LayerDef &redMask, 
     const A_long left = limits.left[y];
     const A_long right = limits.right[y];
     if (x < left || x > right) return;
-    if (getPixel16Red(redMask, x, y) != matchRed) return;
+    const PF_Pixel16 *row = getPixel16(redMask, 0, y);
+    if (row[x].red != matchRed) return;
 
     // The limit columns themselves never join a span.
     A_long p = x;
-    while (p >= left && getPixel16Red(redMask, p, y) == matchRed) --p;
+    while (p >= left && row[p].red == matchRed) --p;
     seed.spanLeft = p >= left ? p + 1 : left + 1;
     p = x;
-    while (p <= right && getPixel16Red(redMask, p, y) == matchRed) ++p;
+    while (p <= right && row[p].red == matchRed) ++p;
     seed.spanRight = p <= right ? p - 1 : right - 1;
 }
 

@@ -1,40 +1,91 @@
 // Stage 7: the share of each fill pixel's 5 x 5 surroundings that is matte in
 // the input or fill in the mask, as 800..20000 in red. The composition tapers
 // the fill amount by it.
+//
+// The 25 samples are counted as five rows of five: each row's counts of five
+// neighbouring columns are kept for the five rows around the one being
+// written, so a pixel costs five additions instead of 25 samples. Samples
+// clamp to the frame per axis, so the rows and columns clamp separately and
+// the count is that of the straightforward form (edge_multiplier_reference
+// .cpp), which the tests compare.
 #include "fill/edge_multiplier.h"
 
 #include <algorithm>
-
-#include "fill/fill_region.h"
+#include <vector>
 
 namespace {
 
 constexpr float FULL_MULTIPLIER = 20000.0f;
+constexpr A_long SAMPLES = 25;
 
-void clearRed(const PF_LayerDef &redMask, A_long width, A_long height) {
-    for (A_long y = 0; y < height; ++y)
-        for (A_long x = 0; x < width; ++x) setPixel16Red(redMask, x, y, 0);
-}
-
-// Samples are clamped to the frame, so near a border one pixel may be counted
-// more than once.
-A_u_short edgeMultiplierAt(const PF_LayerDef &redMask, const InputLayer16 &input, A_long x,
-                           A_long y, A_long width, A_long height) {
-    float inside = 0.0f;
-    float outside = 0.0f;
-    for (A_long dy = -2; dy <= 2; ++dy) {
-        const A_long sy = std::clamp(y + dy, A_long{0}, height - 1);
-        for (A_long dx = -2; dx <= 2; ++dx) {
-            const A_long sx = std::clamp(x + dx, A_long{0}, width - 1);
-            if (readInputAlpha16(input, sx, sy) != 0 || getPixel16Blue(redMask, sx, sy) != 0)
-                inside += 1.0f;
-            else
-                outside += 1.0f;
+// The multiplier for each count of inside samples, in the single precision
+// arithmetic of the plain form.
+struct MultiplierTable {
+    A_u_short value[SAMPLES + 1];
+    MultiplierTable() {
+        for (A_long inside = 0; inside <= SAMPLES; ++inside) {
+            const float in = static_cast<float>(inside);
+            const float out = static_cast<float>(SAMPLES - inside);
+            value[inside] = static_cast<A_u_short>(static_cast<A_long>(in * FULL_MULTIPLIER / (in + out)));
         }
     }
-    return static_cast<A_u_short>(
-        static_cast<A_long>(inside * FULL_MULTIPLIER / (inside + outside)));
+};
+
+// For one row: how many of the five samples around each column (clamped to
+// the frame) are inside, that is matte in the input or fill in the mask.
+void countRowInside(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width,
+                    A_long y, std::vector<A_u_char> &inside, std::vector<A_u_char> &counts) {
+    const PF_Pixel16 *mask = getPixel16(redMask, 0, y);
+    // Two copies of each side column stand for the samples beyond the sides.
+    A_u_char *padded = inside.data() + 2;
+    if (input.eightBit) {
+        const PF_Pixel *in = getPixel8(*input.layer, 0, y);
+        for (A_long x = 0; x < width; ++x) padded[x] = (in[x].alpha | mask[x].blue) != 0;
+    } else {
+        const PF_Pixel16 *in = getPixel16(*input.layer, 0, y);
+        for (A_long x = 0; x < width; ++x) padded[x] = (in[x].alpha | mask[x].blue) != 0;
+    }
+    padded[-2] = padded[-1] = padded[0];
+    padded[width] = padded[width + 1] = padded[width - 1];
+    for (A_long x = 0; x < width; ++x)
+        counts[x] = static_cast<A_u_char>(padded[x - 2] + padded[x - 1] + padded[x] + padded[x + 1] +
+                                          padded[x + 2]);
 }
+
+// A sample: matte in the input or fill in the mask.
+bool isInside(const PF_LayerDef &redMask, const InputLayer16 &input, A_long x, A_long y) {
+    const A_u_short alpha = input.eightBit ? getPixel8(*input.layer, x, y)->alpha
+                                           : getPixel16(*input.layer, x, y)->alpha;
+    return (alpha | getPixel16Blue(redMask, x, y)) != 0;
+}
+
+// The five-column counts of the rows around the row being written, each
+// computed once and only when a row with many fill pixels needs them.
+class RowCounts {
+  public:
+    RowCounts(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width, A_long height)
+        : redMask_(redMask), input_(input), width_(width), height_(height),
+          inside_(static_cast<std::size_t>(width) + 4),
+          counts_(5, std::vector<A_u_char>(static_cast<std::size_t>(width))) {}
+
+    const A_u_char *of(A_long row) {
+        row = std::clamp(row, A_long{0}, height_ - 1);
+        const A_long slot = row % 5;
+        if (rows_[slot] != row) {
+            countRowInside(redMask_, input_, width_, row, inside_, counts_[slot]);
+            rows_[slot] = row;
+        }
+        return counts_[slot].data();
+    }
+
+  private:
+    const PF_LayerDef &redMask_;
+    InputLayer16 input_;
+    A_long width_, height_;
+    std::vector<A_u_char> inside_;
+    std::vector<std::vector<A_u_char>> counts_;
+    A_long rows_[5] = {-1, -1, -1, -1, -1};
+};
 
 }  // namespace
 
@@ -42,10 +93,41 @@ void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF
                                          const InputLayer16 &input, A_long width, A_long height,
                                          const FillLimitsArray &limits) {
     if (width <= 0 || height <= 0) return;
-    clearRed(redMask, width, height);
-    // Blue is only read here, so the order of the sweep does not matter.
-    forEachRegionPixel(limits, FillBounds{0, width - 1, 0, height - 1}, [&](A_long x, A_long y) {
-        if (getPixel16Blue(redMask, x, y) == 0) return;
-        setPixel16Red(redMask, x, y, edgeMultiplierAt(redMask, input, x, y, width, height));
-    });
+    static const MultiplierTable table;
+    const A_long firstRow = std::max<A_long>(0, limits.firstRow);
+    const A_long lastRow = std::min(height - 1, limits.lastRow);
+    RowCounts counts(redMask, input, width, height);
+    std::vector<A_long> fill;
+    fill.reserve(static_cast<std::size_t>(width));
+
+    for (A_long y = 0; y < height; ++y) {
+        // Red is 0 everywhere but on fill pixels; blue is only read and red is
+        // not a sample, so the order of the writes does not matter.
+        PF_Pixel16 *row = getPixel16(redMask, 0, y);
+        fill.clear();
+        const bool inRegion = y >= firstRow && y <= lastRow;
+        const A_long left = inRegion ? std::max<A_long>(0, limits.left[y]) : width;
+        const A_long right = inRegion ? std::min(width - 1, limits.right[y]) : -1;
+        for (A_long x = 0; x < width; ++x) {
+            row[x].red = 0;
+            if (x >= left && x <= right && row[x].blue != 0) fill.push_back(x);
+        }
+        if (fill.empty()) continue;
+        // Few fill pixels: their own 25 samples; many: the rows' counts.
+        if (static_cast<A_long>(fill.size()) * SAMPLES <= 2 * width) {
+            for (A_long x : fill) {
+                A_long inside = 0;
+                for (A_long dy = -2; dy <= 2; ++dy) {
+                    const A_long sy = std::clamp(y + dy, A_long{0}, height - 1);
+                    for (A_long dx = -2; dx <= 2; ++dx)
+                        inside += isInside(redMask, input, std::clamp(x + dx, A_long{0}, width - 1), sy);
+                }
+                row[x].red = table.value[inside];
+            }
+        } else {
+            const A_u_char *c[5] = {counts.of(y - 2), counts.of(y - 1), counts.of(y),
+                                    counts.of(y + 1), counts.of(y + 2)};
+            for (A_long x : fill) row[x].red = table.value[c[0][x] + c[1][x] + c[2][x] + c[3][x] + c[4][x]];
+        }
+    }
 }

@@ -1,11 +1,25 @@
 // Stage 8: the feather. Every edge pixel of the fill area is stamped with a
 // linear fall-off, so blue ramps from 32768 at the edge to 0 at the feather
 // distance outside it.
+//
+// A stamp raises blue to max(stamp, blue), and the fall-off depends on the
+// squared distance alone, decreasing with it. So the order of the stamps does
+// not matter: a pixel ends with the stamp value of its nearest edge pixel, or
+// keeps its blue. The stage works row by row: it marks the edges a few rows
+// ahead of the row it writes, and works out each pixel's best stamp either
+// from the edges near the row (small radii) or from the exact squared
+// distance to the nearest edge (large radii, whose squares would cost radius
+// squared per edge pixel). Both give the values of the straightforward form
+// in feather_reference.cpp, which the tests compare.
 #include "fill/feather.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <memory>
+#include <vector>
 
+#include "detect/row_bits.h"
 #include "fill/fill_region.h"
 #include "render/worlds/pixels.h"
 
@@ -15,6 +29,9 @@ constexpr A_u_short MARK_EDGE = 30000;
 constexpr A_u_short MARK_NONE = 10000;
 constexpr A_u_short FULL_BLUE = 32768;
 constexpr float FULL_STRENGTH = 32768.0f;
+// From this radius on, a row's best stamps come from the distance transform.
+constexpr A_long DISTANCE_FROM_RADIUS = 8;
+constexpr float NO_STAMP = -std::numeric_limits<float>::infinity();
 
 // Add mode raises blue to the stamp; subtract mode is its mirror and lowers
 // blue to the stamp's complement. Either way blue moves one way only.
@@ -22,6 +39,8 @@ float stampedBlue(float blue, float stamp, bool subtract) {
     if (subtract) return std::max(std::min(FULL_STRENGTH - stamp, blue), 0.0f);
     return std::min(std::max(stamp, blue), FULL_STRENGTH);
 }
+
+A_u_short roundedBlue(float blue) { return static_cast<A_u_short>(static_cast<A_long>(blue + 0.5f)); }
 
 bool isEdgePixel(const PF_LayerDef &redMask, A_long x, A_long y) {
     if (getPixel16Blue(redMask, x, y) != FULL_BLUE) return false;
@@ -38,6 +57,314 @@ PF_LayerDef frameView(const PF_LayerDef &world, A_long width, A_long height) {
     view.width = std::min(world.width, width);
     view.height = std::min(world.height, height);
     return view;
+}
+
+// The stamp of an edge pixel at offset (dx, dy), computed as the stamp
+// computes it; it depends on dx * dx + dy * dy alone.
+float stampValue(const FloatBlurPlotKernel &kernel, A_long dx, A_long dy) {
+    return FULL_STRENGTH * kernel.plot[kernel.centreIndex + dy * kernel.size + dx] *
+           kernel.centreScale;
+}
+
+// The edge pixels of the rows within the radius of the row being written,
+// one row of bits per row, in a ring.
+class EdgeRows {
+  public:
+    EdgeRows(A_long width, A_long radius)
+        : words_(bitWordsFor(width)),
+          slots_(2 * radius + 2),
+          bits_(static_cast<std::size_t>(slots_) * words_, 0) {}
+    A_long words() const { return words_; }
+    BitWord *row(A_long y) { return bits_.data() + static_cast<std::size_t>(y % slots_) * words_; }
+    const BitWord *row(A_long y) const {
+        return bits_.data() + static_cast<std::size_t>(y % slots_) * words_;
+    }
+    bool has(A_long x, A_long y) const {
+        return (row(y)[x / BITS_PER_WORD] >> (x % BITS_PER_WORD)) & 1;
+    }
+
+  private:
+    A_long words_;
+    A_long slots_;
+    std::vector<BitWord> bits_;
+};
+
+// The exact squared distance from each pixel of a row to the nearest edge
+// pixel, for distances below (radius + 1)^2; larger ones are left large.
+// Columns carry the vertical distance to the nearest edge above and below
+// (within the radius); each row then takes the lower envelope of the
+// parabolas (x - i)^2 + g(i)^2 in integers.
+class EdgeDistance {
+  public:
+    EdgeDistance(A_long width, A_long radius)
+        : width_(width),
+          radius_(radius),
+          far_(radius + 1),
+          above_(static_cast<std::size_t>(width), radius + 1),
+          below_(static_cast<std::size_t>(width), NONE),
+          g2_(static_cast<std::size_t>(width)),
+          sites_(static_cast<std::size_t>(width)),
+          starts_(static_cast<std::size_t>(width)),
+          squared_(static_cast<std::size_t>(width)) {}
+
+    // Moves to row y; the edge rows up to y + radius are known.
+    void advance(const EdgeRows &edges, A_long y, A_long firstRow) {
+        const bool first = y == firstRow;
+        for (A_long x = 0; x < width_; ++x) {
+            if (edges.has(x, y)) above_[x] = 0;
+            else if (!first && above_[x] <= radius_) above_[x] += 1;
+            if (first || below_[x] == y - 1) below_[x] = nextEdgeBelow(edges, x, y, y);
+        }
+        // The row entering the window.
+        const A_long entering = y + radius_;
+        const BitWord *bits = edges.row(entering);
+        for (A_long w = 0; w < edges.words(); ++w)
+            forEachBit(bits[w], w, [&](A_long x) {
+                if (x < width_ && below_[x] == NONE) below_[x] = entering;
+            });
+    }
+
+    // Squared distances of row y, pixel by pixel.
+    const std::vector<std::int64_t> &row(A_long y) {
+        const std::int64_t big = 4 * static_cast<std::int64_t>(far_) * far_ +
+                                 static_cast<std::int64_t>(width_) * width_;
+        for (A_long x = 0; x < width_; ++x) {
+            A_long g = above_[x];
+            if (below_[x] != NONE) g = std::min(g, below_[x] - y);
+            g2_[x] = g <= radius_ ? static_cast<std::int64_t>(g) * g : big;
+        }
+        lowerEnvelope();
+        return squared_;
+    }
+
+  private:
+    static constexpr A_long NONE = -1;
+
+    // The first edge in column x at rows from..y + radius, or NONE.
+    A_long nextEdgeBelow(const EdgeRows &edges, A_long x, A_long from, A_long y) const {
+        for (A_long r = from; r <= y + radius_; ++r)
+            if (edges.has(x, r)) return r;
+        return NONE;
+    }
+
+    std::int64_t parabola(A_long x, A_long i) const {
+        const std::int64_t d = x - i;
+        return d * d + g2_[i];
+    }
+    // The first column from which parabola u lies below parabola i (i < u).
+    std::int64_t separation(A_long i, A_long u) const {
+        const std::int64_t num = static_cast<std::int64_t>(u) * u - static_cast<std::int64_t>(i) * i +
+                                 g2_[u] - g2_[i];
+        const std::int64_t den = 2 * static_cast<std::int64_t>(u - i);
+        // Floor division; num may be negative.
+        return num >= 0 ? num / den : -((-num + den - 1) / den);
+    }
+
+    void lowerEnvelope() {
+        A_long q = 0;
+        sites_[0] = 0;
+        starts_[0] = 0;
+        for (A_long u = 1; u < width_; ++u) {
+            while (q >= 0 && parabola(starts_[q], sites_[q]) > parabola(starts_[q], u)) --q;
+            if (q < 0) {
+                q = 0;
+                sites_[0] = u;
+            } else {
+                const std::int64_t start = 1 + separation(sites_[q], u);
+                if (start < width_) {
+                    ++q;
+                    sites_[q] = u;
+                    starts_[q] = static_cast<A_long>(start);
+                }
+            }
+        }
+        for (A_long u = width_ - 1; u >= 0; --u) {
+            squared_[u] = parabola(u, sites_[q]);
+            if (u == starts_[q]) --q;
+        }
+    }
+
+    A_long width_;
+    A_long radius_;
+    A_long far_;
+    std::vector<A_long> above_;  // rows up to the nearest edge at or above (radius + 1: none)
+    std::vector<A_long> below_;  // row of the nearest edge at or below within the radius
+    std::vector<std::int64_t> g2_;
+    std::vector<A_long> sites_;
+    std::vector<A_long> starts_;
+    std::vector<std::int64_t> squared_;
+};
+
+class Feather {
+  public:
+    Feather(const PF_LayerDef &redMask, A_long width, A_long height,
+            const FillLimitsArray &limits, const FloatBlurPlotKernel &kernel)
+        : mask_(redMask),
+          frame_(frameView(redMask, width, height)),
+          kernel_(kernel),
+          radius_(kernel.radius),
+          limits_(limits),
+          markRight_(width - 2),
+          sweptFirst_(std::max<A_long>(limits.firstRow, 1)),
+          sweptLast_(std::min({height - 2, limits.lastRow, FILL_LIMITS_MAX_ROWS - 1})),
+          edges_(width, kernel.radius),
+          best_(static_cast<std::size_t>(width), NO_STAMP) {
+        // The stamp for each squared distance below (radius + 1)^2.
+        const A_long r = radius_;
+        byDistance_.assign(static_cast<std::size_t>((r + 1) * (r + 1)), NO_STAMP);
+        for (A_long dy = 0; dy <= r; ++dy)
+            for (A_long dx = 0; dx <= r; ++dx)
+                if (dx * dx + dy * dy < (r + 1) * (r + 1))
+                    byDistance_[dx * dx + dy * dy] = stampValue(kernel, dx, dy);
+    }
+
+    void run() {
+        if (sweptFirst_ > sweptLast_) return;
+        // Stamps reach the radius around the swept rows; rows 0 and beyond
+        // the frame are never written.
+        const A_long first = std::max<A_long>(1, sweptFirst_ - radius_);
+        const A_long last = std::min(frame_.height - 1, sweptLast_ + radius_);
+        std::unique_ptr<EdgeDistance> distance;
+        if (radius_ >= DISTANCE_FROM_RADIUS)
+            distance = std::make_unique<EdgeDistance>(frame_.width, radius_);
+        A_long marked = first - 1;
+        for (A_long y = first; y <= last; ++y) {
+            // Marking reads the blue of a row's neighbours before any of them
+            // is written: it stays ahead of the writing by the radius.
+            while (marked < y + radius_) markRow(++marked);
+            if (distance) distance->advance(edges_, y, first);
+            const Reach reach = edgeColumnsNear(y);
+            if (reach.first > reach.last) continue;  // no stamp reaches this row
+            if (distance)
+                bestFromDistance(distance->row(y), reach);
+            else
+                bestFromNearbyEdges(y, reach);
+            writeRow(y, reach);
+        }
+    }
+
+  private:
+    // The marks of row y (alpha 30000 on edge pixels, 10000 on the rest of
+    // the swept part of the row), and its edge bits.
+    void markRow(A_long y) {
+        BitWord *bits = edges_.row(y);
+        std::fill(bits, bits + edges_.words(), 0);
+        if (y < sweptFirst_ || y > sweptLast_) return;
+        const A_long left = std::max<A_long>(limits_.left[y], 1);
+        const A_long right = std::min(markRight_, limits_.right[y]);
+        const PF_Pixel16 *above = getPixel16(mask_, 0, y - 1);
+        PF_Pixel16 *here = getPixel16(mask_, 0, y);
+        const PF_Pixel16 *below = getPixel16(mask_, 0, y + 1);
+        for (A_long x = left; x <= right; ++x) {
+            // isEdgePixel, on the rows at hand.
+            const bool edge = here[x].blue == FULL_BLUE &&
+                              (here[x - 1].blue != FULL_BLUE || here[x + 1].blue != FULL_BLUE ||
+                               above[x].blue != FULL_BLUE || below[x].blue != FULL_BLUE);
+            here[x].alpha = edge ? MARK_EDGE : MARK_NONE;
+            if (edge) bits[x / BITS_PER_WORD] |= BitWord{1} << (x % BITS_PER_WORD);
+        }
+    }
+
+    // The columns of the row a stamp can reach.
+    struct Reach {
+        A_long first;
+        A_long last;
+    };
+
+    // The edges of the rows within the radius of row y: none means no stamp
+    // reaches the row.
+    Reach edgeColumnsNear(A_long y) const {
+        Reach reach{frame_.width, -1};
+        for (A_long cy = std::max(y - radius_, sweptFirst_); cy <= std::min(y + radius_, sweptLast_);
+             ++cy) {
+            const BitWord *bits = edges_.row(cy);
+            for (A_long w = 0; w < edges_.words(); ++w) {
+                if (bits[w] == 0) continue;
+                reach.first = std::min(reach.first, w * BITS_PER_WORD + __builtin_ctzll(bits[w]));
+                reach.last = std::max(reach.last, w * BITS_PER_WORD + 63 - __builtin_clzll(bits[w]));
+            }
+        }
+        return Reach{std::max<A_long>(1, reach.first - radius_),
+                     std::min(frame_.width - 1, reach.last + radius_)};
+    }
+
+    // The highest stamp reaching each pixel of row y from the edges of the
+    // rows within the radius.
+    void bestFromNearbyEdges(A_long y, const Reach &reach) {
+        std::fill(best_.begin() + reach.first, best_.begin() + reach.last + 1, NO_STAMP);
+        for (A_long cy = std::max(y - radius_, sweptFirst_); cy <= std::min(y + radius_, sweptLast_);
+             ++cy) {
+            const BitWord *bits = edges_.row(cy);
+            const float *weights = kernel_.plot + kernel_.centreIndex + (y - cy) * kernel_.size;
+            for (A_long w = 0; w < edges_.words(); ++w)
+                forEachBit(bits[w], w, [&](A_long cx) {
+                    const A_long from = std::max<A_long>(1, cx - radius_);
+                    const A_long to = std::min(frame_.width - 1, cx + radius_);
+                    for (A_long x = from; x <= to; ++x)
+                        best_[x] = std::max(best_[x], FULL_STRENGTH * weights[x - cx] *
+                                                          kernel_.centreScale);
+                });
+        }
+    }
+
+    void bestFromDistance(const std::vector<std::int64_t> &squared, const Reach &reach) {
+        const std::int64_t within = static_cast<std::int64_t>(byDistance_.size());
+        for (A_long x = reach.first; x <= reach.last; ++x) {
+            const std::int64_t s = squared[x];
+            best_[x] = s < within ? byDistance_[s] : NO_STAMP;
+        }
+    }
+
+    // Whether some edge pixel's square reaches (x, y).
+    bool stampReaches(A_long x, A_long y) const {
+        for (A_long cy = std::max(y - radius_, sweptFirst_); cy <= std::min(y + radius_, sweptLast_);
+             ++cy)
+            for (A_long cx = std::max<A_long>(0, x - radius_);
+                 cx <= std::min(frame_.width - 1, x + radius_); ++cx)
+                if (edges_.has(cx, cy)) return true;
+        return false;
+    }
+
+    void writeRow(A_long y, const Reach &reach) {
+        PF_Pixel16 *row = getPixel16(mask_, 0, y);
+        for (A_long x = reach.first; x <= reach.last; ++x) {
+            const A_u_short blue = row[x].blue;
+            // A stamp moves blue only when it is higher; above full scale a
+            // reached pixel is brought down to it.
+            if (blue > FULL_BLUE) {
+                if (stampReaches(x, y)) row[x].blue = FULL_BLUE;
+            } else if (best_[x] > static_cast<float>(blue)) {
+                row[x].blue = roundedBlue(stampedBlue(static_cast<float>(blue), best_[x], false));
+            }
+        }
+    }
+
+    const PF_LayerDef &mask_;
+    PF_LayerDef frame_;
+    const FloatBlurPlotKernel &kernel_;
+    A_long radius_;
+    const FillLimitsArray &limits_;
+    A_long markRight_;  // the swept area's last column, from the frame's width
+    A_long sweptFirst_;
+    A_long sweptLast_;
+    EdgeRows edges_;
+    std::vector<float> best_;
+    std::vector<float> byDistance_;
+};
+
+// Subtract mode, which the render never asks for: the straightforward marking
+// and stamping.
+void featherBySubtracting(const PF_LayerDef &redMask, A_long width, A_long height,
+                          const FillLimitsArray &limits, const FloatBlurPlotKernel &kernel) {
+    const FillBounds swept{1, width - 2, 1, height - 2};
+    const PF_LayerDef frame = frameView(redMask, width, height);
+    forEachRegionPixel(limits, swept, [&](A_long x, A_long y) {
+        setPixel16Alpha(redMask, x, y, isEdgePixel(redMask, x, y) ? MARK_EDGE : MARK_NONE);
+    });
+    forEachRegionPixel(limits, swept, [&](A_long x, A_long y) {
+        if (getPixel16Alpha(redMask, x, y) == MARK_EDGE)
+            superimposePixel16RedMaskBlurBlueAddOrSubtract(frame, x, y, FULL_STRENGTH, kernel, true);
+    });
 }
 
 }  // namespace
@@ -58,7 +385,7 @@ void superimposePixel16RedMaskBlurBlueAddOrSubtract(const PF_LayerDef &world, A_
             const float stamp = strength * kernel.plot[kernel.centreIndex + dy * kernel.size + dx] *
                                 kernel.centreScale;
             const float blue = stampedBlue(static_cast<float>(p->blue), stamp, subtract);
-            p->blue = static_cast<A_u_short>(static_cast<A_long>(blue + 0.5f));
+            p->blue = roundedBlue(blue);
         }
     }
 }
@@ -71,18 +398,9 @@ void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &red
     auto kernel = std::make_unique<FloatBlurPlotKernel>();
     clearFloatBlurPlotKernel(*kernel);
     makeRadialPointBlurPlotKernel(in_data, *kernel, 2 * featherRadius + 1);
-
-    // The border rows and columns are left out so that every four-neighbour
-    // read of the marking stays inside the frame.
-    const FillBounds swept{1, width - 2, 1, height - 2};
-    const PF_LayerDef frame = frameView(redMask, width, height);
-    forEachRegionPixel(limits, swept, [&](A_long x, A_long y) {
-        setPixel16Alpha(redMask, x, y, isEdgePixel(redMask, x, y) ? MARK_EDGE : MARK_NONE);
-    });
-    // The marks fix which pixels are stamped before any stamp changes blue.
-    forEachRegionPixel(limits, swept, [&](A_long x, A_long y) {
-        if (getPixel16Alpha(redMask, x, y) == MARK_EDGE)
-            superimposePixel16RedMaskBlurBlueAddOrSubtract(frame, x, y, FULL_STRENGTH, *kernel,
-                                                           subtract);
-    });
+    if (subtract) {
+        featherBySubtracting(redMask, width, height, limits, *kernel);
+        return;
+    }
+    Feather(redMask, width, height, limits, *kernel).run();
 }

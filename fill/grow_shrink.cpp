@@ -1,11 +1,16 @@
-// Grows or shrinks the fill area (blue) of the red mask by whole pixels. The
-// red mask's alpha is the mark plane: each pass marks every region pixel from
-// the state the previous pass left, then applies the marks.
+// Stage 6: grows or shrinks the fill area (blue) of the red mask by whole
+// pixels. Each pass judges every region pixel on the state the previous pass
+// left; here a pass works on rows of bits, 64 pixels at once, and the fill
+// state lives between passes in the red mask's alpha, the stage's mark plane,
+// packed 16 pixels to an alpha value. One last sweep writes blue, red and
+// the alpha the straightforward form (grow_shrink_reference.cpp) leaves: the
+// marks of the last pass, 10000 everywhere else.
 #include "fill/grow_shrink.h"
 
 #include <algorithm>
+#include <vector>
 
-#include "fill/fill_region.h"
+#include "detect/row_bits.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -14,66 +19,210 @@ constexpr A_u_short MARK_SELECTED = 30000;
 constexpr A_u_short MARK_CLEAR = 10000;
 constexpr A_u_short FILL_BLUE = 32768;
 
-// Neighbour reads clamp to the world, so beyond a border the border pixel
-// stands in for its missing neighbour.
-struct ClampedMask {
-    const PF_LayerDef &world;
-    A_long width;
-    A_long lastRow;
+// The planes kept per row: the fill state, the pixels any pass has selected
+// (grow) or failed (shrink), and the last pass's selection.
+enum Plane { FILL, EVER, LAST, PLANES };
 
-    bool counts(A_long x, A_long y) const {
-        const PF_Pixel16 *p = getPixel16(world, std::clamp(x, A_long{0}, width - 1),
-                                         std::clamp(y, A_long{0}, lastRow));
-        return p->blue != 0 && p->red == 0;
+// Bit planes of the rows 0..lastRow, stored in the alpha of each row's first
+// pixels (four alpha values per 64-bit word), or in memory of their own when
+// a row is too narrow to hold them.
+class PackedPlanes {
+  public:
+    PackedPlanes(const PF_LayerDef &mask, A_long width, A_long rows)
+        : mask_(mask), words_(bitWordsFor(width)), inAlpha_(4 * PLANES * words_ <= width) {
+        if (!inAlpha_) own_.assign(static_cast<std::size_t>(rows) * PLANES * words_, 0);
+    }
+    A_long words() const { return words_; }
+
+    void load(Plane p, A_long y, BitWord *out) const {
+        if (!inAlpha_) {
+            std::copy_n(own_.data() + index(p, y), words_, out);
+            return;
+        }
+        const PF_Pixel16 *at = getPixel16(mask_, 4 * p * words_, y);
+        for (A_long w = 0; w < words_; ++w, at += 4)
+            out[w] = BitWord{at[0].alpha} | BitWord{at[1].alpha} << 16 |
+                     BitWord{at[2].alpha} << 32 | BitWord{at[3].alpha} << 48;
+    }
+    void store(Plane p, A_long y, const BitWord *in) {
+        if (!inAlpha_) {
+            std::copy_n(in, words_, own_.data() + index(p, y));
+            return;
+        }
+        PF_Pixel16 *at = getPixel16(mask_, 4 * p * words_, y);
+        for (A_long w = 0; w < words_; ++w, at += 4) {
+            at[0].alpha = static_cast<A_u_short>(in[w]);
+            at[1].alpha = static_cast<A_u_short>(in[w] >> 16);
+            at[2].alpha = static_cast<A_u_short>(in[w] >> 32);
+            at[3].alpha = static_cast<A_u_short>(in[w] >> 48);
+        }
     }
 
-    int countFourNeighbours(A_long x, A_long y) const {
-        return counts(x, y - 1) + counts(x - 1, y) + counts(x + 1, y) + counts(x, y + 1);
+  private:
+    std::size_t index(Plane p, A_long y) const {
+        return (static_cast<std::size_t>(y) * PLANES + p) * words_;
     }
 
-    int countEightNeighbours(A_long x, A_long y) const {
-        return countFourNeighbours(x, y) + counts(x - 1, y - 1) + counts(x + 1, y - 1) +
-               counts(x - 1, y + 1) + counts(x + 1, y + 1);
-    }
+    const PF_LayerDef &mask_;
+    A_long words_;
+    bool inAlpha_;
+    std::vector<BitWord> own_;
 };
 
-void resetMarks(const PF_LayerDef &redMask, A_long width, A_long lastRow) {
-    for (A_long y = 0; y <= lastRow; ++y)
-        for (A_long x = 0; x < width; ++x) setPixel16Alpha(redMask, x, y, MARK_CLEAR);
+// Neighbour reads clamp to the world: beyond a side, the pixel on that side
+// stands in, so a row's left neighbours are its bits moved up one column with
+// column 0 repeated, and likewise to the right.
+struct Sides {
+    BitWord last;  // the bit of the last column in the last word
+    A_long words;
+};
+
+inline BitWord fromLeft(const BitWord *row, A_long w, const Sides &) {
+    return (row[w] << 1) | (w > 0 ? row[w - 1] >> 63 : row[0] & 1);
+}
+inline BitWord fromRight(const BitWord *row, A_long w, const Sides &s) {
+    const BitWord bits = row[w] >> 1;
+    if (w + 1 < s.words) return bits | (row[w + 1] << 63);
+    return bits | (row[w] & s.last);  // the last column stands in for itself
 }
 
-// Even passes add every pixel touching the fill along an edge; odd passes
-// only those with two such neighbours, filling corners and steps.
-void growPass(const ClampedMask &mask, const FillBounds &bounds, const FillLimitsArray &limits,
-              A_long pass) {
-    const int threshold = pass % 2 == 0 ? 1 : 2;
-    forEachRegionPixel(limits, bounds, [&](A_long x, A_long y) {
-        const bool selected = mask.countFourNeighbours(x, y) >= threshold;
-        setPixel16Alpha(mask.world, x, y, selected ? MARK_SELECTED : MARK_CLEAR);
-    });
-    forEachRegionPixel(limits, bounds, [&](A_long x, A_long y) {
-        PF_Pixel16 *p = getPixel16(mask.world, x, y);
-        if (p->alpha != MARK_SELECTED) return;
-        p->blue = FILL_BLUE;
-        p->red = 0;
-    });
+// The row's state before the pass and its neighbours' (rows clamp like columns).
+struct Rows {
+    const BitWord *above;
+    const BitWord *here;
+    const BitWord *below;
+};
+
+// Pixels with at least `threshold` (1 or 2) of their four neighbours in the fill.
+BitWord growSelection(const Rows &r, A_long w, const Sides &s, int threshold) {
+    const BitWord up = r.above[w], down = r.below[w];
+    const BitWord left = fromLeft(r.here, w, s), right = fromRight(r.here, w, s);
+    if (threshold == 1) return up | down | left | right;
+    return (up & down) | ((up | down) & (left | right)) | (left & right);
 }
 
-// A pixel survives when all its neighbours of the pass's kind count (eight on
-// even passes, four on odd ones); its own state is not consulted.
-void shrinkPass(const ClampedMask &mask, const FillBounds &bounds, const FillLimitsArray &limits,
-                A_long pass) {
-    const bool eightNeighbours = pass % 2 == 0;
-    forEachRegionPixel(limits, bounds, [&](A_long x, A_long y) {
-        const bool survives = eightNeighbours ? mask.countEightNeighbours(x, y) >= 8
-                                              : mask.countFourNeighbours(x, y) >= 4;
-        setPixel16Alpha(mask.world, x, y, survives ? MARK_SELECTED : MARK_CLEAR);
-    });
-    forEachRegionPixel(limits, bounds, [&](A_long x, A_long y) {
-        PF_Pixel16 *p = getPixel16(mask.world, x, y);
-        if (p->alpha == MARK_CLEAR) p->blue = 0;
-    });
+// Pixels all of whose eight (or four) neighbours are in the fill.
+BitWord shrinkSurvivors(const Rows &r, A_long w, const Sides &s, bool eight) {
+    BitWord all = r.above[w] & r.below[w] & fromLeft(r.here, w, s) & fromRight(r.here, w, s);
+    if (eight)
+        all &= fromLeft(r.above, w, s) & fromRight(r.above, w, s) & fromLeft(r.below, w, s) &
+               fromRight(r.below, w, s);
+    return all;
 }
+
+struct Pass {
+    bool grow;
+    A_long index;
+    bool last;
+};
+
+class GrowShrink {
+  public:
+    GrowShrink(const PF_LayerDef &mask, A_long width, A_long lastRow,
+               const FillLimitsArray &limits)
+        : mask_(mask),
+          width_(width),
+          lastRow_(lastRow),
+          limits_(limits),
+          planes_(mask, width, lastRow + 1),
+          words_(planes_.words()),
+          sides_{columnBits(words_ - 1, width - 1, width - 1), words_},
+          rowsFirst_(std::max<A_long>(0, limits.firstRow)),
+          rowsLast_(std::min(lastRow, limits.lastRow)) {
+        for (auto *row : {&above_, &here_, &below_, &out_, &ever_, &last_, &zero_})
+            row->assign(static_cast<std::size_t>(words_), 0);
+    }
+
+    // The fill state (blue other than 0, red 0) of every row a pass reads.
+    void readFill() {
+        const A_long first = std::max<A_long>(0, rowsFirst_ - 1);
+        const A_long last = std::min(lastRow_, rowsLast_ + 1);
+        for (A_long y = first; y <= last; ++y) {
+            pixelRowBits(getPixel16(mask_, 0, y), width_, out_.data(),
+                         [](const PF_Pixel16 &p) { return p.blue != 0 && p.red == 0; });
+            planes_.store(FILL, y, out_.data());
+            planes_.store(EVER, y, zero_.data());
+            planes_.store(LAST, y, zero_.data());
+        }
+    }
+
+    // One pass over the region rows, top to bottom: each row is judged on the
+    // rows as they were before the pass.
+    void run(const Pass &pass) {
+        if (rowsFirst_ > rowsLast_) return;
+        loadClamped(rowsFirst_ - 1, above_);
+        planes_.load(FILL, rowsFirst_, here_.data());
+        for (A_long y = rowsFirst_; y <= rowsLast_; ++y) {
+            loadClamped(y + 1, below_);
+            planes_.load(EVER, y, ever_.data());
+            const Rows rows{above_.data(), here_.data(), below_.data()};
+            for (A_long w = 0; w < words_; ++w) {
+                const BitWord region = columnBits(w, std::max<A_long>(0, limits_.left[y]),
+                                                  std::min(width_ - 1, limits_.right[y]));
+                BitWord marked;  // grow: selected; shrink: failed
+                if (pass.grow) {
+                    marked = region & growSelection(rows, w, sides_, pass.index % 2 == 0 ? 1 : 2);
+                    out_[w] = here_[w] | marked;
+                } else {
+                    marked = region & ~shrinkSurvivors(rows, w, sides_, pass.index % 2 == 0);
+                    out_[w] = here_[w] & ~marked;
+                }
+                ever_[w] |= marked;
+                // Alpha 30000: grow's selected pixels, shrink's survivors.
+                if (pass.last) last_[w] = pass.grow ? marked : region & ~marked;
+            }
+            planes_.store(FILL, y, out_.data());
+            planes_.store(EVER, y, ever_.data());
+            if (pass.last) planes_.store(LAST, y, last_.data());
+            // The old state of row y is the next row's row above.
+            std::swap(above_, here_);
+            std::swap(here_, below_);
+        }
+    }
+
+    // Blue and red of the pixels the passes changed, and the alpha marks of
+    // the last pass (10000 everywhere else), over rows 0..lastRow.
+    void write(bool grow) {
+        for (A_long y = 0; y <= lastRow_; ++y) {
+            PF_Pixel16 *row = getPixel16(mask_, 0, y);
+            const bool inRegion = y >= rowsFirst_ && y <= rowsLast_;
+            if (inRegion) {
+                planes_.load(EVER, y, ever_.data());
+                planes_.load(LAST, y, last_.data());
+            }
+            for (A_long x = 0; x < width_; ++x) row[x].alpha = MARK_CLEAR;
+            if (!inRegion) continue;
+            for (A_long w = 0; w < words_; ++w) {
+                forEachBit(ever_[w], w, [&](A_long x) {
+                    if (grow) {
+                        row[x].blue = FILL_BLUE;
+                        row[x].red = 0;
+                    } else {
+                        row[x].blue = 0;
+                    }
+                });
+                forEachBit(last_[w], w, [&](A_long x) { row[x].alpha = MARK_SELECTED; });
+            }
+        }
+    }
+
+  private:
+    // Row y of the fill state, rows beyond 0..lastRow clamped to them.
+    void loadClamped(A_long y, std::vector<BitWord> &out) const {
+        planes_.load(FILL, std::clamp(y, A_long{0}, lastRow_), out.data());
+    }
+
+    const PF_LayerDef &mask_;
+    A_long width_;
+    A_long lastRow_;
+    const FillLimitsArray &limits_;
+    PackedPlanes planes_;
+    A_long words_;
+    Sides sides_;
+    A_long rowsFirst_;
+    A_long rowsLast_;
+    std::vector<BitWord> above_, here_, below_, out_, ever_, last_, zero_;
+};
 
 }  // namespace
 
@@ -83,12 +232,10 @@ void growShrink_JustBlueInRedMaskBlocky(const PF_LayerDef &redMask, A_long width
                                         A_long lastRow, A_long growAmount,
                                         const FillLimitsArray &limits) {
     if (growAmount == 0 || width <= 0 || lastRow < 0) return;
-    resetMarks(redMask, width, lastRow);
-    const ClampedMask mask{redMask, width, lastRow};
-    const FillBounds bounds{0, width - 1, 0, lastRow};
-    if (growAmount > 0) {
-        for (A_long pass = 0; pass < growAmount; ++pass) growPass(mask, bounds, limits, pass);
-    } else {
-        for (A_long pass = 0; pass < -growAmount; ++pass) shrinkPass(mask, bounds, limits, pass);
-    }
+    const bool grow = growAmount > 0;
+    const A_long passes = grow ? growAmount : -growAmount;
+    GrowShrink stage(redMask, width, lastRow, limits);
+    stage.readFill();
+    for (A_long p = 0; p < passes; ++p) stage.run(Pass{grow, p, p == passes - 1});
+    stage.write(grow);
 }

@@ -46,6 +46,7 @@ struct HostState {
     PF_OutData outTemplate{};
 
     std::map<const void *, OwnedWorld> worlds;  // by pixel address
+    std::vector<OwnedWorld> recycledWorlds;     // disposed, kept for settings.recycleWorlds
     std::map<std::string, int> suiteCounts;     // "name vN" -> acquires minus releases
     std::set<std::uintptr_t> checkedOut;        // tokens of layers not yet checked in
     std::uintptr_t nextCheckoutToken = 1;

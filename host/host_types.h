@@ -42,6 +42,10 @@ struct HostSettings {
     A_long height = 0;
     // Off for benchmarks: a real host spends no time marking new worlds.
     bool markUnclearedWorlds = true;
+    // On for benchmarks: a disposed world's memory is kept and handed out
+    // again, unfilled, for the next world of the same size and depth, as a
+    // real host's memory pool does. Such a world holds whatever it last held.
+    bool recycleWorlds = false;
     A_long rowPaddingBytes = kDefaultRowPaddingBytes;
     // Where checkout_param finds the input layer; when empty, every time
     // gives the render's own input layer.

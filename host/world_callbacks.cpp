@@ -2,10 +2,27 @@
 // for and keeps it until disposed.
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "host/host_state.h"
 
 namespace {
+
+// A kept world of the same geometry, taken out of the pool; an empty world
+// when there is none.
+OwnedWorld takeRecycledWorld(HostState &host, A_long width, A_long height, PixelDepth depth) {
+    auto &pool = host.recycledWorlds;
+    for (auto it = pool.begin(); it != pool.end(); ++it) {
+        if (it->width() == width && it->height() == height &&
+            it->deep() == (depth == PixelDepth::Sixteen) &&
+            it->rowbytes() == width * bytesPerPixel(depth) + host.settings.rowPaddingBytes) {
+            OwnedWorld world = std::move(*it);
+            pool.erase(it);
+            return world;
+        }
+    }
+    return OwnedWorld();
+}
 
 PF_Err newWorldCallback(PF_ProgPtr effectRef, A_long width, A_long height, PF_NewWorldFlags flags,
                         PF_EffectWorld *world) {
@@ -24,7 +41,11 @@ PF_Err newWorldCallback(PF_ProgPtr effectRef, A_long width, A_long height, PF_Ne
     const std::uint8_t fillByte =
         clear || !host->settings.markUnclearedWorlds ? 0 : kUnclearedWorldByte;
     try {
-        OwnedWorld owned(width, height, depth, host->settings.rowPaddingBytes, fillByte);
+        OwnedWorld owned;
+        if (host->settings.recycleWorlds && !clear)
+            owned = takeRecycledWorld(*host, width, height, depth);
+        if (owned.layer().data == nullptr)
+            owned = OwnedWorld(width, height, depth, host->settings.rowPaddingBytes, fillByte);
         *world = owned.layer();
         host->worlds.emplace(owned.layer().data, std::move(owned));
     } catch (const std::bad_alloc &) {
@@ -44,6 +65,7 @@ PF_Err disposeWorldCallback(PF_ProgPtr effectRef, PF_EffectWorld *world) {
         ++host->report.unknownWorldDisposals;
         return PF_Err_BAD_CALLBACK_PARAM;
     }
+    if (host->settings.recycleWorlds) host->recycledWorlds.push_back(std::move(found->second));
     host->worlds.erase(found);
     return PF_Err_NONE;
 }

@@ -21,63 +21,170 @@ PF_Pixel16 withAlpha(PF_Pixel16 p, A_u_short alpha) {
     return p;
 }
 
-struct FillPixel {
-    A_u_short amount;  // b, after the taper
-    PF_Pixel16 colour; // P, decontaminated
-    PF_Pixel16 mask;
-};
-
-FillPixel prepareFillPixel(const ComposeSources &s, A_long x, A_long y) {
-    FillPixel f;
-    f.mask = *getPixel16(*s.redMask, x, y);
-    f.amount = taperedFillAmount(f.mask);
-    f.colour = decontaminatedPatchColour(*getPixel16(*s.patch, x, y), s.decontamColour, f.amount);
-    return f;
+// The fill amount after the taper (taperedFillAmount) without its single
+// precision steps where they cannot change it: a multiplier of 20000 or more
+// keeps the amount (t / 10000 >= 1), one of 10000 or less removes it.
+inline A_u_short taperedAmount(const PF_Pixel16 &mask) {
+    if (mask.green != 0 || mask.red == 0 || mask.red >= 20000) return mask.blue;
+    if (mask.red <= 10000) return 0;
+    return taperedFillAmount(mask);
 }
 
-PF_Pixel16 compositePixel(const ComposeSources &s, A_long x, A_long y) {
-    const PF_Pixel16 in = readInputPixel16(s.input, x, y);
-    const FillPixel f = prepareFillPixel(s, x, y);
-    const A_u_short b = f.amount;
-    if (b == 0) return in;
+// The decontamination of one render. With the neutral grey (every channel
+// 16384) the subtracted term is exactly 0 and the patch colour only clamps.
+struct Decontamination {
+    PF_Pixel16 colour;
+    bool neutral;
+
+    explicit Decontamination(const PF_Pixel16 &d)
+        : colour(d), neutral(d.red == 16384 && d.green == 16384 && d.blue == 16384) {}
+
+    PF_Pixel16 of(const PF_Pixel16 &patch, A_u_short amount) const {
+        if (neutral) {
+            auto clamp = [](A_u_short v) { return std::min(v, FULL); };
+            return PF_Pixel16{patch.alpha, clamp(patch.red), clamp(patch.green), clamp(patch.blue)};
+        }
+        // From half the fill amount on the strength is exactly 1, and
+        // patch - (d - 16384) is an exact difference of integers.
+        if (amount >= 16384) {
+            auto channel = [](A_u_short p, A_u_short d) {
+                return static_cast<A_u_short>(std::clamp<A_long>(A_long{p} - (A_long{d} - 16384), 0, FULL));
+            };
+            return PF_Pixel16{patch.alpha, channel(patch.red, colour.red),
+                              channel(patch.green, colour.green), channel(patch.blue, colour.blue)};
+        }
+        return decontaminatedPatchColour(patch, colour, amount);
+    }
+};
+
+// The rows of the worlds the view reads.
+struct Rows {
+    const PF_Pixel16 *mask;
+    const PF_Pixel16 *patch;
+    const void *input;
+    bool inputEightBit;
+
+    PF_Pixel16 in(A_long x) const {
+        return inputEightBit ? convertPix8To16(static_cast<const PF_Pixel *>(input)[x])
+                             : static_cast<const PF_Pixel16 *>(input)[x];
+    }
+};
+
+// The composite of a pixel whose fill amount b is above 0.
+PF_Pixel16 compositeFill(const PF_Pixel16 &in, const PF_Pixel16 &mask, const PF_Pixel16 &colour,
+                         A_u_short b) {
+    // Weights 0 and 32768, a power of two: (0 + P * 32768) / 32768 is P
+    // exactly, and + 0.5 truncates back to it.
+    if (b == FULL && in.alpha == 0) return withAlpha(colour, FULL);
     if (b == FULL || in.alpha >= BACKGROUND_ALPHA) {
-        return withAlpha(avg2Pixel16Weighted(in, f.colour, in.alpha, b), saturatingAlpha(in.alpha, b));
+        return withAlpha(avg2Pixel16Weighted(in, colour, in.alpha, b), saturatingAlpha(in.alpha, b));
     }
     // Feathered fill that spilled onto the transparent background is dropped there.
-    if (f.mask.red > 0) return withAlpha(f.colour, saturatingAlpha(in.alpha, b));
+    if (mask.red > 0) return withAlpha(colour, saturatingAlpha(in.alpha, b));
     return in;
 }
 
-PF_Pixel16 onlyChangesPixel(const ComposeSources &s, A_long x, A_long y) {
-    const FillPixel f = prepareFillPixel(s, x, y);
-    const A_u_short b = f.amount;
-    if (b == 0) return TRANSPARENT_BLACK;
-    if (b == FULL) return withAlpha(f.colour, FULL);
-    if (readInputAlpha16(s.input, x, y) < BACKGROUND_ALPHA && f.mask.red == 0) return TRANSPARENT_BLACK;
-    return withAlpha(f.colour, b);
+PF_Pixel16 compositePixel(const Rows &r, const Decontamination &d, A_long x) {
+    const PF_Pixel16 in = r.in(x);
+    const A_u_short b = taperedAmount(r.mask[x]);
+    if (b == 0) return in;
+    return compositeFill(in, r.mask[x], d.of(r.patch[x], b), b);
 }
 
-PF_Pixel16 alphaViewPixel(const ComposeSources &s, A_long x, A_long y) {
-    const A_u_short a = compositePixel(s, x, y).alpha;
-    return PF_Pixel16{FULL, a, a, a};
+PF_Pixel16 onlyChangesPixel(const Rows &r, const Decontamination &d, A_long x) {
+    const PF_Pixel16 &mask = r.mask[x];
+    const A_u_short b = taperedAmount(mask);
+    if (b == 0) return TRANSPARENT_BLACK;
+    const PF_Pixel16 colour = d.of(r.patch[x], b);
+    if (b == FULL) return withAlpha(colour, FULL);
+    if (r.in(x).alpha < BACKGROUND_ALPHA && mask.red == 0) return TRANSPARENT_BLACK;
+    return withAlpha(colour, b);
 }
 
 // The mask codes as colours; absorbed chaff carries blue above full scale.
-PF_Pixel16 infoPixel(const ComposeSources &s, A_long x, A_long y) {
-    const PF_Pixel16 m = *getPixel16(*s.redMask, x, y);
+PF_Pixel16 infoPixel(const PF_Pixel16 &m) {
     auto clamp = [](A_u_short v) { return std::min(v, FULL); };
     return PF_Pixel16{FULL, clamp(m.red), clamp(m.green), clamp(m.blue)};
 }
 
-template <typename Within>
-void writeView(const PF_LayerDef &output, const ComposeSources &s, A_long width, A_long height,
-               const PF_Pixel16 &outside, Within within) {
-    for (A_long y = 0; y < height; ++y) {
-        for (A_long x = 0; x < width; ++x) {
-            *getPixel16(output, x, y) =
-                isWithinLimits(*s.limits, x, y) ? within(s, x, y) : outside;
+// Output rows of either depth: 16-bit pixels as they are, 8-bit ones
+// converted as the render's final conversion converts them.
+inline void store(PF_Pixel16 *row, A_long x, const PF_Pixel16 &p) { row[x] = p; }
+inline void store(PF_Pixel *row, A_long x, const PF_Pixel16 &p) {
+    row[x] = convertPix16To8WithMaxCheck(p);
+}
+
+template <typename Out>
+Out *outputRow(const PF_LayerDef &output, A_long y) {
+    if constexpr (sizeof(Out) == sizeof(PF_Pixel))
+        return getPixel8(output, 0, y);
+    else
+        return getPixel16(output, 0, y);
+}
+
+// Show result over columns first..last: a pixel without fill is the input
+// pixel; an 8-bit input into an 8-bit output comes back as it was (v * 128,
+// then min(., 32640) / 128), so it is copied.
+template <typename Out>
+void resultSpan(Out *out, const Rows &r, const Decontamination &d, A_long first, A_long last) {
+    for (A_long x = first; x <= last; ++x) {
+        const PF_Pixel16 &mask = r.mask[x];
+        const A_u_short b = mask.blue == 0 ? 0 : taperedAmount(mask);
+        if constexpr (sizeof(Out) == sizeof(PF_Pixel)) {
+            if (b == 0 && r.inputEightBit) {
+                out[x] = static_cast<const PF_Pixel *>(r.input)[x];
+                continue;
+            }
+        }
+        const PF_Pixel16 in = r.in(x);
+        store(out, x, b == 0 ? in : compositeFill(in, mask, d.of(r.patch[x], b), b));
+    }
+}
+
+// One row: `outside` beyond the limits, the view's pixel within them.
+template <typename Out>
+void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decontamination &d,
+                A_long viewMode, A_long width, A_long y, const PF_Pixel16 &outside) {
+    Out *out = outputRow<Out>(output, y);
+    const FillLimitsArray &limits = *s.limits;
+    const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
+    const A_long left = inRows ? std::max<A_long>(0, limits.left[y]) : width;
+    const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
+    for (A_long x = 0; x < std::min(left, width); ++x) store(out, x, outside);
+    if (left <= right) {
+        const Rows r{getPixel16(*s.redMask, 0, y), getPixel16(*s.patch, 0, y),
+                     s.input.eightBit ? static_cast<const void *>(getPixel8(*s.input.layer, 0, y))
+                                      : static_cast<const void *>(getPixel16(*s.input.layer, 0, y)),
+                     s.input.eightBit};
+        switch (viewMode) {
+            case VIEW_SHOW_ONLY_CHANGES:
+                for (A_long x = left; x <= right; ++x) store(out, x, onlyChangesPixel(r, d, x));
+                break;
+            case VIEW_SHOW_ALPHA:
+                for (A_long x = left; x <= right; ++x) {
+                    const A_u_short a = compositePixel(r, d, x).alpha;
+                    store(out, x, PF_Pixel16{FULL, a, a, a});
+                }
+                break;
+            case VIEW_SHOW_INFO:
+                for (A_long x = left; x <= right; ++x) store(out, x, infoPixel(r.mask[x]));
+                break;
+            default:
+                resultSpan(out, r, d, left, right);
+                break;
         }
     }
+    for (A_long x = std::max(right + 1, left); x < width; ++x) store(out, x, outside);
+}
+
+template <typename Out>
+void composeView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,
+                 A_long width, A_long height) {
+    const PF_Pixel16 outside = viewMode == VIEW_SHOW_ALPHA  ? OPAQUE_BLACK
+                               : viewMode == VIEW_SHOW_INFO ? OPAQUE_BLUE
+                                                            : TRANSPARENT_BLACK;
+    const Decontamination d(s.decontamColour);
+    for (A_long y = 0; y < height; ++y) composeRow<Out>(output, s, d, viewMode, width, y, outside);
 }
 
 }  // namespace
@@ -108,18 +215,10 @@ PF_Pixel16 decontaminatedPatchColour(const PF_Pixel16 &patch, const PF_Pixel16 &
 
 void compose_OutputView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,
                         A_long width, A_long height) {
-    switch (viewMode) {
-        case VIEW_SHOW_ONLY_CHANGES:
-            writeView(output, s, width, height, TRANSPARENT_BLACK, onlyChangesPixel);
-            break;
-        case VIEW_SHOW_ALPHA:
-            writeView(output, s, width, height, OPAQUE_BLACK, alphaViewPixel);
-            break;
-        case VIEW_SHOW_INFO:
-            writeView(output, s, width, height, OPAQUE_BLUE, infoPixel);
-            break;
-        default:
-            writeView(output, s, width, height, TRANSPARENT_BLACK, compositePixel);
-            break;
-    }
+    composeView<PF_Pixel16>(output, s, viewMode, width, height);
+}
+
+void compose_OutputViewInto8Bit(const PF_LayerDef &output8, const ComposeSources &s,
+                                A_long viewMode, A_long width, A_long height) {
+    composeView<PF_Pixel>(output8, s, viewMode, width, height);
 }

@@ -1,24 +1,24 @@
 #include "render/fill_chain.h"
 
-#include "fill/patch_sources.h"
+#include "fill/patch_chain.h"
 #include "render/render_settings.h"
 
 namespace {
 
-enum class Source { Existing, OneFrame, ThreeFrames, AdjacentBlur, SetColour, None };
+using S = PatchSource;
 
 // The sources of each chain, in the order they are tried; index = chain - 1.
-constexpr Source CHAINS[10][3] = {
-    {Source::SetColour, Source::None, Source::None},
-    {Source::Existing, Source::SetColour, Source::None},
-    {Source::Existing, Source::OneFrame, Source::SetColour},
-    {Source::Existing, Source::ThreeFrames, Source::SetColour},
-    {Source::Existing, Source::ThreeFrames, Source::AdjacentBlur},
-    {Source::Existing, Source::AdjacentBlur, Source::SetColour},
-    {Source::OneFrame, Source::SetColour, Source::None},
-    {Source::ThreeFrames, Source::SetColour, Source::None},
-    {Source::ThreeFrames, Source::AdjacentBlur, Source::None},
-    {Source::AdjacentBlur, Source::SetColour, Source::None},
+constexpr PatchSource CHAINS[10][PATCH_CHAIN_LENGTH] = {
+    {S::SetColour, S::None, S::None},
+    {S::Existing, S::SetColour, S::None},
+    {S::Existing, S::OneFrame, S::SetColour},
+    {S::Existing, S::ThreeFrames, S::SetColour},
+    {S::Existing, S::ThreeFrames, S::AdjacentBlur},
+    {S::Existing, S::AdjacentBlur, S::SetColour},
+    {S::OneFrame, S::SetColour, S::None},
+    {S::ThreeFrames, S::SetColour, S::None},
+    {S::ThreeFrames, S::AdjacentBlur, S::None},
+    {S::AdjacentBlur, S::SetColour, S::None},
 };
 
 }  // namespace
@@ -27,28 +27,8 @@ void run_FillChain(A_long fillChain, const FillChainWorlds &w, A_long blurSize,
                    A_u_short quarterLevel, const PF_Pixel16 &setColour,
                    const FillLimitsArray &limits, const PF_ANSICallbacks &maths) {
     const A_long chain = fillChain >= 1 && fillChain <= 10 ? fillChain : 10;
-    for (Source source : CHAINS[chain - 1]) {
-        switch (source) {
-            case Source::Existing:
-                patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(
-                    *w.currentFrame, *w.patch, *w.redMask, MINIMUM_ALPHA, limits);
-                break;
-            case Source::OneFrame:
-            case Source::ThreeFrames:
-                patch_ColorsNeededWithOtherFramesIfStillNeeded(
-                    w.frameArray, *w.patch, *w.redMask, source == Source::OneFrame ? 1 : 3,
-                    MINIMUM_ALPHA, limits);
-                break;
-            case Source::AdjacentBlur:
-                patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(
-                    w.input, *w.patch, *w.redMask, blurSize, limits, quarterLevel, maths);
-                break;
-            case Source::SetColour:
-                patch_ColorsNeededWithSetColorfStillNeeded(*w.patch, *w.redMask, setColour,
-                                                           limits);
-                break;
-            case Source::None:
-                return;
-        }
-    }
+    const PatchChainInputs inputs{w.currentFrame, w.frameArray, w.packedEightBit, w.input,
+                                  MINIMUM_ALPHA,  blurSize,     quarterLevel,     setColour,
+                                  &maths};
+    patch_FillPixelsThroughChain(CHAINS[chain - 1], inputs, *w.patch, *w.redMask, limits);
 }

@@ -11,6 +11,10 @@ struct FillChainWorlds {
     InputLayer16 input;
     const PF_LayerDef *patch;
     const PF_LayerDef *redMask;
+    // Per slot: the world holds 8-bit pixels as they came (FrameCapturePlan);
+    // null: every frame world holds 16-bit pixels. The current frame is the
+    // world of slot 0 as the frames were fetched.
+    const bool *packedEightBit = nullptr;
 };
 
 void run_FillChain(A_long fillChain, const FillChainWorlds &worlds, A_long blurSize,

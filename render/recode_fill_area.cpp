@@ -35,3 +35,18 @@ void normalise_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArr
         }
     });
 }
+
+void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits) {
+    for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
+        PF_Pixel16 *row = getPixel16(redMask, 0, y);
+        for (A_long x = limits.left[y]; x <= limits.right[y]; ++x) {
+            PF_Pixel16 &p = row[x];
+            if (p.red == 0 && p.green == 20000 && p.blue == 32768)
+                p = GREEN_FILL_TAG;
+            else if (p.red == 0 && p.green == 0 && p.blue == 32768)  // stage 4's rejected region
+                p = TRANSPARENT_BLACK;
+            else
+                p = (p.red | p.green | p.blue) != 0 ? OPAQUE_BLUE : TRANSPARENT_BLACK;
+        }
+    }
+}

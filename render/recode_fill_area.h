@@ -10,3 +10,7 @@ void clear_RejectedRegionsInRedMask(const PF_LayerDef &redMask, const FillLimits
 
 // Stage 5: every remaining code becomes a pixel to fill.
 void normalise_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits);
+
+// Stage 4 then stage 5 on every pixel in one pass, as the driver runs them
+// when both run.
+void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits);

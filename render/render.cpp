@@ -1,6 +1,7 @@
 #include "render/render.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "detect/classify_holes.h"
 #include "detect/edge_gaps.h"
@@ -62,22 +63,34 @@ struct RenderWorlds {
     PF_LayerDef redMask{};
     PF_LayerDef patch{};
     const PF_LayerDef *currentFrame = nullptr;
+    // Per frame slot: its world holds 8-bit pixels as they came.
+    const bool *packedEightBit = nullptr;
+};
+
+// The 16-bit image whose alpha drives the detection, and the world the
+// frame array shows in slot 0 from step 13 on.
+struct DetectionSource {
+    InputLayer16 alpha;
+    PF_LayerDef *world;
 };
 
 void runStages(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &w,
-               const InputLayer16 &input, HolvaneMemoryContainer &c, A_long width,
-               A_long height) {
+               const InputLayer16 &input, const DetectionSource &source,
+               HolvaneMemoryContainer &c, A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
     if (s.stageLimit >= 2 && s.gapDistance >= 1) {
         bridge_EdgeGapsInRedMask(w.redMask, width, height, s.gapDistance, limits);
     }
     if (s.stageLimit >= 3) {
-        floodFillHolesRemoveChaffLogInFillTagList(*w.frameArray[FRAME_ARRAY_CENTRE], w.redMask,
-                                                  width, height, c.fillTags, s.maxAcross,
-                                                  c.seedStack, limits);
+        floodFillHolesRemoveChaffLogInFillTagList(source.alpha, w.redMask, width, height,
+                                                  c.fillTags, s.maxAcross, c.seedStack, limits);
     }
-    if (s.stageLimit >= 4) clear_RejectedRegionsInRedMask(w.redMask, limits);
-    if (s.stageLimit >= 5) normalise_FillAreaInRedMask(w.redMask, limits);
+    // Stages 4 and 5 only ever run together; one pass does both.
+    if (s.stageLimit >= 5) {
+        recode_FillAreaInRedMask(w.redMask, limits);
+    } else if (s.stageLimit >= 4) {
+        clear_RejectedRegionsInRedMask(w.redMask, limits);
+    }
     if (s.stageLimit >= 6) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
         growShrink_JustBlueInRedMaskBlocky(w.redMask, width, height, height - 1, s.growAmount,
@@ -91,57 +104,130 @@ void runStages(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &
                                    static_cast<A_long>(s.featherRadius), false, limits);
     }
     if (s.stageLimit >= 9) {
-        const FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch,
-                                          &w.redMask};
+        const FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input,
+                                          &w.patch,       &w.redMask,   w.packedEightBit};
         run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour, limits,
                       in_data->utils->ansi);
     }
 }
 
+// The frames stage 9 reads: the current one for the existing colour, one or
+// three on either side for the other frames.
+void wantChainFrames(const RenderSettings &s, FrameCapturePlan &plan) {
+    if (s.stageLimit < 9) return;
+    const A_long chain = s.fillChain;
+    const bool existing = chain >= 2 && chain <= 6;
+    const A_long reach = chain == 3 || chain == 7 ? 1 : chain == 4 || chain == 5 || chain == 8 || chain == 9 ? 3 : 0;
+    if (existing) plan.wanted[FRAME_ARRAY_CENTRE] = true;
+    for (A_long k = 1; k <= reach; ++k)
+        plan.wanted[FRAME_ARRAY_CENTRE - k] = plan.wanted[FRAME_ARRAY_CENTRE + k] = true;
+}
+
+// The limits from the detection source, widened by the limits margin (steps
+// 14 of the render).
+void buildLimits(const InputLayer16 &source, const RenderSettings &s, A_long width,
+                 A_long height, FillLimitsArray &limits) {
+    populateAndInitialise_FillLimitsFromIncomingAlpha(source, limits, s.alphaLevel);
+    growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.limitsMargin, limits);
+}
+
+// The input layer seen as the working copy is: cut to the analysed extent.
+PF_LayerDef analysedPart(const PF_LayerDef &layer, A_long width, A_long height) {
+    PF_LayerDef part = layer;
+    part.width = width;
+    part.height = height;
+    return part;
+}
+
 // Steps 5 to 17: the worlds, the settings, the stages and the view. Returns
-// the first host error; the caller converts and disposes.
+// the first host error; the caller disposes. The host sees the calls of the
+// straightforward driver (render_reference.cpp) in the same order; what
+// changes is what is copied into the worlds. Under After Effects, with a
+// matte, the working copy of the input is the input itself, so the limits
+// are known before the neighbouring frames are checked out: only the frames
+// the fill chain reads are copied, and only over the region it reads.
 PF_Err prepareAndRun(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *output,
                      const InputLayer16 &input, bool hasMatte, bool eightBit, A_long sizeFactor,
                      A_long width, A_long height, HolvaneMemoryContainer &c, RenderWorlds &w,
                      AEGP_SuiteHandler &suites) {
     DisposalList &list = c.disposalList;
-    PF_Err err = populate_OrConvertWrldPreserveOriginalFrameWithMask(
-        w.workingInput, *input.layer, in_data, list, width, sizeFactor, height, input.eightBit,
-        !hasMatte);
-    if (!err) {
-        err = populate_FrameArrayFramesNoMatterWhat(w.frameStorage, w.frameArray, w.workingInput,
-                                                    in_data, list, width, sizeFactor, height,
-                                                    eightBit, 3, 3);
+    FillLimitsArray &limits = c.fillLimits;
+    RenderSettings s = derive_RenderSettings(in_data, params, height);
+    const bool premiere = isPremiere(in_data);
+    // The working copy is the detection source only under After Effects.
+    const bool inputIsSource = !premiere && hasMatte;
+    const PF_LayerDef inputPart = analysedPart(*input.layer, width, height);
+
+    PF_Err err = create_ListedWorld16(w.workingInput, in_data, list, width, sizeFactor, height);
+    if (err) return err;
+    bool workingFilled = false;
+    if (!premiere && !hasMatte) {
+        // Alpha 32760 everywhere: the copy itself is the detection source.
+        fill_WorkingInputWorld(w.workingInput, *input.layer, input.eightBit, true, width, height,
+                               nullptr);
+        workingFilled = true;
     }
+
+    FrameCapturePlan plan;
+    wantChainFrames(s, plan);
+    std::unique_ptr<FillLimitsArray> chainRegion;
+    if (premiere) {
+        // The current frame is the detection source: copied whole.
+        plan.wanted[FRAME_ARRAY_CENTRE] = true;
+    } else {
+        const InputLayer16 source = inputIsSource ? InputLayer16{&inputPart, input.eightBit}
+                                                  : InputLayer16{&w.workingInput, false};
+        buildLimits(source, s, width, height, limits);
+        // Stage 9 reads within the limits as stage 6 leaves them.
+        chainRegion = std::make_unique<FillLimitsArray>(limits);
+        if (s.stageLimit >= 6)
+            growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount,
+                                                             *chainRegion);
+        plan.region = chainRegion.get();
+    }
+    err = populate_FrameArrayFramesNoMatterWhat(w.frameStorage, w.frameArray, w.workingInput,
+                                                in_data, list, width, sizeFactor, height,
+                                                eightBit, 3, 3, &plan);
     if (!err) {
         err = setup_OutputPointer(w.output, w.temporary, output, in_data, list, width, sizeFactor,
                                   height, eightBit);
     }
     if (err) return err;
+    if (plan.fallbackUsed && !workingFilled)
+        fill_WorkingInputWorld(w.workingInput, *input.layer, input.eightBit, !hasMatte, width,
+                               height, plan.region);
 
-    RenderSettings s = derive_RenderSettings(in_data, params, height);
     s.setColour = readColourParam(in_data, suites, params[PARAM_SET_COLOR]);
     s.decontamColour = readColourParam(in_data, suites, params[PARAM_DECONTAM_COLOR]);
 
-    err = create_AnalysisWorld(w.redMask, in_data, list, width, sizeFactor, height);
-    if (!err) err = create_AnalysisWorld(w.patch, in_data, list, width, sizeFactor, height);
+    // Every pixel of these is written before it is read: the mask by the hole
+    // mask below, the patch world by stage 9 at each pixel anything reads.
+    err = create_ListedWorld16(w.redMask, in_data, list, width, sizeFactor, height);
+    if (!err) err = create_ListedWorld16(w.patch, in_data, list, width, sizeFactor, height);
     if (err) return err;
 
-    PF_LayerDef *detectionSource =
-        isPremiere(in_data) ? w.frameArray[FRAME_ARRAY_CENTRE] : &w.workingInput;
+    DetectionSource source{InputLayer16{&w.workingInput, false}, &w.workingInput};
+    if (premiere) {
+        source = DetectionSource{InputLayer16{w.frameArray[FRAME_ARRAY_CENTRE], false},
+                                 w.frameArray[FRAME_ARRAY_CENTRE]};
+        buildLimits(source.alpha, s, width, height, limits);
+    } else if (inputIsSource) {
+        source.alpha = InputLayer16{&inputPart, input.eightBit};
+    }
     w.currentFrame = w.frameArray[FRAME_ARRAY_CENTRE];
-    w.frameArray[FRAME_ARRAY_CENTRE] = detectionSource;
+    w.frameArray[FRAME_ARRAY_CENTRE] = source.world;
+    w.packedEightBit = plan.packedEightBit;
 
-    FillLimitsArray &limits = c.fillLimits;
-    populateAndInitialise_FillLimitsFromIncomingAlpha(*detectionSource, limits, s.alphaLevel);
-    growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.limitsMargin, limits);
-    clearWorldToTransparentBlack(w.redMask, width, height);
-    copyAlphaWorldToRedInRedMask(w.redMask, *detectionSource, s.alphaLevel, MINIMUM_ALPHA, limits);
-
-    runStages(in_data, s, w, input, c, width, height);
+    clearAndCopyAlphaToRedInRedMask(w.redMask, source.alpha, s.alphaLevel, MINIMUM_ALPHA, limits);
+    runStages(in_data, s, w, input, source, c, width, height);
 
     const ComposeSources sources{input, &w.patch, &w.redMask, &limits, s.decontamColour};
-    compose_OutputView(*w.output, sources, s.viewMode, width, height);
+    // An 8-bit output is written straight away, converted pixel by pixel as
+    // the temporary world would have been.
+    if (eightBit)
+        compose_OutputViewInto8Bit(*output, sources, s.viewMode, width, height);
+    else
+        compose_OutputView(*w.output, sources, s.viewMode, width, height);
     return PF_Err_NONE;
 }
 
@@ -191,10 +277,7 @@ PF_Err Render(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
     DisposeOnExit disposeOnExit{in_data, c.disposalList};
     PF_Err err = prepareAndRun(in_data, params, output, input, hasMatte, eightBit, sizeFactor,
                                width, height, c, worlds, suites);
-    if (!err) {
-        if (eightBit) copy16To8BitWorld(worlds.temporary, *output);
-        clearUncoveredOutput(*output, eightBit, width, height);
-    }
+    if (!err) clearUncoveredOutput(*output, eightBit, width, height);
     const PF_Err disposeErr = Dispose_OfAllWorldsOnDisposalList(in_data, c.disposalList);
     return err ? err : disposeErr;
 }

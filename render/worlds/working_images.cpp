@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "frame/suites.h"
+#include "render/worlds/pixels.h"
 #include "render/worlds/world_ops.h"
 
 namespace {
@@ -77,6 +79,52 @@ void fillWorldFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, bool
         copyWorldToWorld(layer, world);
 }
 
+// The pixels of the region (clipped to the world), as fillWorldFromLayer
+// leaves them: the layer's where it reaches, transparent black elsewhere.
+void fillRegionFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
+                         const FillLimitsArray &region) {
+    const bool layerHasPixels = hasPixels(layer);
+    const A_long lastRow = std::min({region.lastRow, world.height - 1, FILL_LIMITS_MAX_ROWS - 1});
+    for (A_long y = std::max<A_long>(0, region.firstRow); y <= lastRow; ++y) {
+        PF_Pixel16 *to = getPixel16(world, 0, y);
+        const A_long left = std::max<A_long>(0, region.left[y]);
+        const A_long right = std::min(world.width - 1, region.right[y]);
+        const bool rowInLayer = layerHasPixels && y < layer.height;
+        const A_long shared = rowInLayer ? std::min(right, layer.width - 1) : left - 1;
+        if (layerIs8Bit) {
+            const PF_Pixel *from = rowInLayer ? getPixel8(layer, 0, y) : nullptr;
+            for (A_long x = left; x <= shared; ++x) to[x] = convertPix8To16(from[x]);
+        } else {
+            const PF_Pixel16 *from = rowInLayer ? getPixel16(layer, 0, y) : nullptr;
+            for (A_long x = left; x <= shared; ++x) to[x] = from[x];
+        }
+        for (A_long x = std::max(left, shared + 1); x <= right; ++x) to[x] = PF_Pixel16{0, 0, 0, 0};
+    }
+}
+
+// The region's 8-bit pixels (clipped to the world and the layer) copied as
+// they are into the start of each row of the 16-bit world: half the bytes of
+// a converted copy. Readers convert them as copy8To16BitWorld would.
+// Returns false, copying nothing, when the world's rows cannot hold them.
+bool copyRegionAsItIs(const PF_LayerDef &world, const PF_LayerDef &layer,
+                      const FillLimitsArray &region) {
+    if (world.rowbytes < world.width * static_cast<A_long>(sizeof(PF_Pixel16))) return false;
+    const A_long lastRow = std::min({region.lastRow, world.height - 1, FILL_LIMITS_MAX_ROWS - 1});
+    for (A_long y = std::max<A_long>(0, region.firstRow); y <= lastRow; ++y) {
+        const A_long left = std::max<A_long>(0, region.left[y]);
+        const A_long right = std::min(region.right[y], world.width - 1);
+        if (left > right) continue;
+        PF_Pixel *to = reinterpret_cast<PF_Pixel *>(getPixel16(world, 0, y));
+        // Where the layer does not reach, the copy holds transparent black.
+        const A_long shared = y < layer.height ? std::min(right, layer.width - 1) : left - 1;
+        if (shared >= left)
+            std::memcpy(to + left, getPixel8(layer, left, y),
+                        static_cast<std::size_t>(shared - left + 1) * sizeof(PF_Pixel));
+        for (A_long x = std::max(left, shared + 1); x <= right; ++x) to[x] = PF_Pixel{0, 0, 0, 0};
+    }
+    return true;
+}
+
 }  // namespace
 
 PF_Err populate_BitDepthAndSizing(const PF_InData *in_data, PF_OutData *out_data,
@@ -103,7 +151,7 @@ PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRA
                                              PF_LayerDef &fallback, const PF_InData *in_data,
                                              DisposalList &list, A_long width, A_long sizeFactor,
                                              A_long height, bool eightBit, A_long framesBefore,
-                                             A_long framesAfter) {
+                                             A_long framesAfter, FrameCapturePlan *plan) {
     // Offsets beyond -10..+10 have no slot.
     const A_long first = -std::min(framesBefore, FRAME_ARRAY_CENTRE);
     const A_long last = std::min(framesAfter, FRAME_ARRAY_SLOTS - 1 - FRAME_ARRAY_CENTRE);
@@ -126,12 +174,19 @@ PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRA
         const bool layerIs8Bit =
             isPremiere(in_data) ? eightBit : (layer.world_flags & PF_WorldFlag_DEEP) == 0;
         if (hasPixels(layer) && hasPixels(frameStorage[slot])) {
-            fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit);
+            if (plan == nullptr)
+                fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit);
+            else if (plan->wanted[slot] && plan->region == nullptr)
+                fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit);
+            else if (plan->wanted[slot])
+                plan->packedEightBit[slot] =
+                    capture_FrameRegion(frameStorage[slot], layer, layerIs8Bit, *plan->region);
             frameArray[slot] = &frameStorage[slot];
         } else {
             // No pixels to copy: the slot shows the fallback instead of an
             // uninitialised world.
             frameArray[slot] = &fallback;
+            if (plan != nullptr && plan->wanted[slot]) plan->fallbackUsed = true;
         }
         in_data->inter.checkin_param(in_data->effect_ref, &checkedOut);
     }
@@ -155,4 +210,34 @@ PF_Err create_AnalysisWorld(PF_LayerDef &world, const PF_InData *in_data, Dispos
     const PF_Err err = createListedWorld16(world, in_data, list, width, sizeFactor, height);
     if (err == PF_Err_NONE) clearWorldToTransparentBlack(world, world.width, world.height);
     return err;
+}
+
+PF_Err create_ListedWorld16(PF_LayerDef &world, const PF_InData *in_data, DisposalList &list,
+                            A_long width, A_long sizeFactor, A_long height) {
+    return createListedWorld16(world, in_data, list, width, sizeFactor, height);
+}
+
+void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
+                            bool convertFrom8Bit, bool setAlpha, A_long width, A_long height,
+                            const FillLimitsArray *region) {
+    if (region == nullptr) {
+        fillWorldFromLayer(world, source, convertFrom8Bit);
+        if (setAlpha) setWorldToAlpha32760(world, width, height);
+        return;
+    }
+    fillRegionFromLayer(world, source, convertFrom8Bit, *region);
+    if (!setAlpha) return;
+    const A_long lastRow = std::min({region->lastRow, height - 1, world.height - 1});
+    for (A_long y = std::max<A_long>(0, region->firstRow); y <= lastRow; ++y) {
+        PF_Pixel16 *row = getPixel16(world, 0, y);
+        const A_long right = std::min({region->right[y], width - 1, world.width - 1});
+        for (A_long x = std::max<A_long>(0, region->left[y]); x <= right; ++x) row[x].alpha = 32760;
+    }
+}
+
+bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
+                         const FillLimitsArray &region) {
+    if (layerIs8Bit && copyRegionAsItIs(world, layer, region)) return true;
+    fillRegionFromLayer(world, layer, layerIs8Bit, region);
+    return false;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "api/effect_api.h"
+#include "detect/fill_limits.h"
 #include "render/worlds/disposal_list.h"
 
 constexpr A_long FRAME_ARRAY_SLOTS = 21;  // frame offsets -10..+10, slot = offset + 10
@@ -19,10 +20,28 @@ PF_Err populate_OrConvertWrldPreserveOriginalFrameWithMask(
     DisposalList &list, A_long width, A_long sizeFactor, A_long height,
     bool convertFrom8Bit, bool setAlpha);
 
+// Which of the neighbouring frames the render reads after the check-outs, and
+// where. The world of every slot is still created and every frame checked
+// out and in, in the same order; only the copies nobody reads are left out.
+struct FrameCapturePlan {
+    bool wanted[FRAME_ARRAY_SLOTS] = {};
+    // The pixels copied; null: the whole frame.
+    const FillLimitsArray *region = nullptr;
+    // Set when a wanted slot shows the fallback world, which must then hold
+    // its copy of the input where the region lies.
+    bool fallbackUsed = false;
+    // Set for the slots whose world holds the region's 8-bit pixels as they
+    // came (4 bytes to a pixel from the row's start) rather than converted:
+    // an 8-bit frame copied over a region is copied that way.
+    bool packedEightBit[FRAME_ARRAY_SLOTS] = {};
+};
+
+// plan: null copies every frame whole.
 PF_Err populate_FrameArrayFramesNoMatterWhat(
     PF_LayerDef frameStorage[FRAME_ARRAY_SLOTS], PF_LayerDef *frameArray[FRAME_ARRAY_SLOTS],
     PF_LayerDef &fallback, const PF_InData *in_data, DisposalList &list, A_long width,
-    A_long sizeFactor, A_long height, bool eightBit, A_long framesBefore, A_long framesAfter);
+    A_long sizeFactor, A_long height, bool eightBit, A_long framesBefore, A_long framesAfter,
+    FrameCapturePlan *plan = nullptr);
 
 PF_Err setup_OutputPointer(PF_LayerDef *&outputWorld, PF_LayerDef &temporary,
                            PF_LayerDef *hostOutput, const PF_InData *in_data,
@@ -33,3 +52,20 @@ PF_Err setup_OutputPointer(PF_LayerDef *&outputWorld, PF_LayerDef &temporary,
 // new pixels only on request, so the clear is explicit.
 PF_Err create_AnalysisWorld(PF_LayerDef &world, const PF_InData *in_data, DisposalList &list,
                             A_long width, A_long sizeFactor, A_long height);
+
+// Creates and lists a 16-bit world as the two above do, without filling it:
+// for worlds whose every pixel is written before it is read.
+PF_Err create_ListedWorld16(PF_LayerDef &world, const PF_InData *in_data, DisposalList &list,
+                            A_long width, A_long sizeFactor, A_long height);
+
+// What populate_OrConvertWrldPreserveOriginalFrameWithMask puts into the
+// world it creates, over the region only (null: all of it).
+void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
+                            bool convertFrom8Bit, bool setAlpha, A_long width, A_long height,
+                            const FillLimitsArray *region);
+
+// A frame's pixels over the region, for a reader that reads only there: an
+// 8-bit layer's as they are (returns true: packed, 4 bytes to a pixel from
+// the row's start), a 16-bit one's as copyWorldToWorld puts them.
+bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
+                         const FillLimitsArray &region);

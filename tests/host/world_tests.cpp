@@ -72,6 +72,31 @@ TEST(HostWorlds, ClearPixelsOrTheBenchmarkSwitchGiveZeros) {
     for (std::uint8_t byte : unmarked.bytes) ASSERT_EQ(byte, 0);
 }
 
+// The benchmarks' pool: a disposed world's memory comes back, as it was left,
+// for the next world of the same geometry; any other geometry, or a request
+// to clear, gets fresh memory as before.
+TEST(HostWorlds, RecycledWorldsComeBackUnfilledForTheSameGeometry) {
+    EffectHost host(fakeEntry);
+    host.settings().recycleWorlds = true;
+    PF_LayerDef first{};
+    runInside(host, [&](const FakeCall &call) -> PF_Err {
+        PF_Err err = call.in->utils->new_world(call.in->effect_ref, 6, 4,
+                                               PF_NewWorldFlag_DEEP_PIXELS, &first);
+        if (err != PF_Err_NONE) return err;
+        std::memset(first.data, 0x3C, std::size_t(first.rowbytes) * 4);
+        return call.in->utils->dispose_world(call.in->effect_ref, &first);
+    });
+    WorldSnapshot again = makeWorld(host, 6, 4, PF_NewWorldFlag_DEEP_PIXELS);
+    EXPECT_EQ(again.layer.data, first.data);
+    for (std::uint8_t byte : again.bytes) ASSERT_EQ(byte, 0x3C);
+
+    WorldSnapshot otherDepth = makeWorld(host, 6, 4, PF_NewWorldFlag_NONE);
+    for (std::uint8_t byte : otherDepth.bytes) ASSERT_EQ(byte, kUnclearedWorldByte);
+    WorldSnapshot cleared =
+        makeWorld(host, 6, 4, PF_NewWorldFlag_DEEP_PIXELS | PF_NewWorldFlag_CLEAR_PIXELS);
+    for (std::uint8_t byte : cleared.bytes) ASSERT_EQ(byte, 0);
+}
+
 // Every pixel addressed through rowbytes must have storage of its own: a
 // value written to each pixel reads back unchanged after all were written.
 TEST(HostWorlds, RowsAddressedByRowbytesDoNotOverlap) {

@@ -1,0 +1,37 @@
+// The clips the benchmarks render: seven generated keyed frames (offsets -3
+// to +3 around the current one) in memory, and the parameter sets of the
+// benchmark cases.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/owned_world.h"
+#include "host/param_array.h"
+#include "support/keyed_frames.h"
+
+constexpr A_long BENCH_FRAMES_AROUND = 3;  // the render fetches offsets -3..+3
+
+struct BenchCase {
+    std::string name;
+    A_long width;
+    A_long height;
+    PixelDepth depth;
+    ParamValues values;
+};
+
+// Cases 1 to 4 of the benchmark list.
+std::vector<BenchCase> benchRenderCases();
+
+// The effect's defaults, and the heavy set: gaps 30, hole size 4000, feather
+// 100, the given shrink/grow and fill chain.
+ParamValues defaultBenchParams();
+ParamValues heavyBenchParams(A_long shrinkGrow, A_long fillChain);
+
+// Frames for offsets -3..+3 (index = offset + 3), generated once per size
+// and depth and kept for the whole run.
+const std::vector<OwnedWorld> &benchClip(A_long width, A_long height, PixelDepth depth);
+
+// The module the render cases load: HOLVANE_MODULE when set, otherwise the
+// one built beside the benchmarks.
+std::string benchModulePath();

@@ -1,0 +1,267 @@
+#include "stage_pipeline.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "detect/classify_holes.h"
+#include "detect/classify_holes_reference.h"
+#include "detect/edge_gaps.h"
+#include "detect/edge_gaps_reference.h"
+#include "detect/fill_limits.h"
+#include "detect/hole_mask.h"
+#include "fill/edge_multiplier.h"
+#include "fill/edge_multiplier_reference.h"
+#include "fill/feather.h"
+#include "fill/feather_reference.h"
+#include "fill/grow_shrink.h"
+#include "fill/grow_shrink_reference.h"
+#include "render/compose_view.h"
+#include "render/compose_view_reference.h"
+#include "render/fill_chain.h"
+#include "render/fill_chain_reference.h"
+#include "render/recode_fill_area.h"
+#include "render/worlds/working_images.h"
+#include "render/worlds/world_ops.h"
+
+namespace {
+
+PF_ANSICallbacks standardMaths() {
+    PF_ANSICallbacks maths{};
+    maths.exp = [](A_FpLong v) { return std::exp(v); };
+    maths.pow = [](A_FpLong x, A_FpLong y) { return std::pow(x, y); };
+    maths.sqrt = [](A_FpLong v) { return std::sqrt(v); };
+    return maths;
+}
+
+PF_Pixel16 colourParam(const ParamValues &values, ParamIndex index) {
+    PF_Pixel16 c = convertPix8To16(values.colour[index]);
+    c.alpha = 32768;
+    return c;
+}
+
+void copyPixels(const OwnedWorld &from, std::vector<std::uint8_t> &to) {
+    const auto *first = reinterpret_cast<const std::uint8_t *>(from.layer().data);
+    to.assign(first, first + from.byteCount());
+}
+
+void putPixels(const std::vector<std::uint8_t> &from, OwnedWorld &to) {
+    std::memcpy(to.layer().data, from.data(), from.size());
+}
+
+}  // namespace
+
+struct StagePipeline::Saved {
+    std::vector<std::uint8_t> redMask;
+    std::vector<std::uint8_t> patch;
+    std::vector<std::uint8_t> output16;
+    std::unique_ptr<FillLimitsArray> limits = std::make_unique<FillLimitsArray>();
+};
+
+StagePipeline::~StagePipeline() = default;
+
+const char *stageName(Stage stage) {
+    static const char *const names[] = {"working_copies", "limits_and_mask", "2_edge_gaps",
+                                        "3_classify",     "4_5_recode",      "6_grow_shrink",
+                                        "7_edge_multiplier", "8_feather",    "9_fill_chain",
+                                        "compose"};
+    return names[static_cast<int>(stage)];
+}
+
+StagePipeline::StagePipeline(const BenchCase &benchCase)
+    : case_(benchCase),
+      clip_(benchClip(benchCase.width, benchCase.height, benchCase.depth)),
+      width_(benchCase.width),
+      height_(benchCase.height),
+      container_(allocate_HolvaneMemoryContainer()),
+      workingInput_(width_, height_, PixelDepth::Sixteen),
+      redMask_(width_, height_, PixelDepth::Sixteen),
+      patch_(width_, height_, PixelDepth::Sixteen),
+      output16_(width_, height_, PixelDepth::Sixteen),
+      output8_(width_, height_, PixelDepth::Eight) {
+    const PF_LayerDef &layer = clip_[BENCH_FRAMES_AROUND].layer();
+    input_ = InputLayer16{&layer, case_.depth == PixelDepth::Eight};
+    for (std::size_t i = 0; i < clip_.size(); ++i)
+        frames_.emplace_back(width_, height_, PixelDepth::Sixteen);
+
+    utils_.ansi = standardMaths();
+    inData_.utils = &utils_;
+    inData_.downsample_x = inData_.downsample_y = PF_RationalScale{1, 1};
+    ParamArray params;
+    buildParamArray(case_.values, layer, params);
+    settings_ = derive_RenderSettings(&inData_, params.list, height_);
+    settings_.setColour = colourParam(case_.values, PARAM_SET_COLOR);
+    settings_.decontamColour = colourParam(case_.values, PARAM_DECONTAM_COLOR);
+    reset();
+}
+
+// Whether stage 9 reads the frame at this offset (the render's capture plan).
+bool StagePipeline::chainReads(A_long offset) const {
+    const A_long chain = settings_.fillChain;
+    if (settings_.stageLimit < 9) return false;
+    if (offset == 0) return chain >= 2 && chain <= 6;
+    const A_long reach = chain == 3 || chain == 7 ? 1
+                         : chain == 4 || chain == 5 || chain == 8 || chain == 9 ? 3
+                                                                                : 0;
+    return (offset < 0 ? -offset : offset) <= reach;
+}
+
+void StagePipeline::reset() {
+    next_ = 0;
+    for (PF_LayerDef *&slot : frameArray_) slot = nullptr;
+}
+
+bool StagePipeline::runs(Stage stage) const {
+    const RenderSettings &s = settings_;
+    switch (stage) {
+        case Stage::EdgeGaps: return s.stageLimit >= 2 && s.gapDistance >= 1;
+        case Stage::Classify: return s.stageLimit >= 3;
+        case Stage::Recode: return s.stageLimit >= 4;
+        case Stage::GrowShrink: return s.stageLimit >= 6;
+        case Stage::EdgeMultiplier: return s.stageLimit >= 7 && s.featherRadius > 0.0f;
+        case Stage::Feather: return s.stageLimit >= 8 && s.featherRadius > 0.0f;
+        case Stage::FillChain: return s.stageLimit >= 9;
+        default: return true;
+    }
+}
+
+void StagePipeline::advanceTo(Stage stage) {
+    if (next_ > static_cast<int>(stage)) reset();
+    while (next_ < static_cast<int>(stage)) {
+        const Stage s = static_cast<Stage>(next_);
+        if (runs(s)) run(s);
+        ++next_;
+    }
+}
+
+void StagePipeline::run(Stage stage, bool reference) {
+    const RenderSettings &s = settings_;
+    HolvaneMemoryContainer &c = *container_;
+    FillLimitsArray &limits = c.fillLimits;
+    const PF_LayerDef &mask = redMask_.layer();
+    switch (stage) {
+        case Stage::WorkingCopies:
+            if (reference) {
+                // Every frame copied whole, and the working copy of the input.
+                for (std::size_t i = 0; i < clip_.size(); ++i)
+                    fill_WorkingInputWorld(frames_[i].layer(), clip_[i].layer(), input_.eightBit,
+                                           false, width_, height_, nullptr);
+                fill_WorkingInputWorld(workingInput_.layer(), *input_.layer, input_.eightBit,
+                                       false, width_, height_, nullptr);
+            } else {
+                // The frames the chain reads, over the region it reads (the
+                // render works the region out from the input before the
+                // check-outs).
+                auto region = std::make_unique<FillLimitsArray>();
+                populateAndInitialise_FillLimitsFromIncomingAlpha(input_, *region, s.alphaLevel);
+                growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
+                                                                 *region);
+                growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount,
+                                                                 *region);
+                for (std::size_t i = 0; i < clip_.size(); ++i)
+                    if (chainReads(static_cast<A_long>(i) - BENCH_FRAMES_AROUND))
+                        packed_[FRAME_ARRAY_CENTRE - BENCH_FRAMES_AROUND + i] =
+                            capture_FrameRegion(frames_[i].layer(), clip_[i].layer(),
+                                                input_.eightBit, *region);
+            }
+            for (std::size_t i = 0; i < clip_.size(); ++i)
+                frameArray_[FRAME_ARRAY_CENTRE - BENCH_FRAMES_AROUND + i] = &frames_[i].layer();
+            currentFrame_ = frameArray_[FRAME_ARRAY_CENTRE];
+            frameArray_[FRAME_ARRAY_CENTRE] = &workingInput_.layer();
+            break;
+        case Stage::LimitsAndMask:
+            if (reference) {
+                populateAndInitialise_FillLimitsFromIncomingAlpha(workingInput_.layer(), limits,
+                                                                  s.alphaLevel);
+                growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
+                                                                 limits);
+                clearWorldToTransparentBlack(mask, width_, height_);
+                copyAlphaWorldToRedInRedMask(mask, workingInput_.layer(), s.alphaLevel,
+                                             MINIMUM_ALPHA, limits);
+            } else {
+                populateAndInitialise_FillLimitsFromIncomingAlpha(input_, limits, s.alphaLevel);
+                growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
+                                                                 limits);
+                clearAndCopyAlphaToRedInRedMask(mask, input_, s.alphaLevel, MINIMUM_ALPHA, limits);
+            }
+            break;
+        case Stage::EdgeGaps:
+            (reference ? bridge_EdgeGapsInRedMask_reference : bridge_EdgeGapsInRedMask)(
+                mask, width_, height_, s.gapDistance, limits);
+            break;
+        case Stage::Classify:
+            if (reference)
+                floodFillHolesRemoveChaffLogInFillTagList_reference(
+                    workingInput_.layer(), mask, width_, height_, c.fillTags, s.maxAcross,
+                    c.seedStack, limits);
+            else
+                floodFillHolesRemoveChaffLogInFillTagList(input_, mask, width_, height_,
+                                                          c.fillTags, s.maxAcross, c.seedStack,
+                                                          limits);
+            break;
+        case Stage::Recode:
+            if (reference) {
+                clear_RejectedRegionsInRedMask(mask, limits);
+                normalise_FillAreaInRedMask(mask, limits);
+            } else {
+                recode_FillAreaInRedMask(mask, limits);
+            }
+            break;
+        case Stage::GrowShrink:
+            growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount,
+                                                             limits);
+            (reference ? growShrink_JustBlueInRedMaskBlocky_reference
+                       : growShrink_JustBlueInRedMaskBlocky)(mask, width_, height_, height_ - 1,
+                                                             s.growAmount, limits);
+            break;
+        case Stage::EdgeMultiplier:
+            (reference ? make_EdgeMultiplyerMaskOnRedRedMask_reference
+                       : make_EdgeMultiplyerMaskOnRedRedMask)(&inData_, mask, input_, width_,
+                                                              height_, limits);
+            break;
+        case Stage::Feather:
+            (reference ? blur_FromBlueAddOrSubtract_reference : blur_FromBlueAddOrSubtract)(
+                &inData_, mask, width_, height_, height_ - 1,
+                static_cast<A_long>(s.featherRadius), false, limits);
+            break;
+        case Stage::FillChain:
+            (reference ? run_FillChain_reference : run_FillChain)(
+                s.fillChain,
+                FillChainWorlds{currentFrame_, frameArray_, input_, &patch_.layer(), &mask,
+                                reference ? nullptr : packed_},
+                s.blurSize, s.quarterLevel, s.setColour, limits, utils_.ansi);
+            break;
+        case Stage::Compose: {
+            const ComposeSources sources{input_, &patch_.layer(), &mask, &limits,
+                                         s.decontamColour};
+            const bool eightBit = case_.depth == PixelDepth::Eight;
+            if (reference) {
+                // The view in 16 bits, then converted for an 8-bit output.
+                compose_OutputView_reference(output16_.layer(), sources, s.viewMode, width_,
+                                             height_);
+                if (eightBit) copy16To8BitWorld(output16_.layer(), output8_.layer());
+            } else if (eightBit) {
+                compose_OutputViewInto8Bit(output8_.layer(), sources, s.viewMode, width_, height_);
+            } else {
+                compose_OutputView(output16_.layer(), sources, s.viewMode, width_, height_);
+            }
+            break;
+        }
+        case Stage::Count:
+            break;
+    }
+}
+
+void StagePipeline::save() {
+    if (!saved_) saved_ = std::make_unique<Saved>();
+    copyPixels(redMask_, saved_->redMask);
+    copyPixels(patch_, saved_->patch);
+    copyPixels(output16_, saved_->output16);
+    *saved_->limits = container_->fillLimits;
+}
+
+void StagePipeline::restore() {
+    putPixels(saved_->redMask, redMask_);
+    putPixels(saved_->patch, patch_);
+    putPixels(saved_->output16, output16_);
+    container_->fillLimits = *saved_->limits;
+}

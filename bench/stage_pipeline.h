@@ -1,0 +1,79 @@
+// The render's stages run one by one on a generated clip, outside the module,
+// so that each can be timed on its own. The sequence and the arguments are
+// those of the render driver; worlds are plain 16-bit images of the frame's
+// size.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "bench_clip.h"
+#include "render/render_settings.h"
+#include "render/worlds/memory_container.h"
+#include "render/worlds/pixels.h"
+#include "render/worlds/working_images.h"
+
+enum class Stage {
+    WorkingCopies,   // the 16-bit copies of the current frame and its neighbours
+    LimitsAndMask,   // fill limits, their widening, the cleared red mask and the hole band
+    EdgeGaps,        // stage 2
+    Classify,        // stage 3
+    Recode,          // stages 4 and 5
+    GrowShrink,      // stage 6
+    EdgeMultiplier,  // stage 7
+    Feather,         // stage 8
+    FillChain,       // stage 9
+    Compose,         // the chosen view into the output (8-bit: converted)
+    Count
+};
+
+const char *stageName(Stage stage);
+
+class StagePipeline {
+  public:
+    explicit StagePipeline(const BenchCase &benchCase);
+    ~StagePipeline();
+
+    // Runs the stages before `stage` that have not run yet; a pipeline only
+    // moves forward, so asking for an earlier stage starts it again.
+    void advanceTo(Stage stage);
+    // Runs one stage on the current state; `reference`: in its
+    // straightforward form (*_reference.cpp), where it has one.
+    void run(Stage stage, bool reference = false);
+    // Whether the render runs this stage with these settings at all.
+    bool runs(Stage stage) const;
+
+    // Keep and put back the state a stage changes, so it can run repeatedly.
+    void save();
+    void restore();
+
+    A_long width() const { return width_; }
+    A_long height() const { return height_; }
+
+  private:
+    void reset();
+    bool chainReads(A_long offset) const;
+
+    BenchCase case_;
+    const std::vector<OwnedWorld> &clip_;
+    A_long width_;
+    A_long height_;
+    InputLayer16 input_;
+    RenderSettings settings_{};
+    PF_UtilCallbacks utils_{};
+    PF_InData inData_{};
+    HolvaneMemoryContainerPtr container_;
+    OwnedWorld workingInput_;
+    std::vector<OwnedWorld> frames_;
+    PF_LayerDef *frameArray_[FRAME_ARRAY_SLOTS]{};
+    bool packed_[FRAME_ARRAY_SLOTS]{};  // the fast captures' 8-bit frames
+    const PF_LayerDef *currentFrame_ = nullptr;
+    OwnedWorld redMask_;
+    OwnedWorld patch_;
+    OwnedWorld output16_;
+    OwnedWorld output8_;
+    int next_ = 0;  // the first stage not yet run
+
+    struct Saved;
+    std::unique_ptr<Saved> saved_;
+};

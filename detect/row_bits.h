@@ -1,0 +1,62 @@
+// Rows of a world as bits, 64 pixels to a word (bit i of word w is column
+// 64 w + i), for the stages that decide many pixels at once with bitwise
+// operations.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "render/worlds/pixels.h"
+
+using BitWord = std::uint64_t;
+constexpr A_long BITS_PER_WORD = 64;
+
+inline A_long bitWordsFor(A_long width) { return (width + BITS_PER_WORD - 1) / BITS_PER_WORD; }
+
+// The bits of word w for the columns first..last (inclusive).
+inline BitWord columnBits(A_long w, A_long first, A_long last) {
+    first = std::max(first, w * BITS_PER_WORD);
+    last = std::min(last, w * BITS_PER_WORD + BITS_PER_WORD - 1);
+    if (first > last) return 0;
+    const A_long n = last - first + 1;
+    const BitWord ones = n == BITS_PER_WORD ? ~BitWord{0} : ((BitWord{1} << n) - 1);
+    return ones << (first - w * BITS_PER_WORD);
+}
+
+// Eight bytes of 0 or 1 (the first in the lowest byte) as eight bits: the
+// product places byte j's bit at bit 56 + j, and no two terms meet.
+inline BitWord packBytesToBits(const unsigned char *bytes) {
+    BitWord b;
+    std::memcpy(&b, bytes, sizeof b);
+    return (b * 0x0102040810204080ull) >> 56;
+}
+
+// out[w] for the pixels of one row, columns 0..width - 1: bit set where the
+// test holds. Bits past the last column are 0. The tests are gathered as
+// bytes first, which compilers turn into vector code, then packed.
+template <typename Test>
+inline void pixelRowBits(const PF_Pixel16 *row, A_long width, BitWord *out, Test test) {
+    const A_long words = bitWordsFor(width);
+    unsigned char flags[BITS_PER_WORD];
+    for (A_long w = 0; w < words; ++w) {
+        const PF_Pixel16 *p = row + w * BITS_PER_WORD;
+        const A_long count = std::min(BITS_PER_WORD, width - w * BITS_PER_WORD);
+        if (count < BITS_PER_WORD) {
+            BitWord bits = 0;
+            for (A_long i = 0; i < count; ++i) bits |= static_cast<BitWord>(test(p[i])) << i;
+            out[w] = bits;
+            continue;
+        }
+        for (A_long i = 0; i < BITS_PER_WORD; ++i) flags[i] = test(p[i]) ? 1 : 0;
+        BitWord bits = 0;
+        for (int k = 0; k < 8; ++k) bits |= packBytesToBits(flags + 8 * k) << (8 * k);
+        out[w] = bits;
+    }
+}
+
+// Calls visit(x) for every set bit of word w, lowest column first.
+template <typename Visit>
+inline void forEachBit(BitWord bits, A_long w, Visit visit) {
+    for (; bits != 0; bits &= bits - 1) visit(w * BITS_PER_WORD + __builtin_ctzll(bits));
+}

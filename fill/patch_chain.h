@@ -1,0 +1,33 @@
+// Stage 9 pixel by pixel: each fill pixel of the region takes the colour of
+// the first source of the chain that has one for it, and the patch world is
+// written once per fill pixel. The result there is what the sources of
+// patch_sources.h, run one after the other over the region, leave; the
+// patch world is not written anywhere else (nothing reads it elsewhere).
+#pragma once
+
+#include "detect/fill_limits.h"
+#include "fill/blur_kernel.h"
+#include "render/worlds/pixels.h"
+#include "render/worlds/working_images.h"
+
+enum class PatchSource { Existing, OneFrame, ThreeFrames, AdjacentBlur, SetColour, None };
+
+constexpr int PATCH_CHAIN_LENGTH = 3;
+
+struct PatchChainInputs {
+    const PF_LayerDef *currentFrame;
+    PF_LayerDef *const *frameArray;  // FRAME_ARRAY_SLOTS entries
+    // Per slot (FRAME_ARRAY_SLOTS entries), or null: the world holds 8-bit
+    // pixels as they came from the layer, read on the 16-bit scale.
+    const bool *packedEightBit;
+    InputLayer16 input;
+    A_u_short minimumAlpha;  // of a coloured pixel in the current or another frame
+    A_long blurSize;
+    A_u_short quarterLevel;  // least alpha of a blur sample
+    PF_Pixel16 setColour;
+    const PF_ANSICallbacks *maths;
+};
+
+void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
+                                  const PatchChainInputs &inputs, const PF_LayerDef &patch,
+                                  const PF_LayerDef &redMask, const FillLimitsArray &limits);

@@ -1,0 +1,184 @@
+#include "analysis_state.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "detect/classify_holes_reference.h"
+#include "detect/edge_gaps_reference.h"
+#include "detect/fill_limits.h"
+#include "detect/hole_mask.h"
+#include "fill/edge_multiplier_reference.h"
+#include "fill/feather_reference.h"
+#include "fill/grow_shrink_reference.h"
+#include "render/compose_view_reference.h"
+#include "render/fill_chain_reference.h"
+#include "render/recode_fill_area.h"
+#include "render/worlds/world_ops.h"
+
+namespace {
+
+// Row padding, so that a stage stepping rows by width reads the wrong pixels.
+constexpr A_long PADDING = 24;
+
+PF_Pixel16 colourParam(const ParamValues &values, ParamIndex index) {
+    PF_Pixel16 c = convertPix8To16(values.colour[index]);
+    c.alpha = 32768;
+    return c;
+}
+
+}  // namespace
+
+PF_ANSICallbacks standardMaths() {
+    PF_ANSICallbacks maths{};
+    maths.exp = [](A_FpLong v) { return std::exp(v); };
+    maths.pow = [](A_FpLong x, A_FpLong y) { return std::pow(x, y); };
+    maths.sqrt = [](A_FpLong v) { return std::sqrt(v); };
+    return maths;
+}
+
+KeyedFrameOptions frameOptions(A_long width, A_long height, PixelDepth depth,
+                               std::uint32_t seed) {
+    KeyedFrameOptions o;
+    o.width = width;
+    o.height = height;
+    o.depth = depth;
+    o.seed = seed;
+    return o;
+}
+
+AnalysisState::AnalysisState(const KeyedFrameOptions &frame, const ParamValues &values)
+    : workingInput(frame.width, frame.height, PixelDepth::Sixteen, PADDING, 0xCD),
+      redMask(frame.width, frame.height, PixelDepth::Sixteen, PADDING, 0xCD),
+      patch(frame.width, frame.height, PixelDepth::Sixteen, PADDING, 0xCD),
+      output(frame.width, frame.height, PixelDepth::Sixteen, PADDING, 0xCD),
+      container(allocate_HolvaneMemoryContainer()),
+      width_(frame.width),
+      height_(frame.height) {
+    for (A_long offset = -3; offset <= 3; ++offset) {
+        clip.push_back(makeKeyedFrame(neighbourFrame(frame, offset)));
+        frames.emplace_back(width_, height_, PixelDepth::Sixteen, PADDING, 0xCD);
+    }
+    input = InputLayer16{&clip[3].layer(), frame.depth == PixelDepth::Eight};
+    utils.ansi = standardMaths();
+    inData.utils = &utils;
+    inData.downsample_x = inData.downsample_y = PF_RationalScale{1, 1};
+    ParamArray params;
+    buildParamArray(values, clip[3].layer(), params);
+    settings = derive_RenderSettings(&inData, params.list, height_);
+    settings.setColour = colourParam(values, PARAM_SET_COLOR);
+    settings.decontamColour = colourParam(values, PARAM_DECONTAM_COLOR);
+
+    // The working copies, as the plain driver makes them.
+    for (std::size_t i = 0; i < clip.size(); ++i) {
+        if (input.eightBit)
+            copy8To16BitWorld(clip[i].layer(), frames[i].layer());
+        else
+            copyWorldToWorld(clip[i].layer(), frames[i].layer());
+        frameArray[FRAME_ARRAY_CENTRE - 3 + static_cast<A_long>(i)] = &frames[i].layer();
+    }
+    copyWorldToWorld(frames[3].layer(), workingInput.layer());
+    currentFrame = frameArray[FRAME_ARRAY_CENTRE];
+    frameArray[FRAME_ARRAY_CENTRE] = &workingInput.layer();
+    clearWorldToTransparentBlack(patch.layer(), width_, height_);
+}
+
+void AnalysisState::runReferenceUpTo(Step step) {
+    while (next_ < static_cast<int>(step)) runReference(static_cast<Step>(next_));
+}
+
+void AnalysisState::runReference(Step step) {
+    const RenderSettings &s = settings;
+    HolvaneMemoryContainer &c = *container;
+    FillLimitsArray &limits = c.fillLimits;
+    const PF_LayerDef &mask = redMask.layer();
+    switch (step) {
+        case Step::LimitsAndMask:
+            populateAndInitialise_FillLimitsFromIncomingAlpha(workingInput.layer(), limits,
+                                                              s.alphaLevel);
+            growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
+                                                             limits);
+            clearWorldToTransparentBlack(mask, width_, height_);
+            copyAlphaWorldToRedInRedMask(mask, workingInput.layer(), s.alphaLevel,
+                                         MINIMUM_ALPHA, limits);
+            break;
+        case Step::EdgeGaps:
+            if (s.gapDistance >= 1)
+                bridge_EdgeGapsInRedMask_reference(mask, width_, height_, s.gapDistance, limits);
+            break;
+        case Step::Classify:
+            floodFillHolesRemoveChaffLogInFillTagList_reference(
+                workingInput.layer(), mask, width_, height_, c.fillTags, s.maxAcross,
+                c.seedStack, limits);
+            break;
+        case Step::Recode:
+            clear_RejectedRegionsInRedMask(mask, limits);
+            normalise_FillAreaInRedMask(mask, limits);
+            break;
+        case Step::GrowShrink:
+            growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount,
+                                                             limits);
+            growShrink_JustBlueInRedMaskBlocky_reference(mask, width_, height_, height_ - 1,
+                                                         s.growAmount, limits);
+            break;
+        case Step::EdgeMultiplier:
+            if (s.featherRadius > 0.0f)
+                make_EdgeMultiplyerMaskOnRedRedMask_reference(&inData, mask, input, width_,
+                                                              height_, limits);
+            break;
+        case Step::Feather:
+            if (s.featherRadius > 0.0f)
+                blur_FromBlueAddOrSubtract_reference(&inData, mask, width_, height_,
+                                                     height_ - 1,
+                                                     static_cast<A_long>(s.featherRadius),
+                                                     false, limits);
+            break;
+        case Step::FillChain:
+            run_FillChain_reference(
+                s.fillChain,
+                FillChainWorlds{currentFrame, frameArray, input, &patch.layer(), &mask},
+                s.blurSize, s.quarterLevel, s.setColour, limits, utils.ansi);
+            break;
+        case Step::Compose:
+            compose_OutputView_reference(
+                output.layer(),
+                ComposeSources{input, &patch.layer(), &mask, &limits, s.decontamColour},
+                s.viewMode, width_, height_);
+            break;
+        case Step::Done:
+            break;
+    }
+    next_ = static_cast<int>(step) + 1;
+}
+
+std::vector<std::uint8_t> snapshot(const OwnedWorld &world) {
+    std::vector<std::uint8_t> bytes;
+    for (A_long y = 0; y < world.height(); ++y)
+        bytes.insert(bytes.end(), world.row(y), world.row(y) + world.rowbytes());
+    return bytes;
+}
+
+void restore(OwnedWorld &world, const std::vector<std::uint8_t> &bytes) {
+    for (A_long y = 0; y < world.height(); ++y)
+        std::memcpy(world.row(y), bytes.data() + std::size_t(y) * world.rowbytes(),
+                    world.rowbytes());
+}
+
+::testing::AssertionResult samePixels(const PF_LayerDef &expected, const PF_LayerDef &actual,
+                                      A_long width, A_long height) {
+    long differences = 0;
+    A_long firstX = -1, firstY = -1;
+    PF_Pixel16 e{}, a{};
+    for (A_long y = 0; y < height; ++y)
+        for (A_long x = 0; x < width; ++x) {
+            const PF_Pixel16 &pe = *getPixel16(expected, x, y);
+            const PF_Pixel16 &pa = *getPixel16(actual, x, y);
+            if (std::memcmp(&pe, &pa, sizeof pe) != 0 && differences++ == 0) {
+                firstX = x, firstY = y, e = pe, a = pa;
+            }
+        }
+    if (differences == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << differences << " pixel(s) differ, the first at (" << firstX << ", " << firstY
+           << "): expected (" << e.alpha << ", " << e.red << ", " << e.green << ", " << e.blue
+           << "), got (" << a.alpha << ", " << a.red << ", " << a.green << ", " << a.blue << ")";
+}

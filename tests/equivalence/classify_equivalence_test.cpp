@@ -1,0 +1,137 @@
+// Stage 3 against its straightforward form: on the states the plain
+// pipeline hands it (8 and 16-bit frames, with and without gap bridging,
+// hole limits from 0 to 4000, more pockets than there are tags) and on
+// random masks with long chaff chains.
+#include <gtest/gtest.h>
+
+#include "analysis_state.h"
+#include "detect/classify_holes.h"
+#include "detect/classify_holes_reference.h"
+#include "random_masks.h"
+
+namespace {
+
+// The tags the last comparison used, so a case can check that it reached
+// what it is meant to test.
+A_long tagsUsed = 0;
+
+// The two forms on copies of the same state; every channel of the mask and
+// the tags they leave must agree.
+void expectSameClassification(const PF_LayerDef &sourceWorld, const InputLayer16 &source,
+                              OwnedWorld &mask, A_long width, A_long height, A_long maxAcross,
+                              const FillLimitsArray &limits) {
+    const std::vector<std::uint8_t> before = snapshot(mask);
+    auto plainTags = std::make_unique<FillTagList>();
+    auto fastTags = std::make_unique<FillTagList>();
+    auto stack = std::make_unique<SeedStack>();
+    floodFillHolesRemoveChaffLogInFillTagList_reference(sourceWorld, mask.layer(), width, height,
+                                                        *plainTags, maxAcross, *stack, limits);
+    OwnedWorld plain(width, height, PixelDepth::Sixteen, mask.rowbytes() - width * 8);
+    restore(plain, snapshot(mask));
+    restore(mask, before);
+    floodFillHolesRemoveChaffLogInFillTagList(source, mask.layer(), width, height, *fastTags,
+                                              maxAcross, *stack, limits);
+    EXPECT_TRUE(samePixels(plain.layer(), mask.layer(), width, height))
+        << "hole limit " << maxAcross;
+    ASSERT_EQ(plainTags->count, fastTags->count);
+    tagsUsed = plainTags->count;
+    for (A_long k = 0; k <= plainTags->count; ++k) {
+        const FillTag &p = plainTags->tags[k], &f = fastTags->tags[k];
+        EXPECT_TRUE(p.area == f.area && p.minX == f.minX && p.maxX == f.maxX &&
+                    p.minY == f.minY && p.maxY == f.maxY && p.accepted == f.accepted)
+            << "tag " << k;
+    }
+}
+
+struct ClassifyCase {
+    A_long width, height;
+    PixelDepth depth;
+    std::uint32_t seed;
+    A_long gap;
+    A_long holeSize;
+    A_long holeCount;  // -1: the generator's default
+};
+
+class ClassifyEquivalence : public ::testing::TestWithParam<ClassifyCase> {};
+
+TEST_P(ClassifyEquivalence, LeavesTheSameMaskAndTags) {
+    const ClassifyCase c = GetParam();
+    KeyedFrameOptions frame = frameOptions(c.width, c.height, c.depth, c.seed);
+    frame.holeCount = c.holeCount;
+    if (c.holeCount > 0) {
+        frame.smallestHoleRadius = 3;
+        frame.largestHoleRadius = 4;
+    }
+    ParamValues values = defaultParamValues();
+    values.number[PARAM_CLOSE_EDGE_GAPS] = c.gap;
+    values.number[PARAM_HOLE_SIZE] = c.holeSize;
+    AnalysisState state(frame, values);
+    state.runReferenceUpTo(Step::Classify);
+    // The render's detection source: the input layer itself.
+    expectSameClassification(state.workingInput.layer(), state.input, state.redMask,
+                             state.width(), state.height(), state.settings.maxAcross,
+                             state.container->fillLimits);
+    if (c.holeCount > 0) {
+        EXPECT_EQ(tagsUsed, FILL_TAG_CAPACITY - 1) << "the tags should run out";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    GeneratedFrames, ClassifyEquivalence,
+    ::testing::Values(ClassifyCase{320, 240, PixelDepth::Eight, 1, 10, 200, -1},
+                      ClassifyCase{320, 240, PixelDepth::Sixteen, 2, 10, 200, -1},
+                      ClassifyCase{480, 270, PixelDepth::Sixteen, 3, 0, 40, -1},
+                      ClassifyCase{400, 300, PixelDepth::Eight, 4, 30, 4000, -1},
+                      ClassifyCase{331, 251, PixelDepth::Sixteen, 5, 3, 1, -1},
+                      ClassifyCase{320, 240, PixelDepth::Eight, 6, 2, 0, -1},
+                      // More pockets than the 599 tags: the last tag is shared.
+                      ClassifyCase{800, 450, PixelDepth::Sixteen, 7, 1, 200, 1500},
+                      ClassifyCase{800, 450, PixelDepth::Eight, 8, 0, 30, 1500}));
+
+// Random masks: scattered pockets and long one-pixel chains that take many
+// chaff iterations, under random limits and hole limits.
+TEST(ClassifyEquivalenceOnRandomMasks, LeavesTheSameMaskAndTags) {
+    TestRng rng{77};
+    for (int round = 0; round < 30; ++round) {
+        const A_long width = 16 + rng.below(120);
+        const A_long height = 16 + rng.below(90);
+        OwnedWorld mask = randomBandMask(rng, width, height, 0.3 + 0.5 * (rng.below(100) / 100.0),
+                                         1 + rng.below(4));
+        // A 16-bit source with solid areas, edges and partial alpha.
+        OwnedWorld source(width, height, PixelDepth::Sixteen);
+        for (A_long y = 0; y < height; ++y)
+            for (A_long x = 0; x < width; ++x)
+                source.pixel16(x, y)->alpha = rng.chance(0.7) ? 32768 : rng.below(32768);
+        auto limits = round % 2 == 0 ? wholeLimits(width, height)
+                                     : randomLimits(rng, width, height);
+        const A_long maxAcross = rng.below(60);
+        expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask,
+                                 width, height, maxAcross, *limits);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// One-pixel pocket lines inside the band lose a pixel at each end per chaff
+// iteration: a hole limit below half their length stops the iterations
+// before they are gone, at the same place in both forms.
+TEST(ClassifyEquivalenceOnChaffLines, StopsAtTheSameIteration) {
+    const A_long width = 90, height = 70;
+    for (A_long maxAcross : {1, 2, 7, 20, 60}) {
+        OwnedWorld mask(width, height, PixelDepth::Sixteen, 16);
+        for (A_long y = 0; y < height; ++y)
+            for (A_long x = 0; x < width; ++x) mask.pixel16(x, y)->red = 32768;
+        for (A_long x = 5; x < 85; ++x) mask.pixel16(x, 10)->red = 0;          // horizontal
+        for (A_long y = 15; y < 65; ++y) mask.pixel16(40, y)->red = 0;         // vertical
+        for (A_long x = 50; x < 80; x += 2) mask.pixel16(x, 40 + x % 4)->red = 0;  // staggered
+        for (A_long y = 0; y < height; ++y) mask.pixel16(0, y)->red = 0;       // on the border
+        OwnedWorld source(width, height, PixelDepth::Sixteen);
+        auto limits = wholeLimits(width, height);
+        expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask,
+                                 width, height, maxAcross, *limits);
+    }
+}
+
+}  // namespace

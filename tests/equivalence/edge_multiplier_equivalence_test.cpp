@@ -1,0 +1,64 @@
+// Stage 7 against its straightforward form: on the fill areas of the plain
+// pipeline for 8 and 16-bit inputs, and on random masks and inputs down to a
+// single row or column, where the clamped samples repeat.
+#include <gtest/gtest.h>
+
+#include "analysis_state.h"
+#include "fill/edge_multiplier.h"
+#include "fill/edge_multiplier_reference.h"
+#include "random_masks.h"
+
+namespace {
+
+void expectSameMultiplier(OwnedWorld &mask, const InputLayer16 &input, A_long width,
+                          A_long height, const FillLimitsArray &limits) {
+    const std::vector<std::uint8_t> before = snapshot(mask);
+    make_EdgeMultiplyerMaskOnRedRedMask_reference(nullptr, mask.layer(), input, width, height,
+                                                  limits);
+    OwnedWorld plain(width, height, PixelDepth::Sixteen, mask.rowbytes() - width * 8);
+    restore(plain, snapshot(mask));
+    restore(mask, before);
+    make_EdgeMultiplyerMaskOnRedRedMask(nullptr, mask.layer(), input, width, height, limits);
+    EXPECT_TRUE(samePixels(plain.layer(), mask.layer(), width, height));
+}
+
+TEST(EdgeMultiplierEquivalence, OnThePlainPipelinesFillAreas) {
+    for (PixelDepth depth : {PixelDepth::Eight, PixelDepth::Sixteen}) {
+        ParamValues values = defaultParamValues();
+        values.number[PARAM_SHRINK_GROW] = 3;
+        AnalysisState state(frameOptions(400, 260, depth, 21), values);
+        state.runReferenceUpTo(Step::EdgeMultiplier);
+        expectSameMultiplier(state.redMask, state.input, state.width(), state.height(),
+                             state.container->fillLimits);
+    }
+}
+
+TEST(EdgeMultiplierEquivalence, OnRandomMasksAndInputs) {
+    TestRng rng{5};
+    for (int round = 0; round < 40; ++round) {
+        const A_long width = 1 + rng.below(90);
+        const A_long height = 1 + rng.below(60);
+        const bool eightBit = round % 2 == 0;
+        // Sparse and dense fill: rows of each kind take different paths.
+        const double fill = round % 4 < 2 ? 0.03 : 0.5;
+        OwnedWorld input(width, height, eightBit ? PixelDepth::Eight : PixelDepth::Sixteen, 8);
+        OwnedWorld mask(width, height, PixelDepth::Sixteen, 16);
+        for (A_long y = 0; y < height; ++y)
+            for (A_long x = 0; x < width; ++x) {
+                const bool matte = rng.chance(0.3);
+                if (eightBit)
+                    input.pixel8(x, y)->alpha = matte ? static_cast<A_u_char>(1 + rng.below(255)) : 0;
+                else
+                    input.pixel16(x, y)->alpha = matte ? static_cast<A_u_short>(1 + rng.below(32768)) : 0;
+                PF_Pixel16 &m = *mask.pixel16(x, y);
+                m.blue = rng.chance(fill) ? static_cast<A_u_short>(1 + rng.below(32768)) : 0;
+                m.red = static_cast<A_u_short>(rng.below(30000));
+                m.alpha = static_cast<A_u_short>(rng.below(30000));
+            }
+        auto limits = round % 3 == 0 ? wholeLimits(width, height)
+                                     : randomLimits(rng, width, height);
+        expectSameMultiplier(mask, InputLayer16{&input.layer(), eightBit}, width, height, *limits);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+// Stage 8 against its straightforward form for feather radii from 1 to 100:
+// the nearby-edge form below radius 8, the distance form from there on.
+#include <gtest/gtest.h>
+
+#include "analysis_state.h"
+#include "fill/feather.h"
+#include "fill/feather_reference.h"
+#include "random_masks.h"
+
+namespace {
+
+void expectSameFeather(OwnedWorld &mask, A_long width, A_long height, A_long radius,
+                       const FillLimitsArray &limits) {
+    PF_UtilCallbacks utils{};
+    utils.ansi = standardMaths();
+    PF_InData in{};
+    in.utils = &utils;
+    const std::vector<std::uint8_t> before = snapshot(mask);
+    blur_FromBlueAddOrSubtract_reference(&in, mask.layer(), width, height, height - 1, radius,
+                                         false, limits);
+    OwnedWorld plain(width, height, PixelDepth::Sixteen, mask.rowbytes() - width * 8);
+    restore(plain, snapshot(mask));
+    restore(mask, before);
+    blur_FromBlueAddOrSubtract(&in, mask.layer(), width, height, height - 1, radius, false, limits);
+    EXPECT_TRUE(samePixels(plain.layer(), mask.layer(), width, height)) << "radius " << radius;
+}
+
+struct FeatherCase {
+    A_long width, height;
+    PixelDepth depth;
+    std::uint32_t seed;
+    A_long radius;
+    A_long grow;
+};
+
+class FeatherEquivalence : public ::testing::TestWithParam<FeatherCase> {};
+
+TEST_P(FeatherEquivalence, LeavesTheSameMask) {
+    const FeatherCase c = GetParam();
+    ParamValues values = defaultParamValues();
+    values.number[PARAM_FEATHER_IN] = c.radius;
+    values.number[PARAM_SHRINK_GROW] = c.grow;
+    AnalysisState state(frameOptions(c.width, c.height, c.depth, c.seed), values);
+    state.runReferenceUpTo(Step::Feather);
+    expectSameFeather(state.redMask, state.width(), state.height(), c.radius,
+                      state.container->fillLimits);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    GeneratedFrames, FeatherEquivalence,
+    ::testing::Values(FeatherCase{320, 240, PixelDepth::Eight, 1, 1, 0},
+                      FeatherCase{320, 240, PixelDepth::Sixteen, 2, 2, 0},
+                      FeatherCase{333, 241, PixelDepth::Eight, 3, 7, 2},
+                      FeatherCase{400, 300, PixelDepth::Eight, 4, 8, 0},
+                      FeatherCase{480, 270, PixelDepth::Sixteen, 5, 13, -3},
+                      FeatherCase{401, 299, PixelDepth::Eight, 6, 40, 0},
+                      FeatherCase{640, 360, PixelDepth::Eight, 7, 100, 0},
+                      FeatherCase{480, 270, PixelDepth::Sixteen, 8, 100, 50}));
+
+// Random fill areas, including blue between 0 and full scale and above it,
+// under random limits, for radii on both sides of the switch to distances.
+TEST(FeatherEquivalenceOnRandomMasks, LeavesTheSameMask) {
+    TestRng rng{31};
+    for (int round = 0; round < 48; ++round) {
+        const A_long width = 3 + rng.below(120);
+        const A_long height = 3 + rng.below(80);
+        OwnedWorld mask = randomBandMask(rng, width, height, 0.2 + 0.6 * (rng.below(100) / 100.0),
+                                         1 + rng.below(8));
+        for (A_long y = 0; y < height; ++y)
+            for (A_long x = 0; x < width; ++x) {
+                PF_Pixel16 &p = *mask.pixel16(x, y);
+                p.blue = p.red;  // the band pattern becomes the fill
+                p.red = static_cast<A_u_short>(rng.below(20000));
+                if (rng.chance(0.03)) p.blue = static_cast<A_u_short>(rng.below(40000));
+            }
+        auto limits = round % 3 == 0 ? wholeLimits(width, height)
+                                     : randomLimits(rng, width, height);
+        const A_long radius = 1 + rng.below(round % 2 == 0 ? 9 : 40);
+        expectSameFeather(mask, width, height, radius, *limits);
+    }
+}
+
+}  // namespace
