@@ -1,5 +1,5 @@
 # Entry points for people and CI. Each target installs what is missing first.
-.PHONY: deps windows-deps build windows test demo bench format clean
+.PHONY: deps windows-deps build windows test test-asan fuzz demo bench format clean
 
 deps:
 	@scripts/install-deps.sh core
@@ -27,6 +27,21 @@ test: deps
 	else echo "make test: no MinGW-w64 or Wine; the Windows checks are left out" >&2; fi
 	$(MAKE) --no-print-directory build
 	ctest --preset default
+	$(MAKE) --no-print-directory test-asan
+	scripts/fuzz.sh 60
+
+# Everything again under AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan/). The checks of the Windows module under Wine test no Linux
+# code and are left to the normal run.
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+# A longer fuzz run of the effect's entry point: make fuzz FUZZ_SECONDS=60.
+FUZZ_SECONDS ?= 1800
+fuzz: deps
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 demo: build
 	scripts/demo.sh

@@ -1,10 +1,13 @@
 #include "cli/image_file.h"
 
+#include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "cli/cli_error.h"
@@ -110,8 +113,13 @@ void readSamples(OIIO::ImageInput &input, const std::string &path, const ImageHe
                  OIIO::TypeDesc type, T opaque, std::vector<T> &samples) {
     const std::size_t pixels = std::size_t(header.width) * std::size_t(header.height);
     samples.assign(pixels * 4, T{});
-    if (!input.read_image(0, 0, 0, header.channels, type, samples.data())) {
-        throw CliError(path + ": cannot read the pixels (" + firstLine(input.geterror()) + ")");
+    // The TIFF reader reports strips it could not read (a cut-off file, an
+    // offset past its end) as errors but still claims success, with zeros
+    // in their place: any error left behind counts as a failed read.
+    const bool read = input.read_image(0, 0, 0, header.channels, type, samples.data());
+    const std::string problem = input.geterror();
+    if (!read || !problem.empty()) {
+        throw CliError(path + ": cannot read the pixels (" + firstLine(problem) + ")");
     }
     expandToRgba(samples, pixels, header.channels, opaque);
 }
@@ -134,6 +142,34 @@ const void *samplesOf(const FileImage &image) {
             return image.f32.data();
     }
     return nullptr;
+}
+
+// Some writers (PNG's among them) do not notice when the disk refuses their
+// bytes and leave a cut-off file behind. Such formats are encoded in memory
+// and the bytes written here, where every write and the close are checked.
+std::string writeBytes(const std::string &path, const std::vector<unsigned char> &bytes) {
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return std::strerror(errno);
+    const bool written =
+        std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+    const int writeErrno = errno;
+    if (std::fclose(file) != 0 || !written) return std::strerror(written ? errno : writeErrno);
+    return std::string();
+}
+
+// Encodes the image into the temporary file; returns the problem, or an
+// empty text when the file is complete.
+std::string encodeToTemporary(OIIO::ImageOutput &output, const std::string &temporary,
+                              const OIIO::ImageSpec &imageSpec, const FileImage &image) {
+    std::vector<unsigned char> encoded;
+    OIIO::Filesystem::IOVecOutput memory(encoded);
+    const bool inMemory = output.supports("ioproxy") && output.set_ioproxy(&memory);
+    if (!output.open(temporary, imageSpec)) return output.geterror();
+    std::string problem;
+    if (!output.write_image(typeOf(image.depth), samplesOf(image))) problem = output.geterror();
+    if (!output.close() && problem.empty()) problem = output.geterror();
+    if (problem.empty() && inMemory) problem = writeBytes(temporary, encoded);
+    return problem;
 }
 
 }  // namespace
@@ -210,14 +246,7 @@ void write_ImageFileAtomically(const std::string &path, const FileImage &image) 
     // Straight alpha on the way out: the writers must not divide by alpha.
     imageSpec.attribute("oiio:UnassociatedAlpha", 1);
     const std::string temporary = temporaryNameBeside(path);
-    std::string problem;
-    if (!output->open(temporary, imageSpec)) {
-        problem = output->geterror();
-    } else {
-        if (!output->write_image(typeOf(image.depth), samplesOf(image)))
-            problem = output->geterror();
-        if (!output->close() && problem.empty()) problem = output->geterror();
-    }
+    std::string problem = encodeToTemporary(*output, temporary, imageSpec, image);
     std::error_code ec;
     if (problem.empty()) {
         fs::rename(temporary, path, ec);

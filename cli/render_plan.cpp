@@ -8,6 +8,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/input_frames.h"
+#include "cli/memory_budget.h"
 
 namespace fs = std::filesystem;
 
@@ -112,6 +113,11 @@ RenderPlan plan_Render(const RenderOptions &options) {
     }
     checkOutputName(plan, options);
     checkInputFrames(plan);
+    const int jobs = int(std::min<std::size_t>(std::max(options.jobs, 1), plan.frames.size()));
+    // Named after the file whose header gave the size.
+    const long sized = std::max(plan.clip.frames.first, plan.clip.rendered.first - NEIGHBOUR_REACH);
+    check_RenderFitsInMemory(format_FramePath(plan.clip.pattern, sized), plan.header.width,
+                             plan.header.height, options.host, jobs, available_MemoryBytes());
     // Folders are made only once everything else is known to be sound.
     prepareOutputFolder(outputPathOf(plan, plan.frames.front()));
     if (!options.contactSheet.empty()) prepareOutputFolder(options.contactSheet);

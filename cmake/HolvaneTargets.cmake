@@ -2,6 +2,7 @@
 # link only the folders it exercises. The module links them all.
 
 set(HOLVANE_PLUGIN_LIBRARIES "" CACHE INTERNAL "")
+set(HOLVANE_REFERENCE_SOURCES "" CACHE INTERNAL "")
 
 # The Windows module carries its property list as a compiled resource.
 if(WIN32)
@@ -18,6 +19,14 @@ function(holvane_plugin_library name)
   set(sources "")
   foreach(dir IN LISTS ARGN)
     file(GLOB dir_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+    # The straightforward forms (*_reference.cpp) that the fast stages are
+    # checked against stay out of the module; holvane_reference_library
+    # builds them for the tests and the benchmarks.
+    set(reference_sources ${dir_sources})
+    list(FILTER reference_sources INCLUDE REGEX "_reference\\.cpp$")
+    list(FILTER dir_sources EXCLUDE REGEX "_reference\\.cpp$")
+    set(HOLVANE_REFERENCE_SOURCES ${HOLVANE_REFERENCE_SOURCES} ${reference_sources}
+        CACHE INTERNAL "")
     list(APPEND sources ${dir_sources})
   endforeach()
   if(NOT sources)
@@ -37,6 +46,16 @@ function(holvane_plugin_library name)
     target_compile_options(${name} PRIVATE -fno-sanitize-coverage=trace-cmp)
   endif()
   set(HOLVANE_PLUGIN_LIBRARIES ${HOLVANE_PLUGIN_LIBRARIES} ${name} CACHE INTERNAL "")
+endfunction()
+
+# The straightforward forms of the stages and of the render driver, as one
+# object library for the tests and the benchmarks; defined once.
+function(holvane_reference_library)
+  if(TARGET holvane_reference OR NOT HOLVANE_REFERENCE_SOURCES)
+    return()
+  endif()
+  add_library(holvane_reference OBJECT ${HOLVANE_REFERENCE_SOURCES})
+  target_include_directories(holvane_reference PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
 function(holvane_plugin_module)

@@ -88,57 +88,6 @@ TEST_F(RenderReleaseTest, ShortOutputsSucceedWithoutWorlds) {
     }
 }
 
-// Refusing each world creation in turn: the render stops with the host's
-// error and disposes of every world it had made.
-TEST_F(RenderReleaseTest, EachRefusedWorldEndsTheRenderCleanly) {
-    for (const RenderCase &c : kCases) {
-        EffectHost host(entry(), settingsFor(c.app));
-        const std::size_t worlds = renderOnce(host, c).newWorldFlags.size();
-        for (std::size_t nth = 1; nth <= worlds; ++nth) {
-            SCOPED_TRACE(std::string(c.label) + ", world " + std::to_string(nth));
-            FaultPlan plan;
-            plan.newWorld = FaultAt{int(nth), PF_Err_OUT_OF_MEMORY};
-            host.setFaults(plan);
-            CommandReport report = renderOnce(host, c);
-            EXPECT_EQ(report.err, PF_Err_OUT_OF_MEMORY);
-            EXPECT_TRUE(report.clean()) << report.describe();
-        }
-    }
-}
-
-TEST_F(RenderReleaseTest, EachRefusedCheckoutEndsTheRenderCleanly) {
-    for (const RenderCase &c : kCases) {
-        EffectHost host(entry(), settingsFor(c.app));
-        const std::size_t checkouts = renderOnce(host, c).checkouts.size();
-        ASSERT_GT(checkouts, 0u);
-        for (std::size_t nth = 1; nth <= checkouts; ++nth) {
-            SCOPED_TRACE(std::string(c.label) + ", checkout " + std::to_string(nth));
-            FaultPlan plan;
-            plan.checkout = FaultAt{int(nth), PF_Err_INTERNAL_STRUCT_DAMAGED};
-            host.setFaults(plan);
-            CommandReport report = renderOnce(host, c);
-            EXPECT_EQ(report.err, PF_Err_INTERNAL_STRUCT_DAMAGED);
-            EXPECT_TRUE(report.clean()) << report.describe();
-            // Nothing is fetched after the refused frame.
-            EXPECT_EQ(report.checkouts.size(), nth);
-        }
-    }
-}
-
-TEST_F(RenderReleaseTest, AnyMissingSuiteLeavesNothingBehind) {
-    const char *suites[] = {kPFANSISuite, kPFHandleSuite, kPFColorParamSuite, kPFUtilitySuite,
-                            kPFPixelFormatSuite};
-    for (const RenderCase &c : kCases) {
-        for (const char *missing : suites) {
-            SCOPED_TRACE(std::string(c.label) + " without " + missing);
-            EffectHost host(entry(), settingsFor(c.app));
-            FaultPlan plan;
-            plan.refusedSuites = {missing};
-            host.setFaults(plan);
-            CommandReport report = renderOnce(host, c);
-            EXPECT_TRUE(report.clean()) << report.describe();
-        }
-    }
-}
+// Each refused world, checkout and suite: fault_sweep_tests.cpp.
 
 }  // namespace

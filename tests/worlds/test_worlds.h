@@ -47,7 +47,9 @@ TestWorld<Pixel> makeTestWorld(A_long width, A_long height, Pixel fill, Pixel gu
         for (A_long x = 0; x < width; ++x) w.memory[(y + layout.guardRows) * w.stride + x] = fill;
     const A_long rowbytes = w.stride * static_cast<A_long>(sizeof(Pixel));
     const A_long firstRow = layout.guardRows + (layout.bottomUp ? height - 1 : 0);
-    w.def.data = reinterpret_cast<PF_PixelPtr>(&w.memory[firstRow * w.stride]);
+    // data() + offset, not &memory[offset]: a world without pixels has no
+    // element to take the address of.
+    w.def.data = reinterpret_cast<PF_PixelPtr>(w.memory.data() + firstRow * w.stride);
     w.def.rowbytes = layout.bottomUp ? -rowbytes : rowbytes;
     w.def.width = width;
     w.def.height = height;
