@@ -27,12 +27,10 @@ test: deps
 	else echo "make test: no MinGW-w64 or Wine; the Windows checks are left out" >&2; fi
 	$(MAKE) --no-print-directory build
 	ctest --preset default
-	$(MAKE) --no-print-directory test-asan
-	scripts/fuzz.sh 60
 
 # Everything again under AddressSanitizer and UndefinedBehaviorSanitizer
-# (build-asan/). The checks of the Windows module under Wine test no Linux
-# code and are left to the normal run.
+# (build-asan/), not yet part of `make test`. The checks of the Windows module
+# under Wine test no Linux code and are left to the normal run.
 test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
