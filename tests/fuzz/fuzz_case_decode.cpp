@@ -119,18 +119,18 @@ void decodeFaults(FuzzBytes &in, FaultPlan &plan) {
 
 // A control's value: mostly within its range, sometimes at or past the
 // edges of what its type can hold.
-A_long decodeNumber(FuzzBytes &in, const ParamSpec &spec) {
+A_long decodeNumber(FuzzBytes &in, const ParamSpec &control) {
     const A_long extremes[] = {INT_MIN, INT_MAX, -1, 0, 32767, 32768, 65535, 65536, -65536};
     switch (in.byte() % 8) {
         case 0:
-            return spec.dephault;
+            return control.dephault;
         case 1:
         case 2:
         case 3:
-            return A_long(in.pick(spec.validMin, spec.validMax));
+            return A_long(in.pick(control.validMin, control.validMax));
         case 4:
             return A_long(
-                in.pick(std::int64_t(spec.validMin) - 3, std::int64_t(spec.validMax) + 3));
+                in.pick(std::int64_t(control.validMin) - 3, std::int64_t(control.validMax) + 3));
         case 5:
             return in.choose(extremes);
         default:
@@ -140,12 +140,12 @@ A_long decodeNumber(FuzzBytes &in, const ParamSpec &spec) {
 
 void decodeValues(FuzzBytes &in, ParamValues &values) {
     values = defaultParamValues();
-    for (const ParamSpec &spec : PARAM_SPECS) {
-        if (spec.type == PF_Param_COLOR) {
+    for (const ParamSpec &control : PARAM_SPECS) {
+        if (control.type == PF_Param_COLOR) {
             if (in.flag())
-                values.colour[spec.index] = PF_Pixel{in.byte(), in.byte(), in.byte(), in.byte()};
+                values.colour[control.index] = PF_Pixel{in.byte(), in.byte(), in.byte(), in.byte()};
         } else {
-            values.number[spec.index] = decodeNumber(in, spec);
+            values.number[control.index] = decodeNumber(in, control);
         }
     }
 }
@@ -200,9 +200,9 @@ void decodeNeighbours(FuzzBytes &in, FuzzCase &c) {
 // sanitizers. Such layers are narrowed (never below one column) to keep every
 // input quick, and keep their height, so the row limits are still met.
 void narrowForGapCost(FuzzCase &c) {
-    const ParamSpec &spec = paramSpec(PARAM_CLOSE_EDGE_GAPS);
+    const ParamSpec &control = paramSpec(PARAM_CLOSE_EDGE_GAPS);
     const std::int64_t g =
-        std::clamp(c.values.number[PARAM_CLOSE_EDGE_GAPS], spec.validMin, spec.validMax);
+        std::clamp(c.values.number[PARAM_CLOSE_EDGE_GAPS], control.validMin, control.validMax);
     if (g < 1) return;
     const std::int64_t pixelBudget = 4000000 / ((2 * g + 1) * (g + 1));
     const A_long widest = A_long(std::max<std::int64_t>(1, pixelBudget / c.input.height));
