@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "frame/entry_point.h"
-#include "fuzz_bytes.h"
 #include "render_fuzz_case.h"
 
 namespace {

@@ -80,15 +80,17 @@ void paintRawBytes(OwnedWorld &world, const std::uint8_t *raw, std::size_t count
 
 }  // namespace
 
+OwnedWorld layerWithoutPixels(const LayerShape &shape) {
+    OwnedWorld empty;
+    empty.layer().width = shape.width;
+    empty.layer().height = shape.height;
+    if (shape.depth == PixelDepth::Sixteen) empty.layer().world_flags |= PF_WorldFlag_DEEP;
+    return empty;
+}
+
 OwnedWorld paintLayer(const LayerShape &shape, const PictureRecipe &recipe, const std::uint8_t *raw,
                       std::size_t rawCount) {
-    if (shape.withoutPixels) {
-        OwnedWorld empty;
-        empty.layer().width = shape.width;
-        empty.layer().height = shape.height;
-        if (shape.depth == PixelDepth::Sixteen) empty.layer().world_flags |= PF_WorldFlag_DEEP;
-        return empty;
-    }
+    if (shape.withoutPixels) return layerWithoutPixels(shape);
     OwnedWorld world(shape.width, shape.height, shape.depth,
                      shape.paddingPixels * bytesPerPixel(shape.depth));
     PixelNoise noise(recipe.seed);

@@ -55,13 +55,7 @@ bool paddingKeeps(const OwnedWorld &world, std::uint8_t fill) {
 }
 
 OwnedWorld blankOutput(const LayerShape &shape, std::uint8_t fill) {
-    if (shape.withoutPixels) {
-        OwnedWorld empty;
-        empty.layer().width = shape.width;
-        empty.layer().height = shape.height;
-        if (shape.depth == PixelDepth::Sixteen) empty.layer().world_flags |= PF_WorldFlag_DEEP;
-        return empty;
-    }
+    if (shape.withoutPixels) return layerWithoutPixels(shape);
     return OwnedWorld(shape.width, shape.height, shape.depth,
                       shape.paddingPixels * bytesPerPixel(shape.depth), fill);
 }

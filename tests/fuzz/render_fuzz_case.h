@@ -59,6 +59,10 @@ struct FuzzCase {
 
 FuzzCase decodeFuzzCase(const std::uint8_t *data, std::size_t size);
 
+// A layer record of the shape's size and depth whose data is null, as a
+// host describes a layer it has no pixels for.
+OwnedWorld layerWithoutPixels(const LayerShape &shape);
+
 // Paints a layer of the given shape from the recipe, then the raw bytes.
 OwnedWorld paintLayer(const LayerShape &shape, const PictureRecipe &recipe, const std::uint8_t *raw,
                       std::size_t rawCount);
