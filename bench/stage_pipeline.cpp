@@ -1,5 +1,6 @@
 #include "stage_pipeline.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -60,10 +61,9 @@ struct StagePipeline::Saved {
 StagePipeline::~StagePipeline() = default;
 
 const char *stageName(Stage stage) {
-    static const char *const names[] = {"working_copies", "limits_and_mask", "2_edge_gaps",
-                                        "3_classify",     "4_5_recode",      "6_grow_shrink",
-                                        "7_edge_multiplier", "8_feather",    "9_fill_chain",
-                                        "compose"};
+    static const char *const names[] = {
+        "working_copies", "limits_and_mask",   "2_edge_gaps", "3_classify",   "4_5_recode",
+        "6_grow_shrink",  "7_edge_multiplier", "8_feather",   "9_fill_chain", "compose"};
     return names[static_cast<int>(stage)];
 }
 
@@ -99,10 +99,21 @@ bool StagePipeline::chainReads(A_long offset) const {
     const A_long chain = settings_.fillChain;
     if (settings_.stageLimit < 9) return false;
     if (offset == 0) return chain >= 2 && chain <= 6;
-    const A_long reach = chain == 3 || chain == 7 ? 1
+    const A_long reach = chain == 3 || chain == 7                               ? 1
                          : chain == 4 || chain == 5 || chain == 8 || chain == 9 ? 3
                                                                                 : 0;
     return (offset < 0 ? -offset : offset) <= reach;
+}
+
+// Stage 9's worlds; the fast form reads 8-bit captures as they were made.
+FillChainWorlds StagePipeline::chainWorlds(const PF_LayerDef &mask, bool reference) {
+    FillChainWorlds w{currentFrame_, frameArray_, input_, &patch_.layer(), &mask};
+    if (reference) return w;
+    for (A_long slot = 0; slot < FRAME_ARRAY_SLOTS; ++slot)
+        views_[slot] = InputLayer16{frameArray_[slot], packed_[slot]};
+    w.frameViews = views_;
+    w.currentFrameView = InputLayer16{currentFrame_, packed_[FRAME_ARRAY_CENTRE]};
+    return w;
 }
 
 void StagePipeline::reset() {
@@ -113,14 +124,22 @@ void StagePipeline::reset() {
 bool StagePipeline::runs(Stage stage) const {
     const RenderSettings &s = settings_;
     switch (stage) {
-        case Stage::EdgeGaps: return s.stageLimit >= 2 && s.gapDistance >= 1;
-        case Stage::Classify: return s.stageLimit >= 3;
-        case Stage::Recode: return s.stageLimit >= 4;
-        case Stage::GrowShrink: return s.stageLimit >= 6;
-        case Stage::EdgeMultiplier: return s.stageLimit >= 7 && s.featherRadius > 0.0f;
-        case Stage::Feather: return s.stageLimit >= 8 && s.featherRadius > 0.0f;
-        case Stage::FillChain: return s.stageLimit >= 9;
-        default: return true;
+        case Stage::EdgeGaps:
+            return s.stageLimit >= 2 && s.gapDistance >= 1;
+        case Stage::Classify:
+            return s.stageLimit >= 3;
+        case Stage::Recode:
+            return s.stageLimit >= 4;
+        case Stage::GrowShrink:
+            return s.stageLimit >= 6;
+        case Stage::EdgeMultiplier:
+            return s.stageLimit >= 7 && s.featherRadius > 0.0f;
+        case Stage::Feather:
+            return s.stageLimit >= 8 && s.featherRadius > 0.0f;
+        case Stage::FillChain:
+            return s.stageLimit >= 9;
+        default:
+            return true;
     }
 }
 
@@ -128,7 +147,8 @@ void StagePipeline::advanceTo(Stage stage) {
     if (next_ > static_cast<int>(stage)) reset();
     while (next_ < static_cast<int>(stage)) {
         const Stage s = static_cast<Stage>(next_);
-        if (runs(s)) run(s);
+        // Whole 16-bit copies of the frames, which both forms of stage 9 read.
+        if (runs(s)) run(s, s == Stage::WorkingCopies);
         ++next_;
     }
 }
@@ -142,11 +162,12 @@ void StagePipeline::run(Stage stage, bool reference) {
         case Stage::WorkingCopies:
             if (reference) {
                 // Every frame copied whole, and the working copy of the input.
+                std::fill(std::begin(packed_), std::end(packed_), false);
                 for (std::size_t i = 0; i < clip_.size(); ++i)
                     fill_WorkingInputWorld(frames_[i].layer(), clip_[i].layer(), input_.eightBit,
                                            false, width_, height_, nullptr);
-                fill_WorkingInputWorld(workingInput_.layer(), *input_.layer, input_.eightBit,
-                                       false, width_, height_, nullptr);
+                fill_WorkingInputWorld(workingInput_.layer(), *input_.layer, input_.eightBit, false,
+                                       width_, height_, nullptr);
             } else {
                 // The frames the chain reads, over the region it reads (the
                 // render works the region out from the input before the
@@ -159,9 +180,8 @@ void StagePipeline::run(Stage stage, bool reference) {
                                                                  *region);
                 for (std::size_t i = 0; i < clip_.size(); ++i)
                     if (chainReads(static_cast<A_long>(i) - BENCH_FRAMES_AROUND))
-                        packed_[FRAME_ARRAY_CENTRE - BENCH_FRAMES_AROUND + i] =
-                            capture_FrameRegion(frames_[i].layer(), clip_[i].layer(),
-                                                input_.eightBit, *region);
+                        packed_[FRAME_ARRAY_CENTRE - BENCH_FRAMES_AROUND + i] = capture_FrameRegion(
+                            frames_[i].layer(), clip_[i].layer(), input_.eightBit, *region);
             }
             for (std::size_t i = 0; i < clip_.size(); ++i)
                 frameArray_[FRAME_ARRAY_CENTRE - BENCH_FRAMES_AROUND + i] = &frames_[i].layer();
@@ -185,8 +205,11 @@ void StagePipeline::run(Stage stage, bool reference) {
             }
             break;
         case Stage::EdgeGaps:
-            (reference ? bridge_EdgeGapsInRedMask_reference : bridge_EdgeGapsInRedMask)(
-                mask, width_, height_, s.gapDistance, limits);
+            if (reference)
+                bridge_EdgeGapsInRedMask_reference(mask, width_, height_, s.gapDistance, limits);
+            else
+                bridge_EdgeGapsInRedMask(mask, width_, height_, s.gapDistance, limits,
+                                         MaskMarks::LeftOut);
             break;
         case Stage::Classify:
             if (reference)
@@ -194,45 +217,53 @@ void StagePipeline::run(Stage stage, bool reference) {
                     workingInput_.layer(), mask, width_, height_, c.fillTags, s.maxAcross,
                     c.seedStack, limits);
             else
-                floodFillHolesRemoveChaffLogInFillTagList(input_, mask, width_, height_,
-                                                          c.fillTags, s.maxAcross, c.seedStack,
-                                                          limits);
+                floodFillHolesRemoveChaffLogInFillTagList(input_, mask, width_, height_, c.fillTags,
+                                                          s.maxAcross, c.seedStack, limits,
+                                                          s.stageLimit < 5);
             break;
         case Stage::Recode:
             if (reference) {
                 clear_RejectedRegionsInRedMask(mask, limits);
                 normalise_FillAreaInRedMask(mask, limits);
             } else {
-                recode_FillAreaInRedMask(mask, limits);
+                // The verdicts left to this pass by the fast stage 3.
+                recode_FillAreaInRedMask(mask, limits, &c.fillTags);
             }
             break;
         case Stage::GrowShrink:
-            growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount,
-                                                             limits);
-            (reference ? growShrink_JustBlueInRedMaskBlocky_reference
-                       : growShrink_JustBlueInRedMaskBlocky)(mask, width_, height_, height_ - 1,
+            growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount, limits);
+            if (reference)
+                growShrink_JustBlueInRedMaskBlocky_reference(mask, width_, height_, height_ - 1,
                                                              s.growAmount, limits);
+            else
+                growShrink_JustBlueInRedMaskBlocky(mask, width_, height_, height_ - 1, s.growAmount,
+                                                   limits, MaskMarks::LeftOut);
             break;
         case Stage::EdgeMultiplier:
-            (reference ? make_EdgeMultiplyerMaskOnRedRedMask_reference
-                       : make_EdgeMultiplyerMaskOnRedRedMask)(&inData_, mask, input_, width_,
+            if (reference)
+                make_EdgeMultiplyerMaskOnRedRedMask_reference(&inData_, mask, input_, width_,
                                                               height_, limits);
+            else
+                make_EdgeMultiplyerMaskOnRedRedMask(&inData_, mask, input_, width_, height_, limits,
+                                                    MaskMarks::LeftOut);
             break;
         case Stage::Feather:
-            (reference ? blur_FromBlueAddOrSubtract_reference : blur_FromBlueAddOrSubtract)(
-                &inData_, mask, width_, height_, height_ - 1,
-                static_cast<A_long>(s.featherRadius), false, limits);
+            if (reference)
+                blur_FromBlueAddOrSubtract_reference(&inData_, mask, width_, height_, height_ - 1,
+                                                     static_cast<A_long>(s.featherRadius), false,
+                                                     limits);
+            else
+                blur_FromBlueAddOrSubtract(&inData_, mask, width_, height_, height_ - 1,
+                                           static_cast<A_long>(s.featherRadius), false, limits,
+                                           MaskMarks::LeftOut);
             break;
         case Stage::FillChain:
             (reference ? run_FillChain_reference : run_FillChain)(
-                s.fillChain,
-                FillChainWorlds{currentFrame_, frameArray_, input_, &patch_.layer(), &mask,
-                                reference ? nullptr : packed_},
-                s.blurSize, s.quarterLevel, s.setColour, limits, utils_.ansi);
+                s.fillChain, chainWorlds(mask, reference), s.blurSize, s.quarterLevel, s.setColour,
+                limits, utils_.ansi);
             break;
         case Stage::Compose: {
-            const ComposeSources sources{input_, &patch_.layer(), &mask, &limits,
-                                         s.decontamColour};
+            const ComposeSources sources{input_, &patch_.layer(), &mask, &limits, s.decontamColour};
             const bool eightBit = case_.depth == PixelDepth::Eight;
             if (reference) {
                 // The view in 16 bits, then converted for an 8-bit output.

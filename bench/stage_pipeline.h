@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench_clip.h"
+#include "render/fill_chain.h"
 #include "render/render_settings.h"
 #include "render/worlds/memory_container.h"
 #include "render/worlds/pixels.h"
@@ -53,6 +54,7 @@ class StagePipeline {
   private:
     void reset();
     bool chainReads(A_long offset) const;
+    FillChainWorlds chainWorlds(const PF_LayerDef &mask, bool reference);
 
     BenchCase case_;
     const std::vector<OwnedWorld> &clip_;
@@ -67,6 +69,7 @@ class StagePipeline {
     std::vector<OwnedWorld> frames_;
     PF_LayerDef *frameArray_[FRAME_ARRAY_SLOTS]{};
     bool packed_[FRAME_ARRAY_SLOTS]{};  // the fast captures' 8-bit frames
+    InputLayer16 views_[FRAME_ARRAY_SLOTS]{};
     const PF_LayerDef *currentFrame_ = nullptr;
     OwnedWorld redMask_;
     OwnedWorld patch_;

@@ -3,7 +3,8 @@
 // .cpp), which the tests compare; the work is narrowed to what can change:
 // the edge band's squares only where pass one found an edge, each chaff
 // iteration only on the rows next to the previous iteration's changes (64
-// pixels decided at once), the pocket scan by the bits of red-0 pixels.
+// pixels decided at once), the pocket scan by the bits of red-0 pixels and
+// each pocket flooded a span at a time (floodPocketFrom).
 //
 // On entry the mask holds what stages 1 and 2 leave: green 0 or the gap mark
 // (never an edge code), and no alpha of 10.
@@ -27,7 +28,7 @@ constexpr A_u_short CHAFF_BLUE = 37268;  // above full scale, as the info view s
 constexpr A_u_short ACCEPTED_BLUE = 20000;
 constexpr A_u_short REJECTED_BLUE = 32768;
 constexpr A_long LAST_TAG = FILL_TAG_CAPACITY - 1;
-constexpr A_long TAG_STEP = 32;
+constexpr A_long TAG_STEP = 32;  // tag k is painted as red 32 * k
 
 // An 8-bit layer reads at most 255 * 128 = 32640: no pixel is exactly full,
 // so no solid edge exists.
@@ -60,8 +61,7 @@ void spreadEdgeBandOfRow(const PF_LayerDef &redMask, A_long width, A_long height
         forEachBit(edges[w], w, [&](A_long x) {
             if (getPixel16Green(redMask, x, y) != EDGE_GREEN) return;
             for (A_long yy = std::max<A_long>(0, y - 1); yy <= std::min(height - 1, y + 1); ++yy)
-                for (A_long xx = std::max<A_long>(0, x - 1); xx <= std::min(width - 1, x + 1);
-                     ++xx)
+                for (A_long xx = std::max<A_long>(0, x - 1); xx <= std::min(width - 1, x + 1); ++xx)
                     if (xx != x || yy != y) setPixel16Green(redMask, xx, yy, EDGE_BAND_GREEN);
         });
     }
@@ -89,8 +89,8 @@ struct ChaffRow {
     std::vector<BitWord> pocket;
 };
 
-void readChaffRow(const PF_LayerDef &redMask, A_long width, A_long y,
-                  const FillLimitsArray &limits, ChaffRow &row) {
+void readChaffRow(const PF_LayerDef &redMask, A_long width, A_long y, const FillLimitsArray &limits,
+                  ChaffRow &row) {
     const PF_Pixel16 *pixels = getPixel16(redMask, 0, y);
     pixelRowBits(pixels, width, row.band.data(),
                  [](const PF_Pixel16 &p) { return p.red == BAND_RED; });
@@ -104,14 +104,15 @@ void readChaffRow(const PF_LayerDef &redMask, A_long width, A_long y,
 
 // Pocket pixels of row y with three or four band neighbours. A neighbour
 // beyond the image is the pixel itself, a pocket pixel, so it never counts.
-BitWord absorbableBits(const ChaffRow *above, const ChaffRow &row, const ChaffRow *below,
-                       A_long w, A_long words) {
+BitWord absorbableBits(const ChaffRow *above, const ChaffRow &row, const ChaffRow *below, A_long w,
+                       A_long words) {
     const BitWord here = row.band[w];
     const BitWord fromLeft = (here << 1) | (w > 0 ? row.band[w - 1] >> 63 : 0);
     const BitWord fromRight = (here >> 1) | (w + 1 < words ? row.band[w + 1] << 63 : 0);
     const BitWord up = above != nullptr ? above->band[w] : 0;
     const BitWord down = below != nullptr ? below->band[w] : 0;
-    const BitWord atLeastThree = (fromLeft & fromRight & (up | down)) | (up & down & (fromLeft | fromRight));
+    const BitWord atLeastThree =
+        (fromLeft & fromRight & (up | down)) | (up & down & (fromLeft | fromRight));
     return row.pocket[w] & atLeastThree;
 }
 
@@ -177,8 +178,7 @@ std::vector<A_long> absorbChaffOnce(const PF_LayerDef &redMask, ChaffRows &rows,
 
 // Only pixels next to a change can change in the next iteration: the rows
 // around the changed ones, within the region.
-std::vector<A_long> rowsAround(const std::vector<A_long> &changed,
-                               const FillLimitsArray &limits) {
+std::vector<A_long> rowsAround(const std::vector<A_long> &changed, const FillLimitsArray &limits) {
     std::vector<A_long> rows;
     for (A_long y : changed)
         for (A_long r = y - 1; r <= y + 1; ++r)
@@ -191,8 +191,8 @@ void removeChaff(const PF_LayerDef &redMask, A_long width, A_long height, A_long
                  const FillLimitsArray &limits) {
     ChaffRows rows(redMask, width, height, limits);
     std::vector<A_long> dirty;
-    for (A_long y = std::max<A_long>(0, limits.firstRow);
-         y <= std::min(height - 1, limits.lastRow); ++y)
+    for (A_long y = std::max<A_long>(0, limits.firstRow); y <= std::min(height - 1, limits.lastRow);
+         ++y)
         dirty.push_back(y);
     for (A_long k = 0; k < maxAcross && !dirty.empty(); ++k) {
         const std::vector<A_long> changed = absorbChaffOnce(redMask, rows, dirty, width);
@@ -213,8 +213,9 @@ void judgePocket(FillTag &tag, A_long maxAcross) {
 // bits and each is checked again when reached, since a flood started earlier
 // in the row may have painted it.
 void tagPockets(const PF_LayerDef &redMask, A_long width, A_long height, FillTagList &list,
-                A_long maxAcross, SeedStack &stack, const FillLimitsArray &limits) {
+                A_long maxAcross, const FillLimitsArray &limits) {
     std::vector<BitWord> pocket(static_cast<std::size_t>(bitWordsFor(width)));
+    std::vector<PocketSpan> pending;
     for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
         const A_long left = std::max<A_long>(0, limits.left[y]);
         const A_long right = std::min(width - 1, limits.right[y]);
@@ -227,10 +228,8 @@ void tagPockets(const PF_LayerDef &redMask, A_long width, A_long height, FillTag
                 const A_long k = list.count;
                 FillTag &tag = list.tags[k];
                 tag.tagValue = static_cast<A_u_short>(k * TAG_STEP);
-                addSeedToStack(stack, false, x, y, height - 1, 0, true);
-                floodFillHolesInRedMaskTillSeedStackTillComplete(stack, redMask, height,
-                                                                 POCKET_RED, tag, tag.tagValue,
-                                                                 limits);
+                floodPocketFrom(x, y, redMask, height, POCKET_RED, tag, tag.tagValue, limits,
+                                pending);
                 // Nothing painted: the tag number stays free for the next pocket.
                 if (tag.area == 0) return;
                 judgePocket(tag, maxAcross);
@@ -242,19 +241,14 @@ void tagPockets(const PF_LayerDef &redMask, A_long width, A_long height, FillTag
 
 // Every tagged pixel takes its tag's verdict. Floods stay within the region,
 // so only its pixels can carry a tag.
-void paintVerdicts(const PF_LayerDef &redMask, A_long width, A_long height,
-                   const FillTagList &list, const FillLimitsArray &limits) {
-    for (A_long y = std::max<A_long>(0, limits.firstRow);
-         y <= std::min(height - 1, limits.lastRow); ++y) {
+void paintVerdicts(const PF_LayerDef &redMask, A_long width, A_long height, const FillTagList &list,
+                   const FillLimitsArray &limits) {
+    for (A_long y = std::max<A_long>(0, limits.firstRow); y <= std::min(height - 1, limits.lastRow);
+         ++y) {
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
         const A_long right = std::min(width - 1, limits.right[y]);
-        for (A_long x = std::max<A_long>(0, limits.left[y]); x <= right; ++x) {
-            PF_Pixel16 &pixel = row[x];
-            if (pixel.red < TAG_STEP || pixel.red > LAST_TAG * TAG_STEP) continue;
-            const FillTag &tag = list.tags[pixel.red / TAG_STEP];
-            pixel.red = tag.redOut;
-            pixel.blue = tag.blueOut;
-        }
+        for (A_long x = std::max<A_long>(0, limits.left[y]); x <= right; ++x)
+            paintVerdictOf(row[x], list);
     }
 }
 
@@ -263,21 +257,32 @@ void paintVerdicts(const PF_LayerDef &redMask, A_long width, A_long height,
 void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
                                                const PF_LayerDef &redMask, A_long width,
                                                A_long height, FillTagList &list, A_long maxAcross,
-                                               SeedStack &stack, const FillLimitsArray &limits) {
+                                               SeedStack &stack, const FillLimitsArray &limits,
+                                               bool paint) {
     clearFillTagList(list);
     list.count = 1;
-    clearSeedStack(stack);
+    // The floods search whole rows of a span at once (floodPocketFrom) and
+    // need no seed stack.
+    static_cast<void>(stack);
     markEdgeBand(source, redMask, width, height);
     if (maxAcross <= 0) return;
     removeChaff(redMask, width, height, maxAcross, limits);
-    tagPockets(redMask, width, height, list, maxAcross, stack, limits);
-    paintVerdicts(redMask, width, height, list, limits);
+    tagPockets(redMask, width, height, list, maxAcross, limits);
+    if (paint) paintVerdicts(redMask, width, height, list, limits);
+}
+
+void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
+                                               const PF_LayerDef &redMask, A_long width,
+                                               A_long height, FillTagList &list, A_long maxAcross,
+                                               SeedStack &stack, const FillLimitsArray &limits) {
+    floodFillHolesRemoveChaffLogInFillTagList(source, redMask, width, height, list, maxAcross,
+                                              stack, limits, true);
 }
 
 void floodFillHolesRemoveChaffLogInFillTagList(const PF_LayerDef &source,
                                                const PF_LayerDef &redMask, A_long width,
                                                A_long height, FillTagList &list, A_long maxAcross,
                                                SeedStack &stack, const FillLimitsArray &limits) {
-    floodFillHolesRemoveChaffLogInFillTagList(InputLayer16{&source, false}, redMask, width,
-                                              height, list, maxAcross, stack, limits);
+    floodFillHolesRemoveChaffLogInFillTagList(InputLayer16{&source, false}, redMask, width, height,
+                                              list, maxAcross, stack, limits);
 }

@@ -10,13 +10,30 @@
 // layer is read on the 16-bit scale.
 void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
                                                const PF_LayerDef &redMask, A_long width,
-                                               A_long height, FillTagList &list,
-                                               A_long maxAcross, SeedStack &stack,
-                                               const FillLimitsArray &limits);
+                                               A_long height, FillTagList &list, A_long maxAcross,
+                                               SeedStack &stack, const FillLimitsArray &limits);
+
+// The render's path when stages 4 and 5 follow: with paintVerdicts false the
+// tagged pockets keep their tag codes (red 32 * k) and the verdicts are left
+// to recode_FillAreaInRedMask, which paints them as it recodes.
+void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
+                                               const PF_LayerDef &redMask, A_long width,
+                                               A_long height, FillTagList &list, A_long maxAcross,
+                                               SeedStack &stack, const FillLimitsArray &limits,
+                                               bool paintVerdicts);
+
+// A tagged pixel's verdict (red and blue from its tag), as the final paint
+// of stage 3 gives it; other pixels are left alone.
+inline void paintVerdictOf(PF_Pixel16 &pixel, const FillTagList &list) {
+    constexpr A_u_short TAG_STEP = 32, LAST_TAG_CODE = (FILL_TAG_CAPACITY - 1) * TAG_STEP;
+    if (pixel.red < TAG_STEP || pixel.red > LAST_TAG_CODE) return;
+    const FillTag &tag = list.tags[pixel.red / TAG_STEP];
+    pixel.red = tag.redOut;
+    pixel.blue = tag.blueOut;
+}
 
 // The same with a 16-bit source world.
 void floodFillHolesRemoveChaffLogInFillTagList(const PF_LayerDef &source,
                                                const PF_LayerDef &redMask, A_long width,
-                                               A_long height, FillTagList &list,
-                                               A_long maxAcross, SeedStack &stack,
-                                               const FillLimitsArray &limits);
+                                               A_long height, FillTagList &list, A_long maxAcross,
+                                               SeedStack &stack, const FillLimitsArray &limits);

@@ -4,8 +4,12 @@
 // Here the band is held as rows of bits, 64 pixels to a word, and every
 // offset is tried for 64 pixels at once; pixels that cannot lie in any gap
 // (no band in two opposite quarters around them) are left out, and a word
-// stops as soon as all its pixels are decided. The result is that of the
-// plain per-pixel form in edge_gaps_reference.cpp, which the tests compare.
+// stops as soon as all its pixels are decided.
+//
+// The gap pixels are marked green, then alpha 19000 is set over the inner
+// image and the inner marks turn into band. That alpha is scratch, which
+// nothing after the stage reads: the render leaves it out and has each gap
+// pixel written once, as it is found.
 #include "detect/edge_gaps.h"
 
 #include <algorithm>
@@ -22,27 +26,39 @@ using Word = std::uint64_t;
 
 constexpr A_u_short GAP_MARK_GREEN = 20000;
 constexpr A_u_short INNER_AREA_ALPHA = 19000;
+constexpr PF_Pixel16 BRIDGED{32768, 32768, 0, 0};
 constexpr A_long BORDER = 10;  // gap marks this close to the image border stay marks
 constexpr A_long WORD_BITS = 64;
 // Offsets are read within a word and its two neighbours. The control allows
 // gaps up to 30; larger requests are held to this.
 constexpr A_long MAX_GAP = 63;
 
-// Bits x + s of a row, for the 64 pixels of word w (s may be negative, |s| <
-// 64). Rows carry a zero word on either side.
-inline Word shifted(const Word *row, A_long w, A_long s) {
-    if (s == 0) return row[w];
-    if (s > 0) return (row[w] >> s) | (row[w + 1] << (WORD_BITS - s));
-    return (row[w] << -s) | (row[w - 1] >> (WORD_BITS + s));
+// Bits x + s and x - s of a row, 0 <= s <= 63, for the pixels of word w.
+inline Word readRightward(const Word *row, A_long w, A_long s) {
+    return (row[w] >> s) | ((row[w + 1] << 1) << (63 - s));
+}
+inline Word readLeftward(const Word *row, A_long w, A_long s) {
+    return (row[w] << s) | ((row[w - 1] >> 1) >> (63 - s));
 }
 
 // The band rows within reach of the row being decided: a ring of 2g + 1
-// rows, each with its band bits and, for the reaches g, g/2 and g/3 of the
-// full, half and third offsets, the band widened to the right (bit x: band
-// somewhere in x..x + reach) and to the left (x - reach..x).
+// rows. Each row keeps its band bits read at every offset 0..g to either side
+// (so a test of an offset is a load) and, for the reaches g, g/2 and g/3 of
+// the full, half and third offsets, the band widened to the right (bit x:
+// band somewhere in x..x + reach) and to the left (x - reach..x).
 class BandWindow {
   public:
-    enum Plane { BAND, RIGHT_FULL, RIGHT_HALF, RIGHT_THIRD, LEFT_FULL, LEFT_HALF, LEFT_THIRD, PLANES };
+    enum Plane {
+        BAND,
+        RIGHT_FULL,
+        RIGHT_HALF,
+        RIGHT_THIRD,
+        LEFT_FULL,
+        LEFT_HALF,
+        LEFT_THIRD,
+        PLANES
+    };
+    enum Side { RIGHTWARD, LEFTWARD };
 
     BandWindow(A_long width, A_long gap)
         : width_(width),
@@ -50,14 +66,20 @@ class BandWindow {
           stride_(words_ + 2),
           slots_(2 * gap + 1),
           gap_(gap),
-          reach_{gap, gap / 2, gap / 3},
-          bits_(static_cast<std::size_t>(slots_) * PLANES * stride_, 0),
+          slotWords_(PLANES * stride_ + 2 * words_ * (gap + 1)),
+          bits_(static_cast<std::size_t>(slots_) * slotWords_, 0),
           rowStart_(static_cast<std::size_t>(slots_), nullptr) {}
 
     A_long words() const { return words_; }
     // Row y's planes start at slot (y mod 2g + 1); centre() keeps the slot of
     // every row within g of the row being decided at hand.
-    const Word *plane(A_long y, Plane p) const { return rowStart_[y - centre_ + gap_] + p * stride_; }
+    const Word *plane(A_long y, Plane p) const {
+        return rowStart_[y - centre_ + gap_] + p * stride_;
+    }
+    // The word w of row y read at offsets 0..g to one side, one word each.
+    const Word *offsets(A_long y, Side side, A_long w) const {
+        return rowStart_[y - centre_ + gap_] - 1 + PLANES * stride_ + (2 * w + side) * (gap_ + 1);
+    }
 
     void centre(A_long y) {
         centre_ = y;
@@ -69,30 +91,34 @@ class BandWindow {
 
     // Reads row y of the red mask: red other than 0 is band.
     void load(const PF_LayerDef &redMask, A_long y) {
-        Word *band = mutablePlane(y, BAND);
+        Word *band = slotStart(y);
         pixelRowBits(getPixel16(redMask, 0, y), width_, band,
                      [](const PF_Pixel16 &p) { return p.red != 0; });
-        for (int k = 0; k < 3; ++k) {
-            widen(band, mutablePlane(y, static_cast<Plane>(RIGHT_FULL + k)), reach_[k]);
-            widen(band, mutablePlane(y, static_cast<Plane>(LEFT_FULL + k)), -reach_[k]);
+        Word *table = slotStart(y) - 1 + PLANES * stride_;
+        for (A_long w = 0; w < words_; ++w) {
+            Word *right = table + (2 * w + RIGHTWARD) * (gap_ + 1);
+            Word *left = table + (2 * w + LEFTWARD) * (gap_ + 1);
+            Word rightSoFar = 0, leftSoFar = 0;
+            for (A_long k = 0; k <= gap_; ++k) {
+                right[k] = readRightward(band, w, k);
+                left[k] = readLeftward(band, w, k);
+                rightSoFar |= right[k];
+                leftSoFar |= left[k];
+                // The widened planes are the offsets' union up to each reach.
+                if (k == gap_ / 3) setPlanes(y, w, RIGHT_THIRD, LEFT_THIRD, rightSoFar, leftSoFar);
+                if (k == gap_ / 2) setPlanes(y, w, RIGHT_HALF, LEFT_HALF, rightSoFar, leftSoFar);
+                if (k == gap_) setPlanes(y, w, RIGHT_FULL, LEFT_FULL, rightSoFar, leftSoFar);
+            }
         }
     }
 
   private:
     Word *slotStart(A_long y) {
-        return bits_.data() + static_cast<std::size_t>(y % slots_) * PLANES * stride_ + 1;
+        return bits_.data() + static_cast<std::size_t>(y % slots_) * slotWords_ + 1;
     }
-    Word *mutablePlane(A_long y, Plane p) { return slotStart(y) + p * stride_; }
-
-    // out = band | band shifted by 1, 2, ... reach pixels (negative: leftward).
-    void widen(const Word *band, Word *out, A_long reach) const {
-        const A_long steps = reach < 0 ? -reach : reach;
-        const A_long sign = reach < 0 ? -1 : 1;
-        for (A_long w = 0; w < words_; ++w) {
-            Word bits = band[w];
-            for (A_long s = 1; s <= steps; ++s) bits |= shifted(band, w, sign * s);
-            out[w] = bits;
-        }
+    void setPlanes(A_long y, A_long w, Plane right, Plane left, Word rightBits, Word leftBits) {
+        slotStart(y)[right * stride_ + w] = rightBits;
+        slotStart(y)[left * stride_ + w] = leftBits;
     }
 
     A_long width_;
@@ -100,7 +126,7 @@ class BandWindow {
     A_long stride_;
     A_long slots_;
     A_long gap_;
-    A_long reach_[3];
+    A_long slotWords_;
     std::vector<Word> bits_;
     std::vector<Word *> rowStart_;
     A_long centre_ = 0;
@@ -138,41 +164,27 @@ Reachable reachableAt(const BandWindow &band, A_long y, A_long dy, A_long w) {
     return Reachable{right, left};
 }
 
-// The three words of a row around word w.
-struct Around {
-    Word before, at, after;
+// k / 2 and k / 3 for the offsets 0..MAX_GAP.
+struct OffsetParts {
+    A_long half[MAX_GAP + 1];
+    A_long third[MAX_GAP + 1];
+    constexpr OffsetParts() : half(), third() {
+        for (A_long k = 0; k <= MAX_GAP; ++k) half[k] = k / 2, third[k] = k / 3;
+    }
 };
+constexpr OffsetParts PARTS;
 
-Around wordsAround(const Word *row, A_long w) { return Around{row[w - 1], row[w], row[w + 1]}; }
-
-// Bits x + s and x - s of the row, 0 <= s <= 63, for the pixels of the word.
-inline Word readRightward(const Around &r, A_long s) {
-    return (r.at >> s) | ((r.after << 1) << (63 - s));
-}
-inline Word readLeftward(const Around &r, A_long s) {
-    return (r.at << s) | ((r.before >> 1) >> (63 - s));
-}
-
-// Direction +1: the offsets dx = 0..g, whose positive side lies to the right
-// of the pixel and negative side to the left; -1: dx = -1..-g, the mirror.
-// a and b are the rows y + dy/k and y - dy/k for k = 1, 2, 3; ok, when given,
-// holds for each |dx| the pixels whose offset stays inside the image.
-template <int Direction>
-Word gapPixelsOnOneSide(const Around a[3], const Around b[3], A_long gap, const Word *ok) {
-    auto ahead = [](const Around &r, A_long s) {
-        return Direction > 0 ? readRightward(r, s) : readLeftward(r, s);
-    };
-    auto behind = [](const Around &r, A_long s) {
-        return Direction > 0 ? readLeftward(r, s) : readRightward(r, s);
-    };
-    // The half and third offsets repeat across dx: read each once.
-    Word a2[MAX_GAP / 2 + 1], b2[MAX_GAP / 2 + 1], a3[MAX_GAP / 3 + 1], b3[MAX_GAP / 3 + 1];
-    for (A_long k = 0; k <= gap / 2; ++k) a2[k] = ahead(a[1], k), b2[k] = behind(b[1], k);
-    for (A_long k = 0; k <= gap / 3; ++k) a3[k] = ahead(a[2], k), b3[k] = behind(b[2], k);
+// The offsets dx = 0..g (ahead: the rows y + dy/n read to the right, behind:
+// the rows y - dy/n read to the left) or dx = -1..-g (the mirror). a[n] and
+// b[n] hold each row's word read at offsets 0..g; ok, when given, holds for
+// each |dx| the pixels whose offset stays inside the image.
+Word gapPixelsOnOneSide(const Word *const a[3], const Word *const b[3], A_long firstOffset,
+                        A_long gap, const Word *ok) {
     Word found = 0;
-    for (A_long k = Direction > 0 ? 0 : 1; k <= gap; ++k) {
-        const Word positive = ahead(a[0], k) | a2[k / 2] | a3[k / 3];
-        const Word negative = behind(b[0], k) | b2[k / 2] | b3[k / 3];
+    for (A_long k = firstOffset; k <= gap; ++k) {
+        const A_long h = PARTS.half[k], t = PARTS.third[k];
+        const Word positive = a[0][k] | a[1][h] | a[2][t];
+        const Word negative = b[0][k] | b[1][h] | b[2][t];
         found |= ok != nullptr ? positive & negative & ok[k] : positive & negative;
     }
     return found;
@@ -194,37 +206,58 @@ Word gapPixelsOfWord(const BandWindow &band, A_long y, A_long w, Word undecided,
         const Reachable reach = reachableAt(band, y, dy, w);
         const Word open = undecided & ~found;
         if ((open & (reach.right | reach.left)) == 0) continue;
-        const Around a[3] = {wordsAround(band.plane(y + dy, BandWindow::BAND), w),
-                             wordsAround(band.plane(y + dy / 2, BandWindow::BAND), w),
-                             wordsAround(band.plane(y + dy / 3, BandWindow::BAND), w)};
-        const Around b[3] = {wordsAround(band.plane(y - dy, BandWindow::BAND), w),
-                             wordsAround(band.plane(y - dy / 2, BandWindow::BAND), w),
-                             wordsAround(band.plane(y - dy / 3, BandWindow::BAND), w)};
-        if (open & reach.right) found |= gapPixelsOnOneSide<+1>(a, b, gap, ok);
-        if (open & reach.left) found |= gapPixelsOnOneSide<-1>(a, b, gap, ok);
+        const A_long above[3] = {y + dy, y + dy / 2, y + dy / 3};
+        const A_long below[3] = {y - dy, y - dy / 2, y - dy / 3};
+        if (open & reach.right) {
+            // dx >= 0: p + d/n to the right, p - d/n to the left.
+            const Word *a[3], *b[3];
+            for (int n = 0; n < 3; ++n) {
+                a[n] = band.offsets(above[n], BandWindow::RIGHTWARD, w);
+                b[n] = band.offsets(below[n], BandWindow::LEFTWARD, w);
+            }
+            found |= gapPixelsOnOneSide(a, b, 0, gap, ok);
+        }
+        if (open & reach.left) {
+            const Word *a[3], *b[3];
+            for (int n = 0; n < 3; ++n) {
+                a[n] = band.offsets(above[n], BandWindow::LEFTWARD, w);
+                b[n] = band.offsets(below[n], BandWindow::RIGHTWARD, w);
+            }
+            found |= gapPixelsOnOneSide(a, b, 1, gap, ok);
+        }
         if ((undecided & ~found) == 0) break;
     }
     return found & undecided;
 }
 
-void markRow(const PF_LayerDef &redMask, const BandWindow &band, A_long y, A_long gap,
-             A_long width, A_long height, const FillLimitsArray &limits) {
+// A gap pixel at least BORDER from each side of the image becomes hole band
+// (alpha and red 32768); nearer the border it keeps the mark, green 20000.
+// The row's band was read into the window before the row was decided, and
+// later rows read it from there: the change is not seen by the marking.
+void markGapPixel(const PF_LayerDef &redMask, A_long x, A_long y, A_long width, A_long height,
+                  MaskMarks marks) {
+    if (marks == MaskMarks::LeftOut && x >= BORDER && x < width - BORDER && y >= BORDER &&
+        y < height - BORDER)
+        *getPixel16(redMask, x, y) = BRIDGED;
+    else
+        setPixel16Green(redMask, x, y, GAP_MARK_GREEN);
+}
+
+void markRow(const PF_LayerDef &redMask, const BandWindow &band, A_long y, A_long gap, A_long width,
+             A_long height, const FillLimitsArray &limits, MaskMarks marks) {
     const A_long firstWord = std::max<A_long>(0, limits.left[y]) / WORD_BITS;
     const A_long lastWord = std::min(width - 1, limits.right[y]) / WORD_BITS;
     const Word *row = band.plane(y, BandWindow::BAND);
     for (A_long w = firstWord; w <= lastWord; ++w) {
         Word undecided = ~row[w] & columnBits(w, limits.left[y], limits.right[y]);
         if (undecided == 0) continue;
-        for (Word marks = gapPixelsOfWord(band, y, w, undecided, gap, width, height); marks;
-             marks &= marks - 1) {
-            const A_long x = w * WORD_BITS + __builtin_ctzll(marks);
-            setPixel16Green(redMask, x, y, GAP_MARK_GREEN);
-        }
+        forEachBit(gapPixelsOfWord(band, y, w, undecided, gap, width, height), w,
+                   [&](A_long x) { markGapPixel(redMask, x, y, width, height, marks); });
     }
 }
 
 void markGapPixels(const PF_LayerDef &redMask, A_long width, A_long height, A_long gap,
-                   const FillLimitsArray &limits) {
+                   const FillLimitsArray &limits, MaskMarks marks) {
     const A_long firstRow = std::max<A_long>(0, limits.firstRow);
     const A_long lastRow = std::min(height - 1, limits.lastRow);
     if (firstRow > lastRow || width <= 0) return;
@@ -235,20 +268,19 @@ void markGapPixels(const PF_LayerDef &redMask, A_long width, A_long height, A_lo
         // reads the band as it was before the stage.
         while (loaded < std::min(height - 1, y + gap)) band.load(redMask, ++loaded);
         band.centre(y);
-        markRow(redMask, band, y, gap, width, height, limits);
+        markRow(redMask, band, y, gap, width, height, limits, marks);
     }
 }
 
 // Over the whole image, not only the region: every pixel at least BORDER
 // from each edge gets alpha 19000, and its gap marks become hole band.
 void convertGapMarksToBand(const PF_LayerDef &redMask, A_long width, A_long height) {
-    const PF_Pixel16 bridged{32768, 32768, 0, 0};
     for (A_long y = BORDER; y < height - BORDER; ++y) {
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
         for (A_long x = BORDER; x < width - BORDER; ++x) {
             PF_Pixel16 &pixel = row[x];
             pixel.alpha = INNER_AREA_ALPHA;
-            if (pixel.red == 0 && pixel.green == GAP_MARK_GREEN) pixel = bridged;
+            if (pixel.red == 0 && pixel.green == GAP_MARK_GREEN) pixel = BRIDGED;
         }
     }
 }
@@ -256,8 +288,13 @@ void convertGapMarksToBand(const PF_LayerDef &redMask, A_long width, A_long heig
 }  // namespace
 
 void bridge_EdgeGapsInRedMask(const PF_LayerDef &redMask, A_long width, A_long height,
-                              A_long gapDistance, const FillLimitsArray &limits) {
+                              A_long gapDistance, const FillLimitsArray &limits, MaskMarks marks) {
     if (gapDistance < 1) return;  // the stage does not run at 0
-    markGapPixels(redMask, width, height, std::min(gapDistance, MAX_GAP), limits);
-    convertGapMarksToBand(redMask, width, height);
+    markGapPixels(redMask, width, height, std::min(gapDistance, MAX_GAP), limits, marks);
+    if (marks == MaskMarks::Written) convertGapMarksToBand(redMask, width, height);
+}
+
+void bridge_EdgeGapsInRedMask(const PF_LayerDef &redMask, A_long width, A_long height,
+                              A_long gapDistance, const FillLimitsArray &limits) {
+    bridge_EdgeGapsInRedMask(redMask, width, height, gapDistance, limits, MaskMarks::Written);
 }

@@ -57,3 +57,22 @@ void floodFillHolesInRedMaskTillSeedStackTillComplete(SeedStack &stack, const PF
                                                       A_long height, A_u_short matchRed,
                                                       FillTag &tag, A_u_short tagValue,
                                                       const FillLimitsArray &limits);
+
+// A span painted by floodPocketFrom whose neighbour rows are still to be
+// searched, with the span of the row it was found from (none for the first).
+struct PocketSpan {
+    A_long y, left, right;
+    A_long fromY, fromLeft, fromRight;
+};
+
+// What seeding (x, y) as a root and running
+// floodFillHolesInRedMaskTillSeedStackTillComplete paints and measures,
+// reached span by span: every run of matching pixels within the row's limits
+// (less the limit columns) of two pixels or more, connected to the seed's
+// through a column under a found span's columns but its last. A found span's
+// neighbour rows are searched once, column after column, instead of one seed
+// per column. `pending` is scratch; it holds the spans found but not yet searched
+// from.
+void floodPocketFrom(A_long x, A_long y, const PF_LayerDef &redMask, A_long height,
+                     A_u_short matchRed, FillTag &tag, A_u_short tagValue,
+                     const FillLimitsArray &limits, std::vector<PocketSpan> &pending);

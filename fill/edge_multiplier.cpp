@@ -26,15 +26,16 @@ struct MultiplierTable {
         for (A_long inside = 0; inside <= SAMPLES; ++inside) {
             const float in = static_cast<float>(inside);
             const float out = static_cast<float>(SAMPLES - inside);
-            value[inside] = static_cast<A_u_short>(static_cast<A_long>(in * FULL_MULTIPLIER / (in + out)));
+            value[inside] =
+                static_cast<A_u_short>(static_cast<A_long>(in * FULL_MULTIPLIER / (in + out)));
         }
     }
 };
 
 // For one row: how many of the five samples around each column (clamped to
 // the frame) are inside, that is matte in the input or fill in the mask.
-void countRowInside(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width,
-                    A_long y, std::vector<A_u_char> &inside, std::vector<A_u_char> &counts) {
+void countRowInside(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width, A_long y,
+                    std::vector<A_u_char> &inside, std::vector<A_u_char> &counts) {
     const PF_Pixel16 *mask = getPixel16(redMask, 0, y);
     // Two copies of each side column stand for the samples beyond the sides.
     A_u_char *padded = inside.data() + 2;
@@ -48,8 +49,8 @@ void countRowInside(const PF_LayerDef &redMask, const InputLayer16 &input, A_lon
     padded[-2] = padded[-1] = padded[0];
     padded[width] = padded[width + 1] = padded[width - 1];
     for (A_long x = 0; x < width; ++x)
-        counts[x] = static_cast<A_u_char>(padded[x - 2] + padded[x - 1] + padded[x] + padded[x + 1] +
-                                          padded[x + 2]);
+        counts[x] = static_cast<A_u_char>(padded[x - 2] + padded[x - 1] + padded[x] +
+                                          padded[x + 1] + padded[x + 2]);
 }
 
 // A sample: matte in the input or fill in the mask.
@@ -64,7 +65,10 @@ bool isInside(const PF_LayerDef &redMask, const InputLayer16 &input, A_long x, A
 class RowCounts {
   public:
     RowCounts(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width, A_long height)
-        : redMask_(redMask), input_(input), width_(width), height_(height),
+        : redMask_(redMask),
+          input_(input),
+          width_(width),
+          height_(height),
           inside_(static_cast<std::size_t>(width) + 4),
           counts_(5, std::vector<A_u_char>(static_cast<std::size_t>(width))) {}
 
@@ -89,10 +93,22 @@ class RowCounts {
 
 }  // namespace
 
-void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
+void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData *in_data, const PF_LayerDef &redMask,
                                          const InputLayer16 &input, A_long width, A_long height,
                                          const FillLimitsArray &limits) {
+    make_EdgeMultiplyerMaskOnRedRedMask(in_data, redMask, input, width, height, limits,
+                                        MaskMarks::Written);
+}
+
+void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
+                                         const InputLayer16 &input, A_long width, A_long height,
+                                         const FillLimitsArray &limits, MaskMarks marks) {
     if (width <= 0 || height <= 0) return;
+    if (marks == MaskMarks::Written)
+        for (A_long y = 0; y < height; ++y) {
+            PF_Pixel16 *row = getPixel16(redMask, 0, y);
+            for (A_long x = 0; x < width; ++x) row[x].red = 0;
+        }
     static const MultiplierTable table;
     const A_long firstRow = std::max<A_long>(0, limits.firstRow);
     const A_long lastRow = std::min(height - 1, limits.lastRow);
@@ -100,18 +116,14 @@ void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF
     std::vector<A_long> fill;
     fill.reserve(static_cast<std::size_t>(width));
 
-    for (A_long y = 0; y < height; ++y) {
-        // Red is 0 everywhere but on fill pixels; blue is only read and red is
-        // not a sample, so the order of the writes does not matter.
+    for (A_long y = firstRow; y <= lastRow; ++y) {
+        // Blue is only read and red is not a sample, so the order of the
+        // writes does not matter.
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
         fill.clear();
-        const bool inRegion = y >= firstRow && y <= lastRow;
-        const A_long left = inRegion ? std::max<A_long>(0, limits.left[y]) : width;
-        const A_long right = inRegion ? std::min(width - 1, limits.right[y]) : -1;
-        for (A_long x = 0; x < width; ++x) {
-            row[x].red = 0;
-            if (x >= left && x <= right && row[x].blue != 0) fill.push_back(x);
-        }
+        const A_long right = std::min(width - 1, limits.right[y]);
+        for (A_long x = std::max<A_long>(0, limits.left[y]); x <= right; ++x)
+            if (row[x].blue != 0) fill.push_back(x);
         if (fill.empty()) continue;
         // Few fill pixels: their own 25 samples; many: the rows' counts.
         if (static_cast<A_long>(fill.size()) * SAMPLES <= 2 * width) {
@@ -120,14 +132,16 @@ void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF
                 for (A_long dy = -2; dy <= 2; ++dy) {
                     const A_long sy = std::clamp(y + dy, A_long{0}, height - 1);
                     for (A_long dx = -2; dx <= 2; ++dx)
-                        inside += isInside(redMask, input, std::clamp(x + dx, A_long{0}, width - 1), sy);
+                        inside +=
+                            isInside(redMask, input, std::clamp(x + dx, A_long{0}, width - 1), sy);
                 }
                 row[x].red = table.value[inside];
             }
         } else {
             const A_u_char *c[5] = {counts.of(y - 2), counts.of(y - 1), counts.of(y),
                                     counts.of(y + 1), counts.of(y + 2)};
-            for (A_long x : fill) row[x].red = table.value[c[0][x] + c[1][x] + c[2][x] + c[3][x] + c[4][x]];
+            for (A_long x : fill)
+                row[x].red = table.value[c[0][x] + c[1][x] + c[2][x] + c[3][x] + c[4][x]];
         }
     }
 }

@@ -40,7 +40,9 @@ float stampedBlue(float blue, float stamp, bool subtract) {
     return std::min(std::max(stamp, blue), FULL_STRENGTH);
 }
 
-A_u_short roundedBlue(float blue) { return static_cast<A_u_short>(static_cast<A_long>(blue + 0.5f)); }
+A_u_short roundedBlue(float blue) {
+    return static_cast<A_u_short>(static_cast<A_long>(blue + 0.5f));
+}
 
 bool isEdgePixel(const PF_LayerDef &redMask, A_long x, A_long y) {
     if (getPixel16Blue(redMask, x, y) != FULL_BLUE) return false;
@@ -111,8 +113,10 @@ class EdgeDistance {
     void advance(const EdgeRows &edges, A_long y, A_long firstRow) {
         const bool first = y == firstRow;
         for (A_long x = 0; x < width_; ++x) {
-            if (edges.has(x, y)) above_[x] = 0;
-            else if (!first && above_[x] <= radius_) above_[x] += 1;
+            if (edges.has(x, y))
+                above_[x] = 0;
+            else if (!first && above_[x] <= radius_)
+                above_[x] += 1;
             if (first || below_[x] == y - 1) below_[x] = nextEdgeBelow(edges, x, y, y);
         }
         // The row entering the window.
@@ -126,8 +130,8 @@ class EdgeDistance {
 
     // Squared distances of row y, pixel by pixel.
     const std::vector<std::int64_t> &row(A_long y) {
-        const std::int64_t big = 4 * static_cast<std::int64_t>(far_) * far_ +
-                                 static_cast<std::int64_t>(width_) * width_;
+        const std::int64_t big =
+            4 * static_cast<std::int64_t>(far_) * far_ + static_cast<std::int64_t>(width_) * width_;
         for (A_long x = 0; x < width_; ++x) {
             A_long g = above_[x];
             if (below_[x] != NONE) g = std::min(g, below_[x] - y);
@@ -153,8 +157,8 @@ class EdgeDistance {
     }
     // The first column from which parabola u lies below parabola i (i < u).
     std::int64_t separation(A_long i, A_long u) const {
-        const std::int64_t num = static_cast<std::int64_t>(u) * u - static_cast<std::int64_t>(i) * i +
-                                 g2_[u] - g2_[i];
+        const std::int64_t num =
+            static_cast<std::int64_t>(u) * u - static_cast<std::int64_t>(i) * i + g2_[u] - g2_[i];
         const std::int64_t den = 2 * static_cast<std::int64_t>(u - i);
         // Floor division; num may be negative.
         return num >= 0 ? num / den : -((-num + den - 1) / den);
@@ -197,9 +201,10 @@ class EdgeDistance {
 
 class Feather {
   public:
-    Feather(const PF_LayerDef &redMask, A_long width, A_long height,
-            const FillLimitsArray &limits, const FloatBlurPlotKernel &kernel)
+    Feather(const PF_LayerDef &redMask, A_long width, A_long height, const FillLimitsArray &limits,
+            const FloatBlurPlotKernel &kernel, MaskMarks marks)
         : mask_(redMask),
+          marks_(marks),
           frame_(frameView(redMask, width, height)),
           kernel_(kernel),
           radius_(kernel.radius),
@@ -244,8 +249,8 @@ class Feather {
     }
 
   private:
-    // The marks of row y (alpha 30000 on edge pixels, 10000 on the rest of
-    // the swept part of the row), and its edge bits.
+    // The edge bits of row y and, when asked, its marks in alpha (30000 on
+    // edge pixels, 10000 on the rest of the swept part of the row).
     void markRow(A_long y) {
         BitWord *bits = edges_.row(y);
         std::fill(bits, bits + edges_.words(), 0);
@@ -260,9 +265,12 @@ class Feather {
             const bool edge = here[x].blue == FULL_BLUE &&
                               (here[x - 1].blue != FULL_BLUE || here[x + 1].blue != FULL_BLUE ||
                                above[x].blue != FULL_BLUE || below[x].blue != FULL_BLUE);
-            here[x].alpha = edge ? MARK_EDGE : MARK_NONE;
             if (edge) bits[x / BITS_PER_WORD] |= BitWord{1} << (x % BITS_PER_WORD);
         }
+        if (marks_ == MaskMarks::Written)
+            for (A_long x = left; x <= right; ++x)
+                here[x].alpha =
+                    (bits[x / BITS_PER_WORD] >> (x % BITS_PER_WORD)) & 1 ? MARK_EDGE : MARK_NONE;
     }
 
     // The columns of the row a stamp can reach.
@@ -275,13 +283,14 @@ class Feather {
     // reaches the row.
     Reach edgeColumnsNear(A_long y) const {
         Reach reach{frame_.width, -1};
-        for (A_long cy = std::max(y - radius_, sweptFirst_); cy <= std::min(y + radius_, sweptLast_);
-             ++cy) {
+        for (A_long cy = std::max(y - radius_, sweptFirst_);
+             cy <= std::min(y + radius_, sweptLast_); ++cy) {
             const BitWord *bits = edges_.row(cy);
             for (A_long w = 0; w < edges_.words(); ++w) {
                 if (bits[w] == 0) continue;
                 reach.first = std::min(reach.first, w * BITS_PER_WORD + __builtin_ctzll(bits[w]));
-                reach.last = std::max(reach.last, w * BITS_PER_WORD + 63 - __builtin_clzll(bits[w]));
+                reach.last =
+                    std::max(reach.last, w * BITS_PER_WORD + 63 - __builtin_clzll(bits[w]));
             }
         }
         return Reach{std::max<A_long>(1, reach.first - radius_),
@@ -292,8 +301,8 @@ class Feather {
     // rows within the radius.
     void bestFromNearbyEdges(A_long y, const Reach &reach) {
         std::fill(best_.begin() + reach.first, best_.begin() + reach.last + 1, NO_STAMP);
-        for (A_long cy = std::max(y - radius_, sweptFirst_); cy <= std::min(y + radius_, sweptLast_);
-             ++cy) {
+        for (A_long cy = std::max(y - radius_, sweptFirst_);
+             cy <= std::min(y + radius_, sweptLast_); ++cy) {
             const BitWord *bits = edges_.row(cy);
             const float *weights = kernel_.plot + kernel_.centreIndex + (y - cy) * kernel_.size;
             for (A_long w = 0; w < edges_.words(); ++w)
@@ -301,8 +310,8 @@ class Feather {
                     const A_long from = std::max<A_long>(1, cx - radius_);
                     const A_long to = std::min(frame_.width - 1, cx + radius_);
                     for (A_long x = from; x <= to; ++x)
-                        best_[x] = std::max(best_[x], FULL_STRENGTH * weights[x - cx] *
-                                                          kernel_.centreScale);
+                        best_[x] = std::max(best_[x],
+                                            FULL_STRENGTH * weights[x - cx] * kernel_.centreScale);
                 });
         }
     }
@@ -317,8 +326,8 @@ class Feather {
 
     // Whether some edge pixel's square reaches (x, y).
     bool stampReaches(A_long x, A_long y) const {
-        for (A_long cy = std::max(y - radius_, sweptFirst_); cy <= std::min(y + radius_, sweptLast_);
-             ++cy)
+        for (A_long cy = std::max(y - radius_, sweptFirst_);
+             cy <= std::min(y + radius_, sweptLast_); ++cy)
             for (A_long cx = std::max<A_long>(0, x - radius_);
                  cx <= std::min(frame_.width - 1, x + radius_); ++cx)
                 if (edges_.has(cx, cy)) return true;
@@ -340,6 +349,7 @@ class Feather {
     }
 
     const PF_LayerDef &mask_;
+    MaskMarks marks_;
     PF_LayerDef frame_;
     const FloatBlurPlotKernel &kernel_;
     A_long radius_;
@@ -363,7 +373,8 @@ void featherBySubtracting(const PF_LayerDef &redMask, A_long width, A_long heigh
     });
     forEachRegionPixel(limits, swept, [&](A_long x, A_long y) {
         if (getPixel16Alpha(redMask, x, y) == MARK_EDGE)
-            superimposePixel16RedMaskBlurBlueAddOrSubtract(frame, x, y, FULL_STRENGTH, kernel, true);
+            superimposePixel16RedMaskBlurBlueAddOrSubtract(frame, x, y, FULL_STRENGTH, kernel,
+                                                           true);
     });
 }
 
@@ -391,8 +402,15 @@ void superimposePixel16RedMaskBlurBlueAddOrSubtract(const PF_LayerDef &world, A_
 }
 
 void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
+                                A_long height, A_long lastRow, A_long featherRadius, bool subtract,
+                                const FillLimitsArray &limits) {
+    blur_FromBlueAddOrSubtract(in_data, redMask, width, height, lastRow, featherRadius, subtract,
+                               limits, MaskMarks::Written);
+}
+
+void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
                                 A_long height, A_long /*lastRow*/, A_long featherRadius,
-                                bool subtract, const FillLimitsArray &limits) {
+                                bool subtract, const FillLimitsArray &limits, MaskMarks marks) {
     if (featherRadius <= 0) return;
     // The record holds 40,402 weights: too large for the stack.
     auto kernel = std::make_unique<FloatBlurPlotKernel>();
@@ -402,5 +420,5 @@ void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &red
         featherBySubtracting(redMask, width, height, limits, *kernel);
         return;
     }
-    Feather(redMask, width, height, limits, *kernel).run();
+    Feather(redMask, width, height, limits, *kernel, marks).run();
 }

@@ -2,9 +2,10 @@
 // pixels. Each pass judges every region pixel on the state the previous pass
 // left; here a pass works on rows of bits, 64 pixels at once, and the fill
 // state lives between passes in the red mask's alpha, the stage's mark plane,
-// packed 16 pixels to an alpha value. One last sweep writes blue, red and
-// the alpha the straightforward form (grow_shrink_reference.cpp) leaves: the
-// marks of the last pass, 10000 everywhere else.
+// packed 16 pixels to an alpha value. One last sweep writes the blue and red
+// of the pixels the passes changed and, when asked, the marks the
+// straightforward form (grow_shrink_reference.cpp) leaves in alpha: 10000,
+// or 30000 where the last pass selected.
 #include "fill/grow_shrink.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ constexpr A_u_short MARK_CLEAR = 10000;
 constexpr A_u_short FILL_BLUE = 32768;
 
 // The planes kept per row: the fill state, the pixels any pass has selected
-// (grow) or failed (shrink), and the last pass's selection.
+// (grow) or failed (shrink), and the last pass's marks.
 enum Plane { FILL, EVER, LAST, PLANES };
 
 // Bit planes of the rows 0..lastRow, stored in the alpha of each row's first
@@ -113,13 +114,12 @@ BitWord shrinkSurvivors(const Rows &r, A_long w, const Sides &s, bool eight) {
 struct Pass {
     bool grow;
     A_long index;
-    bool last;
+    bool lastWithMarks;  // the last pass, whose marks are kept
 };
 
 class GrowShrink {
   public:
-    GrowShrink(const PF_LayerDef &mask, A_long width, A_long lastRow,
-               const FillLimitsArray &limits)
+    GrowShrink(const PF_LayerDef &mask, A_long width, A_long lastRow, const FillLimitsArray &limits)
         : mask_(mask),
           width_(width),
           lastRow_(lastRow),
@@ -169,29 +169,23 @@ class GrowShrink {
                 }
                 ever_[w] |= marked;
                 // Alpha 30000: grow's selected pixels, shrink's survivors.
-                if (pass.last) last_[w] = pass.grow ? marked : region & ~marked;
+                if (pass.lastWithMarks) last_[w] = pass.grow ? marked : region & ~marked;
             }
             planes_.store(FILL, y, out_.data());
             planes_.store(EVER, y, ever_.data());
-            if (pass.last) planes_.store(LAST, y, last_.data());
+            if (pass.lastWithMarks) planes_.store(LAST, y, last_.data());
             // The old state of row y is the next row's row above.
             std::swap(above_, here_);
             std::swap(here_, below_);
         }
     }
 
-    // Blue and red of the pixels the passes changed, and the alpha marks of
-    // the last pass (10000 everywhere else), over rows 0..lastRow.
+    // Blue and red of the pixels the passes changed (selected by a grow,
+    // failed by a shrink).
     void write(bool grow) {
-        for (A_long y = 0; y <= lastRow_; ++y) {
+        for (A_long y = rowsFirst_; y <= rowsLast_; ++y) {
             PF_Pixel16 *row = getPixel16(mask_, 0, y);
-            const bool inRegion = y >= rowsFirst_ && y <= rowsLast_;
-            if (inRegion) {
-                planes_.load(EVER, y, ever_.data());
-                planes_.load(LAST, y, last_.data());
-            }
-            for (A_long x = 0; x < width_; ++x) row[x].alpha = MARK_CLEAR;
-            if (!inRegion) continue;
+            planes_.load(EVER, y, ever_.data());
             for (A_long w = 0; w < words_; ++w) {
                 forEachBit(ever_[w], w, [&](A_long x) {
                     if (grow) {
@@ -201,8 +195,21 @@ class GrowShrink {
                         row[x].blue = 0;
                     }
                 });
-                forEachBit(last_[w], w, [&](A_long x) { row[x].alpha = MARK_SELECTED; });
             }
+        }
+    }
+
+    // The alpha the passes leave: 10000 over rows 0..lastRow, 30000 where the
+    // last pass selected (grow) or kept (shrink) within the region.
+    void writeMarks() {
+        for (A_long y = 0; y <= lastRow_; ++y) {
+            PF_Pixel16 *row = getPixel16(mask_, 0, y);
+            const bool inRegion = y >= rowsFirst_ && y <= rowsLast_;
+            if (inRegion) planes_.load(LAST, y, last_.data());
+            for (A_long x = 0; x < width_; ++x) row[x].alpha = MARK_CLEAR;
+            if (!inRegion) continue;
+            for (A_long w = 0; w < words_; ++w)
+                forEachBit(last_[w], w, [&](A_long x) { row[x].alpha = MARK_SELECTED; });
         }
     }
 
@@ -230,12 +237,21 @@ class GrowShrink {
 // width: nothing at or beyond it is read or written.
 void growShrink_JustBlueInRedMaskBlocky(const PF_LayerDef &redMask, A_long width, A_long /*height*/,
                                         A_long lastRow, A_long growAmount,
-                                        const FillLimitsArray &limits) {
+                                        const FillLimitsArray &limits, MaskMarks marks) {
     if (growAmount == 0 || width <= 0 || lastRow < 0) return;
     const bool grow = growAmount > 0;
     const A_long passes = grow ? growAmount : -growAmount;
+    const bool withMarks = marks == MaskMarks::Written;
     GrowShrink stage(redMask, width, lastRow, limits);
     stage.readFill();
-    for (A_long p = 0; p < passes; ++p) stage.run(Pass{grow, p, p == passes - 1});
+    for (A_long p = 0; p < passes; ++p) stage.run(Pass{grow, p, withMarks && p == passes - 1});
     stage.write(grow);
+    if (withMarks) stage.writeMarks();
+}
+
+void growShrink_JustBlueInRedMaskBlocky(const PF_LayerDef &redMask, A_long width, A_long height,
+                                        A_long lastRow, A_long growAmount,
+                                        const FillLimitsArray &limits) {
+    growShrink_JustBlueInRedMaskBlocky(redMask, width, height, lastRow, growAmount, limits,
+                                       MaskMarks::Written);
 }

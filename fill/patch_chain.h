@@ -15,11 +15,11 @@ enum class PatchSource { Existing, OneFrame, ThreeFrames, AdjacentBlur, SetColou
 constexpr int PATCH_CHAIN_LENGTH = 3;
 
 struct PatchChainInputs {
-    const PF_LayerDef *currentFrame;
-    PF_LayerDef *const *frameArray;  // FRAME_ARRAY_SLOTS entries
-    // Per slot (FRAME_ARRAY_SLOTS entries), or null: the world holds 8-bit
-    // pixels as they came from the layer, read on the 16-bit scale.
-    const bool *packedEightBit;
+    // The frames as stage 9 reads them, each on the 16-bit scale whatever its
+    // depth: the current one, and by slot (FRAME_ARRAY_SLOTS entries; a null
+    // layer has no colour to give).
+    InputLayer16 currentFrame;
+    const InputLayer16 *frames;
     InputLayer16 input;
     A_u_short minimumAlpha;  // of a coloured pixel in the current or another frame
     A_long blurSize;

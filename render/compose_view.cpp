@@ -1,6 +1,8 @@
 #include "render/compose_view.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "render/render_settings.h"
 
@@ -11,6 +13,29 @@ constexpr PF_Pixel16 OPAQUE_BLACK{32768, 0, 0, 0};
 constexpr PF_Pixel16 OPAQUE_BLUE{32768, 0, 0, 32768};
 constexpr A_u_short FULL = 32768;
 constexpr A_u_short BACKGROUND_ALPHA = 300;  // below it, the input counts as background
+
+// Red, green and blue (and a spare lane) as one: each lane's operations are
+// the plain single precision ones of the per-channel code they stand for.
+typedef float Float4 __attribute__((vector_size(16)));
+typedef std::int32_t Int4 __attribute__((vector_size(16)));
+
+inline Float4 colourOf(const PF_Pixel16 &p) {
+    return Float4{static_cast<float>(p.red), static_cast<float>(p.green),
+                  static_cast<float>(p.blue), 0.0f};
+}
+
+// Truncated toward zero, as static_cast<A_long> truncates.
+inline PF_Pixel16 colourFrom(const Float4 &v, A_u_short alpha) {
+    const Int4 i = __builtin_convertvector(v, Int4);
+    return PF_Pixel16{alpha, static_cast<A_u_short>(i[0]), static_cast<A_u_short>(i[1]),
+                      static_cast<A_u_short>(i[2])};
+}
+
+// avg2Pixel16Weighted, the three channels at once (alpha left 0).
+inline PF_Pixel16 weightedMean(const PF_Pixel16 &p, const PF_Pixel16 &q, float wp, float wq) {
+    const float sum = wp + wq;
+    return colourFrom((colourOf(p) * wp + colourOf(q) * wq) / sum + 0.5f, 0);
+}
 
 A_u_short saturatingAlpha(A_u_short inAlpha, A_u_short fillAmount) {
     return static_cast<A_u_short>(std::min<A_long>(FULL, A_long{inAlpha} + fillAmount));
@@ -35,9 +60,12 @@ inline A_u_short taperedAmount(const PF_Pixel16 &mask) {
 struct Decontamination {
     PF_Pixel16 colour;
     bool neutral;
+    Float4 offset;  // d - 16384 per channel
 
     explicit Decontamination(const PF_Pixel16 &d)
-        : colour(d), neutral(d.red == 16384 && d.green == 16384 && d.blue == 16384) {}
+        : colour(d),
+          neutral(d.red == 16384 && d.green == 16384 && d.blue == 16384),
+          offset(colourOf(d) - 16384.0f) {}
 
     PF_Pixel16 of(const PF_Pixel16 &patch, A_u_short amount) const {
         if (neutral) {
@@ -48,12 +76,19 @@ struct Decontamination {
         // patch - (d - 16384) is an exact difference of integers.
         if (amount >= 16384) {
             auto channel = [](A_u_short p, A_u_short d) {
-                return static_cast<A_u_short>(std::clamp<A_long>(A_long{p} - (A_long{d} - 16384), 0, FULL));
+                return static_cast<A_u_short>(
+                    std::clamp<A_long>(A_long{p} - (A_long{d} - 16384), 0, FULL));
             };
             return PF_Pixel16{patch.alpha, channel(patch.red, colour.red),
                               channel(patch.green, colour.green), channel(patch.blue, colour.blue)};
         }
-        return decontaminatedPatchColour(patch, colour, amount);
+        // decontaminatedPatchColour, the three channels at once.
+        const float strength =
+            std::min(1.0f, 0.5f + static_cast<float>(amount) * (1.0f / 32768.0f));
+        Float4 v = colourOf(patch) - strength * offset;
+        v = v < 0.0f ? Float4{} : v;
+        v = v > 32768.0f ? Float4{} + 32768.0f : v;
+        return colourFrom(v, patch.alpha);
     }
 };
 
@@ -77,7 +112,7 @@ PF_Pixel16 compositeFill(const PF_Pixel16 &in, const PF_Pixel16 &mask, const PF_
     // exactly, and + 0.5 truncates back to it.
     if (b == FULL && in.alpha == 0) return withAlpha(colour, FULL);
     if (b == FULL || in.alpha >= BACKGROUND_ALPHA) {
-        return withAlpha(avg2Pixel16Weighted(in, colour, in.alpha, b), saturatingAlpha(in.alpha, b));
+        return withAlpha(weightedMean(in, colour, in.alpha, b), saturatingAlpha(in.alpha, b));
     }
     // Feathered fill that spilled onto the transparent background is dropped there.
     if (mask.red > 0) return withAlpha(colour, saturatingAlpha(in.alpha, b));
@@ -122,22 +157,39 @@ Out *outputRow(const PF_LayerDef &output, A_long y) {
         return getPixel16(output, 0, y);
 }
 
-// Show result over columns first..last: a pixel without fill is the input
-// pixel; an 8-bit input into an 8-bit output comes back as it was (v * 128,
-// then min(., 32640) / 128), so it is copied.
+// An input pixel passed through: an 8-bit input into an 8-bit output comes
+// back as it was (v * 128, then min(., 32640) / 128), so it is copied, as is
+// a 16-bit one into a 16-bit output.
+template <typename Out>
+void copyInputSpan(Out *out, const Rows &r, A_long first, A_long last) {
+    const std::size_t count = static_cast<std::size_t>(last - first + 1);
+    if constexpr (sizeof(Out) == sizeof(PF_Pixel)) {
+        if (r.inputEightBit) {
+            std::memcpy(out + first, static_cast<const PF_Pixel *>(r.input) + first,
+                        count * sizeof(PF_Pixel));
+            return;
+        }
+    } else {
+        if (!r.inputEightBit) {
+            std::memcpy(out + first, static_cast<const PF_Pixel16 *>(r.input) + first,
+                        count * sizeof(PF_Pixel16));
+            return;
+        }
+    }
+    for (A_long x = first; x <= last; ++x) store(out, x, r.in(x));
+}
+
+// Show result over columns first..last: every pixel is the input's but where
+// a fill amount is above 0, so the input is passed through first and the
+// fill pixels (blue above 0) are then written over it.
 template <typename Out>
 void resultSpan(Out *out, const Rows &r, const Decontamination &d, A_long first, A_long last) {
+    copyInputSpan(out, r, first, last);
     for (A_long x = first; x <= last; ++x) {
         const PF_Pixel16 &mask = r.mask[x];
-        const A_u_short b = mask.blue == 0 ? 0 : taperedAmount(mask);
-        if constexpr (sizeof(Out) == sizeof(PF_Pixel)) {
-            if (b == 0 && r.inputEightBit) {
-                out[x] = static_cast<const PF_Pixel *>(r.input)[x];
-                continue;
-            }
-        }
-        const PF_Pixel16 in = r.in(x);
-        store(out, x, b == 0 ? in : compositeFill(in, mask, d.of(r.patch[x], b), b));
+        if (mask.blue == 0) continue;
+        const A_u_short b = taperedAmount(mask);
+        if (b != 0) store(out, x, compositeFill(r.in(x), mask, d.of(r.patch[x], b), b));
     }
 }
 
@@ -178,8 +230,8 @@ void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decont
 }
 
 template <typename Out>
-void composeView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,
-                 A_long width, A_long height) {
+void composeView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode, A_long width,
+                 A_long height) {
     const PF_Pixel16 outside = viewMode == VIEW_SHOW_ALPHA  ? OPAQUE_BLACK
                                : viewMode == VIEW_SHOW_INFO ? OPAQUE_BLUE
                                                             : TRANSPARENT_BLACK;

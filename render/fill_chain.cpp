@@ -1,5 +1,7 @@
 #include "render/fill_chain.h"
 
+#include <algorithm>
+
 #include "fill/patch_chain.h"
 #include "render/render_settings.h"
 
@@ -27,8 +29,16 @@ void run_FillChain(A_long fillChain, const FillChainWorlds &w, A_long blurSize,
                    A_u_short quarterLevel, const PF_Pixel16 &setColour,
                    const FillLimitsArray &limits, const PF_ANSICallbacks &maths) {
     const A_long chain = fillChain >= 1 && fillChain <= 10 ? fillChain : 10;
-    const PatchChainInputs inputs{w.currentFrame, w.frameArray, w.packedEightBit, w.input,
-                                  MINIMUM_ALPHA,  blurSize,     quarterLevel,     setColour,
-                                  &maths};
+    InputLayer16 frames[FRAME_ARRAY_SLOTS];
+    InputLayer16 current = w.currentFrameView;
+    if (w.frameViews != nullptr) {
+        std::copy_n(w.frameViews, FRAME_ARRAY_SLOTS, frames);
+    } else {
+        for (A_long slot = 0; slot < FRAME_ARRAY_SLOTS; ++slot)
+            frames[slot] = InputLayer16{w.frameArray[slot], false};
+        current = InputLayer16{w.currentFrame, false};
+    }
+    const PatchChainInputs inputs{current,  frames,       w.input,   MINIMUM_ALPHA,
+                                  blurSize, quarterLevel, setColour, &maths};
     patch_FillPixelsThroughChain(CHAINS[chain - 1], inputs, *w.patch, *w.redMask, limits);
 }

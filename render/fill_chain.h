@@ -11,10 +11,12 @@ struct FillChainWorlds {
     InputLayer16 input;
     const PF_LayerDef *patch;
     const PF_LayerDef *redMask;
-    // Per slot: the world holds 8-bit pixels as they came (FrameCapturePlan);
-    // null: every frame world holds 16-bit pixels. The current frame is the
-    // world of slot 0 as the frames were fetched.
-    const bool *packedEightBit = nullptr;
+    // How to read each slot's frame (FRAME_ARRAY_SLOTS entries) and the
+    // current frame, when not as the 16-bit worlds above: the render's
+    // captures keep 8-bit frames as they came (FrameCapturePlan), and may
+    // read the input itself where the working copy would be.
+    const InputLayer16 *frameViews = nullptr;
+    InputLayer16 currentFrameView{};
 };
 
 void run_FillChain(A_long fillChain, const FillChainWorlds &worlds, A_long blurSize,

@@ -1,5 +1,6 @@
 #include "render/recode_fill_area.h"
 
+#include "detect/classify_holes.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -12,7 +13,8 @@ template <typename Visit>
 void forEachPixelWithinLimits(const PF_LayerDef &redMask, const FillLimitsArray &limits,
                               Visit visit) {
     for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
-        for (A_long x = limits.left[y]; x <= limits.right[y]; ++x) visit(*getPixel16(redMask, x, y));
+        for (A_long x = limits.left[y]; x <= limits.right[y]; ++x)
+            visit(*getPixel16(redMask, x, y));
     }
 }
 
@@ -36,11 +38,13 @@ void normalise_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArr
     });
 }
 
-void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits) {
+void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits,
+                              const FillTagList *verdicts) {
     for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
         for (A_long x = limits.left[y]; x <= limits.right[y]; ++x) {
             PF_Pixel16 &p = row[x];
+            if (verdicts != nullptr) paintVerdictOf(p, *verdicts);
             if (p.red == 0 && p.green == 20000 && p.blue == 32768)
                 p = GREEN_FILL_TAG;
             else if (p.red == 0 && p.green == 0 && p.blue == 32768)  // stage 4's rejected region

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "detect/fill_limits.h"
+#include "detect/fill_tags.h"
 
 // Stage 4: rejected regions without a green mark become transparent black.
 void clear_RejectedRegionsInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits);
@@ -12,5 +13,7 @@ void clear_RejectedRegionsInRedMask(const PF_LayerDef &redMask, const FillLimits
 void normalise_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits);
 
 // Stage 4 then stage 5 on every pixel in one pass, as the driver runs them
-// when both run.
-void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits);
+// when both run. verdicts: the tags of a stage 3 that left its final paint
+// to this pass (null: it painted them), applied to each pixel first.
+void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits,
+                              const FillTagList *verdicts = nullptr);

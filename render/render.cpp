@@ -49,7 +49,7 @@ PF_Pixel16 readColourParam(const PF_InData *in_data, AEGP_SuiteHandler &suites,
     if (isPremiere(in_data)) return opaque(convert8PixelTo16NoMaxCheck(param->u.cd.value));
     PF_PixelFloat colour{};
     suites.ColorParamSuite1()->PF_GetFloatingPointColorFromColorDef(in_data->effect_ref, param,
-                                                                     &colour);
+                                                                    &colour);
     return opaque(convertPix32To16(colour));
 }
 
@@ -63,52 +63,69 @@ struct RenderWorlds {
     PF_LayerDef redMask{};
     PF_LayerDef patch{};
     const PF_LayerDef *currentFrame = nullptr;
-    // Per frame slot: its world holds 8-bit pixels as they came.
-    const bool *packedEightBit = nullptr;
+    // The mask the stages work on: the red mask world, or (see
+    // analyseBeforeFetching) the working copy's.
+    const PF_LayerDef *mask = nullptr;
+    // How stage 9 reads each slot's frame and the current frame.
+    InputLayer16 frameViews[FRAME_ARRAY_SLOTS]{};
+    InputLayer16 currentFrameView{};
 };
 
-// The 16-bit image whose alpha drives the detection, and the world the
-// frame array shows in slot 0 from step 13 on.
-struct DetectionSource {
-    InputLayer16 alpha;
-    PF_LayerDef *world;
-};
-
-void runStages(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &w,
-               const InputLayer16 &input, const DetectionSource &source,
-               HolvaneMemoryContainer &c, A_long width, A_long height) {
+// Stages 2 to 8 on the mask, each leaving out the marks nothing after it
+// reads (MaskMarks). source: the detection source, whose alpha stage 3 reads.
+void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_LayerDef &mask,
+                 const InputLayer16 &input, const InputLayer16 &source, HolvaneMemoryContainer &c,
+                 A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
     if (s.stageLimit >= 2 && s.gapDistance >= 1) {
-        bridge_EdgeGapsInRedMask(w.redMask, width, height, s.gapDistance, limits);
+        bridge_EdgeGapsInRedMask(mask, width, height, s.gapDistance, limits, MaskMarks::LeftOut);
     }
+    // Stages 4 and 5 only ever run together: one pass does both, and paints
+    // stage 3's verdicts on its way.
+    const bool recode = s.stageLimit >= 5;
     if (s.stageLimit >= 3) {
-        floodFillHolesRemoveChaffLogInFillTagList(source.alpha, w.redMask, width, height,
-                                                  c.fillTags, s.maxAcross, c.seedStack, limits);
+        floodFillHolesRemoveChaffLogInFillTagList(source, mask, width, height, c.fillTags,
+                                                  s.maxAcross, c.seedStack, limits, !recode);
     }
-    // Stages 4 and 5 only ever run together; one pass does both.
-    if (s.stageLimit >= 5) {
-        recode_FillAreaInRedMask(w.redMask, limits);
+    if (recode) {
+        recode_FillAreaInRedMask(mask, limits, s.stageLimit >= 3 ? &c.fillTags : nullptr);
     } else if (s.stageLimit >= 4) {
-        clear_RejectedRegionsInRedMask(w.redMask, limits);
+        clear_RejectedRegionsInRedMask(mask, limits);
     }
     if (s.stageLimit >= 6) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
-        growShrink_JustBlueInRedMaskBlocky(w.redMask, width, height, height - 1, s.growAmount,
-                                           limits);
+        growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits,
+                                           MaskMarks::LeftOut);
     }
     if (s.stageLimit >= 7 && s.featherRadius > 0.0f) {
-        make_EdgeMultiplyerMaskOnRedRedMask(in_data, w.redMask, input, width, height, limits);
+        make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits,
+                                            MaskMarks::LeftOut);
     }
     if (s.stageLimit >= 8 && s.featherRadius > 0.0f) {
-        blur_FromBlueAddOrSubtract(in_data, w.redMask, width, height, height - 1,
-                                   static_cast<A_long>(s.featherRadius), false, limits);
+        blur_FromBlueAddOrSubtract(in_data, mask, width, height, height - 1,
+                                   static_cast<A_long>(s.featherRadius), false, limits,
+                                   MaskMarks::LeftOut);
     }
+}
+
+// Stage 9 and the view, into the host's output (8-bit: written straight
+// away, converted pixel by pixel as the temporary world would have been).
+void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &w,
+                      const InputLayer16 &input, HolvaneMemoryContainer &c, bool eightBit,
+                      PF_LayerDef *output, A_long width, A_long height) {
+    const FillLimitsArray &limits = c.fillLimits;
     if (s.stageLimit >= 9) {
-        const FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input,
-                                          &w.patch,       &w.redMask,   w.packedEightBit};
+        FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch, w.mask};
+        chainWorlds.frameViews = w.frameViews;
+        chainWorlds.currentFrameView = w.currentFrameView;
         run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour, limits,
                       in_data->utils->ansi);
     }
+    const ComposeSources sources{input, &w.patch, w.mask, &limits, s.decontamColour};
+    if (eightBit)
+        compose_OutputViewInto8Bit(*output, sources, s.viewMode, width, height);
+    else
+        compose_OutputView(*w.output, sources, s.viewMode, width, height);
 }
 
 // The frames stage 9 reads: the current one for the existing colour, one or
@@ -117,16 +134,30 @@ void wantChainFrames(const RenderSettings &s, FrameCapturePlan &plan) {
     if (s.stageLimit < 9) return;
     const A_long chain = s.fillChain;
     const bool existing = chain >= 2 && chain <= 6;
-    const A_long reach = chain == 3 || chain == 7 ? 1 : chain == 4 || chain == 5 || chain == 8 || chain == 9 ? 3 : 0;
+    const A_long reach = chain == 3 || chain == 7                               ? 1
+                         : chain == 4 || chain == 5 || chain == 8 || chain == 9 ? 3
+                                                                                : 0;
     if (existing) plan.wanted[FRAME_ARRAY_CENTRE] = true;
     for (A_long k = 1; k <= reach; ++k)
         plan.wanted[FRAME_ARRAY_CENTRE - k] = plan.wanted[FRAME_ARRAY_CENTRE + k] = true;
 }
 
+// How stage 9 reads each frame: a captured world as its copy was made; a
+// slot that shows the working copy, through `working`.
+void setFrameViews(RenderWorlds &w, const FrameCapturePlan &plan, const InputLayer16 &working) {
+    auto view = [&](const PF_LayerDef *frame, A_long slot) {
+        if (frame == &w.workingInput) return working;
+        return InputLayer16{frame, plan.packedEightBit[slot]};
+    };
+    for (A_long slot = 0; slot < FRAME_ARRAY_SLOTS; ++slot)
+        w.frameViews[slot] = view(w.frameArray[slot], slot);
+    w.currentFrameView = view(w.currentFrame, FRAME_ARRAY_CENTRE);
+}
+
 // The limits from the detection source, widened by the limits margin (steps
 // 14 of the render).
-void buildLimits(const InputLayer16 &source, const RenderSettings &s, A_long width,
-                 A_long height, FillLimitsArray &limits) {
+void buildLimits(const InputLayer16 &source, const RenderSettings &s, A_long width, A_long height,
+                 FillLimitsArray &limits) {
     populateAndInitialise_FillLimitsFromIncomingAlpha(source, limits, s.alphaLevel);
     growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.limitsMargin, limits);
 }
@@ -139,96 +170,136 @@ PF_LayerDef analysedPart(const PF_LayerDef &layer, A_long width, A_long height) 
     return part;
 }
 
-// Steps 5 to 17: the worlds, the settings, the stages and the view. Returns
-// the first host error; the caller disposes. The host sees the calls of the
-// straightforward driver (render_reference.cpp) in the same order; what
-// changes is what is copied into the worlds. Under After Effects, with a
-// matte, the working copy of the input is the input itself, so the limits
-// are known before the neighbouring frames are checked out: only the frames
-// the fill chain reads are copied, and only over the region it reads.
-PF_Err prepareAndRun(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *output,
-                     const InputLayer16 &input, bool hasMatte, bool eightBit, A_long sizeFactor,
-                     A_long width, A_long height, HolvaneMemoryContainer &c, RenderWorlds &w,
-                     AEGP_SuiteHandler &suites) {
-    DisposalList &list = c.disposalList;
-    FillLimitsArray &limits = c.fillLimits;
-    RenderSettings s = derive_RenderSettings(in_data, params, height);
-    const bool premiere = isPremiere(in_data);
-    // The working copy is the detection source only under After Effects.
-    const bool inputIsSource = !premiere && hasMatte;
-    const PF_LayerDef inputPart = analysedPart(*input.layer, width, height);
+// What both ways of running need.
+struct RenderCall {
+    PF_InData *in_data;
+    PF_ParamDef **params;
+    PF_LayerDef *output;
+    InputLayer16 input;
+    bool hasMatte;
+    bool eightBit;
+    A_long sizeFactor;
+    A_long width;
+    A_long height;
+    HolvaneMemoryContainer &c;
+    RenderWorlds &w;
+    AEGP_SuiteHandler &suites;
+};
 
-    PF_Err err = create_ListedWorld16(w.workingInput, in_data, list, width, sizeFactor, height);
+// The output target, the colours and the two analysis worlds: steps 8 to 11,
+// the host calls after the frames.
+PF_Err setUpAfterTheFrames(const RenderCall &r, RenderSettings &s) {
+    RenderWorlds &w = r.w;
+    DisposalList &list = r.c.disposalList;
+    PF_Err err = setup_OutputPointer(w.output, w.temporary, r.output, r.in_data, list, r.width,
+                                     r.sizeFactor, r.height, r.eightBit);
+    if (err) return err;
+    s.setColour = readColourParam(r.in_data, r.suites, r.params[PARAM_SET_COLOR]);
+    s.decontamColour = readColourParam(r.in_data, r.suites, r.params[PARAM_DECONTAM_COLOR]);
+    // Every pixel of these that anything reads is written first: the mask by
+    // the hole mask, the patch world by stage 9.
+    err = create_ListedWorld16(w.redMask, r.in_data, list, r.width, r.sizeFactor, r.height);
+    if (!err) err = create_ListedWorld16(w.patch, r.in_data, list, r.width, r.sizeFactor, r.height);
+    return err;
+}
+
+// After Effects with a matte: the working copy would be the input itself, so
+// the input is the detection source and the copy's world is free. The
+// analysis (stages 1 to 8) runs in it, as the mask, before the frames are
+// fetched; each frame stage 9 reads is then copied only at the fill pixels.
+// The host's calls come in the same order; the red mask world is created
+// and left unused.
+PF_Err analyseBeforeFetching(const RenderCall &r, RenderSettings &s) {
+    RenderWorlds &w = r.w;
+    FillLimitsArray &limits = r.c.fillLimits;
+    PF_Err err = create_ListedWorld16(w.workingInput, r.in_data, r.c.disposalList, r.width,
+                                      r.sizeFactor, r.height);
+    if (err) return err;
+    const PF_LayerDef inputPart = analysedPart(*r.input.layer, r.width, r.height);
+    const InputLayer16 source{&inputPart, r.input.eightBit};
+    w.mask = &w.workingInput;
+    buildLimits(source, s, r.width, r.height, limits);
+    clearAndCopyAlphaToRedInRedMask(*w.mask, source, s.alphaLevel, MINIMUM_ALPHA, limits);
+    runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, r.width, r.height);
+
+    FrameCapturePlan plan;
+    wantChainFrames(s, plan);
+    plan.region = &limits;
+    plan.onlyWhereBlue = w.mask;
+    err = populate_FrameArrayFramesNoMatterWhat(w.frameStorage, w.frameArray, w.workingInput,
+                                                r.in_data, r.c.disposalList, r.width, r.sizeFactor,
+                                                r.height, r.eightBit, 3, 3, &plan);
+    if (!err) err = setUpAfterTheFrames(r, s);
+    if (err) return err;
+    w.currentFrame = w.frameArray[FRAME_ARRAY_CENTRE];
+    w.frameArray[FRAME_ARRAY_CENTRE] = &w.workingInput;
+    // A frame without pixels shows the working copy, which is the input.
+    setFrameViews(w, plan, source);
+    colourAndCompose(r.in_data, s, w, r.input, r.c, r.eightBit, r.output, r.width, r.height);
+    return PF_Err_NONE;
+}
+
+// Premiere Pro (the detection source is the current frame as fetched), or a
+// layer without a matte (the working copy, alpha 32760, is the source): the
+// frames first, then the analysis in the red mask world. The frames stage 9
+// reads are copied over the region it reads; under After Effects that is
+// known before the fetch, under Premiere Pro they are copied whole.
+PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
+    RenderWorlds &w = r.w;
+    FillLimitsArray &limits = r.c.fillLimits;
+    const bool premiere = isPremiere(r.in_data);
+    PF_Err err = create_ListedWorld16(w.workingInput, r.in_data, r.c.disposalList, r.width,
+                                      r.sizeFactor, r.height);
     if (err) return err;
     bool workingFilled = false;
-    if (!premiere && !hasMatte) {
-        // Alpha 32760 everywhere: the copy itself is the detection source.
-        fill_WorkingInputWorld(w.workingInput, *input.layer, input.eightBit, true, width, height,
-                               nullptr);
-        workingFilled = true;
-    }
-
     FrameCapturePlan plan;
     wantChainFrames(s, plan);
     std::unique_ptr<FillLimitsArray> chainRegion;
     if (premiere) {
-        // The current frame is the detection source: copied whole.
-        plan.wanted[FRAME_ARRAY_CENTRE] = true;
+        plan.wanted[FRAME_ARRAY_CENTRE] = true;  // the detection source: copied whole
     } else {
-        const InputLayer16 source = inputIsSource ? InputLayer16{&inputPart, input.eightBit}
-                                                  : InputLayer16{&w.workingInput, false};
-        buildLimits(source, s, width, height, limits);
+        // Alpha 32760 everywhere: the copy itself is the detection source.
+        fill_WorkingInputWorld(w.workingInput, *r.input.layer, r.input.eightBit, !r.hasMatte,
+                               r.width, r.height, nullptr);
+        workingFilled = true;
+        buildLimits(InputLayer16{&w.workingInput, false}, s, r.width, r.height, limits);
         // Stage 9 reads within the limits as stage 6 leaves them.
         chainRegion = std::make_unique<FillLimitsArray>(limits);
         if (s.stageLimit >= 6)
-            growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount,
+            growShrink_FillLimitsArrayIfRequiredByGrowShrink(r.width, r.height, s.growAmount,
                                                              *chainRegion);
         plan.region = chainRegion.get();
     }
     err = populate_FrameArrayFramesNoMatterWhat(w.frameStorage, w.frameArray, w.workingInput,
-                                                in_data, list, width, sizeFactor, height,
-                                                eightBit, 3, 3, &plan);
-    if (!err) {
-        err = setup_OutputPointer(w.output, w.temporary, output, in_data, list, width, sizeFactor,
-                                  height, eightBit);
-    }
+                                                r.in_data, r.c.disposalList, r.width, r.sizeFactor,
+                                                r.height, r.eightBit, 3, 3, &plan);
+    if (!err) err = setUpAfterTheFrames(r, s);
     if (err) return err;
     if (plan.fallbackUsed && !workingFilled)
-        fill_WorkingInputWorld(w.workingInput, *input.layer, input.eightBit, !hasMatte, width,
-                               height, plan.region);
+        fill_WorkingInputWorld(w.workingInput, *r.input.layer, r.input.eightBit, !r.hasMatte,
+                               r.width, r.height, plan.region);
 
-    s.setColour = readColourParam(in_data, suites, params[PARAM_SET_COLOR]);
-    s.decontamColour = readColourParam(in_data, suites, params[PARAM_DECONTAM_COLOR]);
-
-    // Every pixel of these is written before it is read: the mask by the hole
-    // mask below, the patch world by stage 9 at each pixel anything reads.
-    err = create_ListedWorld16(w.redMask, in_data, list, width, sizeFactor, height);
-    if (!err) err = create_ListedWorld16(w.patch, in_data, list, width, sizeFactor, height);
-    if (err) return err;
-
-    DetectionSource source{InputLayer16{&w.workingInput, false}, &w.workingInput};
-    if (premiere) {
-        source = DetectionSource{InputLayer16{w.frameArray[FRAME_ARRAY_CENTRE], false},
-                                 w.frameArray[FRAME_ARRAY_CENTRE]};
-        buildLimits(source.alpha, s, width, height, limits);
-    } else if (inputIsSource) {
-        source.alpha = InputLayer16{&inputPart, input.eightBit};
-    }
+    PF_LayerDef *sourceWorld = premiere ? w.frameArray[FRAME_ARRAY_CENTRE] : &w.workingInput;
+    const InputLayer16 source{sourceWorld, false};
+    if (premiere) buildLimits(source, s, r.width, r.height, limits);
     w.currentFrame = w.frameArray[FRAME_ARRAY_CENTRE];
-    w.frameArray[FRAME_ARRAY_CENTRE] = source.world;
-    w.packedEightBit = plan.packedEightBit;
-
-    clearAndCopyAlphaToRedInRedMask(w.redMask, source.alpha, s.alphaLevel, MINIMUM_ALPHA, limits);
-    runStages(in_data, s, w, input, source, c, width, height);
-
-    const ComposeSources sources{input, &w.patch, &w.redMask, &limits, s.decontamColour};
-    // An 8-bit output is written straight away, converted pixel by pixel as
-    // the temporary world would have been.
-    if (eightBit)
-        compose_OutputViewInto8Bit(*output, sources, s.viewMode, width, height);
-    else
-        compose_OutputView(*w.output, sources, s.viewMode, width, height);
+    w.frameArray[FRAME_ARRAY_CENTRE] = sourceWorld;
+    setFrameViews(w, plan, InputLayer16{&w.workingInput, false});
+    w.mask = &w.redMask;
+    clearAndCopyAlphaToRedInRedMask(*w.mask, source, s.alphaLevel, MINIMUM_ALPHA, limits);
+    runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, r.width, r.height);
+    colourAndCompose(r.in_data, s, w, r.input, r.c, r.eightBit, r.output, r.width, r.height);
     return PF_Err_NONE;
+}
+
+// Steps 5 to 17: the worlds, the settings, the stages and the view. Returns
+// the first host error; the caller disposes. The host sees the calls of the
+// straightforward driver (render_reference.cpp) in the same order; what
+// changes is what is copied into the worlds and which world holds the mask.
+PF_Err prepareAndRun(const RenderCall &r) {
+    RenderSettings s = derive_RenderSettings(r.in_data, r.params, r.height);
+    if (!isPremiere(r.in_data) && r.hasMatte) return analyseBeforeFetching(r, s);
+    return fetchBeforeAnalysing(r, s);
 }
 
 // Output pixels the input layer does not cover are not analysed.
@@ -275,8 +346,8 @@ PF_Err Render(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
 
     RenderWorlds worlds;
     DisposeOnExit disposeOnExit{in_data, c.disposalList};
-    PF_Err err = prepareAndRun(in_data, params, output, input, hasMatte, eightBit, sizeFactor,
-                               width, height, c, worlds, suites);
+    PF_Err err = prepareAndRun(RenderCall{in_data, params, output, input, hasMatte, eightBit,
+                                          sizeFactor, width, height, c, worlds, suites});
     if (!err) clearUncoveredOutput(*output, eightBit, width, height);
     const PF_Err disposeErr = Dispose_OfAllWorldsOnDisposalList(in_data, c.disposalList);
     return err ? err : disposeErr;

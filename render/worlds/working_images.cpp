@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <vector>
 
+#include "detect/row_bits.h"
 #include "frame/suites.h"
 #include "render/worlds/pixels.h"
 #include "render/worlds/world_ops.h"
@@ -125,6 +127,31 @@ bool copyRegionAsItIs(const PF_LayerDef &world, const PF_LayerDef &layer,
     return true;
 }
 
+// Columns first..last of row y copied from the layer (transparent black past
+// `reach`, the layer's last column on this row): packed as the 8-bit pixels
+// are, or converted to 16 bits.
+void copyRun(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit, bool packed,
+             A_long y, A_long first, A_long last, A_long reach) {
+    const A_long shared = std::min(last, reach);
+    if (packed) {
+        PF_Pixel *to = getPixel8(world, 0, y);
+        if (shared >= first)
+            std::memcpy(to + first, getPixel8(layer, first, y),
+                        static_cast<std::size_t>(shared - first + 1) * sizeof(PF_Pixel));
+        for (A_long x = std::max(first, shared + 1); x <= last; ++x) to[x] = PF_Pixel{0, 0, 0, 0};
+        return;
+    }
+    PF_Pixel16 *to = getPixel16(world, 0, y);
+    if (layerIs8Bit) {
+        const PF_Pixel *from = shared >= first ? getPixel8(layer, 0, y) : nullptr;
+        for (A_long x = first; x <= shared; ++x) to[x] = convertPix8To16(from[x]);
+    } else if (shared >= first) {
+        std::memcpy(to + first, getPixel16(layer, first, y),
+                    static_cast<std::size_t>(shared - first + 1) * sizeof(PF_Pixel16));
+    }
+    for (A_long x = std::max(first, shared + 1); x <= last; ++x) to[x] = PF_Pixel16{0, 0, 0, 0};
+}
+
 }  // namespace
 
 PF_Err populate_BitDepthAndSizing(const PF_InData *in_data, PF_OutData *out_data,
@@ -178,6 +205,9 @@ PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRA
                 fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit);
             else if (plan->wanted[slot] && plan->region == nullptr)
                 fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit);
+            else if (plan->wanted[slot] && plan->onlyWhereBlue != nullptr)
+                plan->packedEightBit[slot] = capture_FramePixelsWhereBlue(
+                    frameStorage[slot], layer, layerIs8Bit, *plan->region, *plan->onlyWhereBlue);
             else if (plan->wanted[slot])
                 plan->packedEightBit[slot] =
                     capture_FrameRegion(frameStorage[slot], layer, layerIs8Bit, *plan->region);
@@ -240,4 +270,38 @@ bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, boo
     if (layerIs8Bit && copyRegionAsItIs(world, layer, region)) return true;
     fillRegionFromLayer(world, layer, layerIs8Bit, region);
     return false;
+}
+
+bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
+                                  bool layerIs8Bit, const FillLimitsArray &region,
+                                  const PF_LayerDef &mask) {
+    const bool packed =
+        layerIs8Bit && world.rowbytes >= world.width * static_cast<A_long>(sizeof(PF_Pixel16));
+    const A_long width = std::min(world.width, mask.width);
+    std::vector<BitWord> fill(static_cast<std::size_t>(bitWordsFor(width)));
+    const A_long lastRow =
+        std::min({region.lastRow, world.height - 1, mask.height - 1, FILL_LIMITS_MAX_ROWS - 1});
+    for (A_long y = std::max<A_long>(0, region.firstRow); y <= lastRow; ++y) {
+        const A_long left = std::max<A_long>(0, region.left[y]);
+        const A_long right = std::min(region.right[y], width - 1);
+        if (left > right) continue;
+        pixelRowBits(getPixel16(mask, 0, y), width, fill.data(),
+                     [](const PF_Pixel16 &p) { return p.blue != 0; });
+        // Runs of fill pixels within the region, copied whole; where the
+        // layer does not reach, the copy holds transparent black.
+        const A_long reach = y < layer.height ? std::min(right, layer.width - 1) : left - 1;
+        for (A_long w = left / BITS_PER_WORD; w <= right / BITS_PER_WORD; ++w) {
+            BitWord bits = fill[w] & columnBits(w, left, right);
+            while (bits != 0) {
+                const A_long start = __builtin_ctzll(bits);
+                const BitWord ones = ~(bits >> start);  // its lowest 0: the run's end
+                const A_long length = ones == 0 ? BITS_PER_WORD : __builtin_ctzll(ones);
+                copyRun(world, layer, layerIs8Bit, packed, y, w * BITS_PER_WORD + start,
+                        w * BITS_PER_WORD + start + length - 1, reach);
+                bits =
+                    start + length >= BITS_PER_WORD ? 0 : bits & (~BitWord{0} << (start + length));
+            }
+        }
+    }
+    return packed;
 }

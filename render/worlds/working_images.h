@@ -16,9 +16,8 @@ PF_Err populate_BitDepthAndSizing(const PF_InData *in_data, PF_OutData *out_data
 // then filled from source (converted when convertFrom8Bit). setAlpha forces
 // the alpha to 32760.
 PF_Err populate_OrConvertWrldPreserveOriginalFrameWithMask(
-    PF_LayerDef &world, const PF_LayerDef &source, const PF_InData *in_data,
-    DisposalList &list, A_long width, A_long sizeFactor, A_long height,
-    bool convertFrom8Bit, bool setAlpha);
+    PF_LayerDef &world, const PF_LayerDef &source, const PF_InData *in_data, DisposalList &list,
+    A_long width, A_long sizeFactor, A_long height, bool convertFrom8Bit, bool setAlpha);
 
 // Which of the neighbouring frames the render reads after the check-outs, and
 // where. The world of every slot is still created and every frame checked
@@ -30,23 +29,27 @@ struct FrameCapturePlan {
     // Set when a wanted slot shows the fallback world, which must then hold
     // its copy of the input where the region lies.
     bool fallbackUsed = false;
-    // Set for the slots whose world holds the region's 8-bit pixels as they
-    // came (4 bytes to a pixel from the row's start) rather than converted:
-    // an 8-bit frame copied over a region is copied that way.
+    // When set: only the region's pixels where this world's blue is above 0
+    // are copied (the fill pixels of a finished red mask).
+    const PF_LayerDef *onlyWhereBlue = nullptr;
+    // Set for the slots whose world holds the 8-bit pixels as they came,
+    // 4 bytes to a pixel at the 8-bit addresses (getPixel8 on the world),
+    // rather than converted: an 8-bit frame copied over a region is copied
+    // that way.
     bool packedEightBit[FRAME_ARRAY_SLOTS] = {};
 };
 
 // plan: null copies every frame whole.
-PF_Err populate_FrameArrayFramesNoMatterWhat(
-    PF_LayerDef frameStorage[FRAME_ARRAY_SLOTS], PF_LayerDef *frameArray[FRAME_ARRAY_SLOTS],
-    PF_LayerDef &fallback, const PF_InData *in_data, DisposalList &list, A_long width,
-    A_long sizeFactor, A_long height, bool eightBit, A_long framesBefore, A_long framesAfter,
-    FrameCapturePlan *plan = nullptr);
+PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRAY_SLOTS],
+                                             PF_LayerDef *frameArray[FRAME_ARRAY_SLOTS],
+                                             PF_LayerDef &fallback, const PF_InData *in_data,
+                                             DisposalList &list, A_long width, A_long sizeFactor,
+                                             A_long height, bool eightBit, A_long framesBefore,
+                                             A_long framesAfter, FrameCapturePlan *plan = nullptr);
 
 PF_Err setup_OutputPointer(PF_LayerDef *&outputWorld, PF_LayerDef &temporary,
-                           PF_LayerDef *hostOutput, const PF_InData *in_data,
-                           DisposalList &list, A_long width, A_long sizeFactor,
-                           A_long height, bool eightBit);
+                           PF_LayerDef *hostOutput, const PF_InData *in_data, DisposalList &list,
+                           A_long width, A_long sizeFactor, A_long height, bool eightBit);
 
 // Creates a zero-filled 16-bit analysis world and lists it. The host zeroes
 // new pixels only on request, so the clear is explicit.
@@ -69,3 +72,8 @@ void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
 // the row's start), a 16-bit one's as copyWorldToWorld puts them.
 bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
                          const FillLimitsArray &region);
+
+// The same over the pixels of the region where the mask's blue is above 0.
+bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
+                                  bool layerIs8Bit, const FillLimitsArray &region,
+                                  const PF_LayerDef &mask);

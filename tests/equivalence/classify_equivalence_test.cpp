@@ -8,6 +8,7 @@
 #include "detect/classify_holes.h"
 #include "detect/classify_holes_reference.h"
 #include "random_masks.h"
+#include "render/recode_fill_area.h"
 
 namespace {
 
@@ -37,8 +38,8 @@ void expectSameClassification(const PF_LayerDef &sourceWorld, const InputLayer16
     tagsUsed = plainTags->count;
     for (A_long k = 0; k <= plainTags->count; ++k) {
         const FillTag &p = plainTags->tags[k], &f = fastTags->tags[k];
-        EXPECT_TRUE(p.area == f.area && p.minX == f.minX && p.maxX == f.maxX &&
-                    p.minY == f.minY && p.maxY == f.maxY && p.accepted == f.accepted)
+        EXPECT_TRUE(p.area == f.area && p.minX == f.minX && p.maxX == f.maxX && p.minY == f.minY &&
+                    p.maxY == f.maxY && p.accepted == f.accepted)
             << "tag " << k;
     }
 }
@@ -68,12 +69,38 @@ TEST_P(ClassifyEquivalence, LeavesTheSameMaskAndTags) {
     AnalysisState state(frame, values);
     state.runReferenceUpTo(Step::Classify);
     // The render's detection source: the input layer itself.
-    expectSameClassification(state.workingInput.layer(), state.input, state.redMask,
-                             state.width(), state.height(), state.settings.maxAcross,
-                             state.container->fillLimits);
+    expectSameClassification(state.workingInput.layer(), state.input, state.redMask, state.width(),
+                             state.height(), state.settings.maxAcross, state.container->fillLimits);
     if (c.holeCount > 0) {
         EXPECT_EQ(tagsUsed, FILL_TAG_CAPACITY - 1) << "the tags should run out";
     }
+}
+
+// The render's path: stage 3 without its final paint, then stages 4 and 5 in
+// one pass that paints the verdicts first.
+TEST_P(ClassifyEquivalence, VerdictsPaintedByTheRecodeGiveTheSameFillArea) {
+    const ClassifyCase c = GetParam();
+    ParamValues values = defaultParamValues();
+    values.number[PARAM_CLOSE_EDGE_GAPS] = c.gap;
+    values.number[PARAM_HOLE_SIZE] = c.holeSize;
+    AnalysisState state(frameOptions(c.width, c.height, c.depth, c.seed + 100), values);
+    state.runReferenceUpTo(Step::Classify);
+    const std::vector<std::uint8_t> before = snapshot(state.redMask);
+    const FillLimitsArray &limits = state.container->fillLimits;
+    state.runReference(Step::Classify);
+    state.runReference(Step::Recode);
+    OwnedWorld plain(state.width(), state.height(), PixelDepth::Sixteen,
+                     state.redMask.rowbytes() - state.width() * 8);
+    restore(plain, snapshot(state.redMask));
+
+    restore(state.redMask, before);
+    auto tags = std::make_unique<FillTagList>();
+    auto stack = std::make_unique<SeedStack>();
+    floodFillHolesRemoveChaffLogInFillTagList(state.input, state.redMask.layer(), state.width(),
+                                              state.height(), *tags, state.settings.maxAcross,
+                                              *stack, limits, false);
+    recode_FillAreaInRedMask(state.redMask.layer(), limits, tags.get());
+    EXPECT_TRUE(samePixels(plain.layer(), state.redMask.layer(), state.width(), state.height()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -102,11 +129,11 @@ TEST(ClassifyEquivalenceOnRandomMasks, LeavesTheSameMaskAndTags) {
         for (A_long y = 0; y < height; ++y)
             for (A_long x = 0; x < width; ++x)
                 source.pixel16(x, y)->alpha = rng.chance(0.7) ? 32768 : rng.below(32768);
-        auto limits = round % 2 == 0 ? wholeLimits(width, height)
-                                     : randomLimits(rng, width, height);
+        auto limits =
+            round % 2 == 0 ? wholeLimits(width, height) : randomLimits(rng, width, height);
         const A_long maxAcross = rng.below(60);
-        expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask,
-                                 width, height, maxAcross, *limits);
+        expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask, width,
+                                 height, maxAcross, *limits);
     }
 }
 
@@ -123,14 +150,14 @@ TEST(ClassifyEquivalenceOnChaffLines, StopsAtTheSameIteration) {
         OwnedWorld mask(width, height, PixelDepth::Sixteen, 16);
         for (A_long y = 0; y < height; ++y)
             for (A_long x = 0; x < width; ++x) mask.pixel16(x, y)->red = 32768;
-        for (A_long x = 5; x < 85; ++x) mask.pixel16(x, 10)->red = 0;          // horizontal
-        for (A_long y = 15; y < 65; ++y) mask.pixel16(40, y)->red = 0;         // vertical
+        for (A_long x = 5; x < 85; ++x) mask.pixel16(x, 10)->red = 0;              // horizontal
+        for (A_long y = 15; y < 65; ++y) mask.pixel16(40, y)->red = 0;             // vertical
         for (A_long x = 50; x < 80; x += 2) mask.pixel16(x, 40 + x % 4)->red = 0;  // staggered
-        for (A_long y = 0; y < height; ++y) mask.pixel16(0, y)->red = 0;       // on the border
+        for (A_long y = 0; y < height; ++y) mask.pixel16(0, y)->red = 0;           // on the border
         OwnedWorld source(width, height, PixelDepth::Sixteen);
         auto limits = wholeLimits(width, height);
-        expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask,
-                                 width, height, maxAcross, *limits);
+        expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask, width,
+                                 height, maxAcross, *limits);
     }
 }
 

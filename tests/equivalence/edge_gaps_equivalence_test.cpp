@@ -21,9 +21,16 @@ void expectSameBridging(AnalysisState &state, A_long gap) {
     restore(expectedWorld, expected);
     restore(state.redMask, before);
     bridge_EdgeGapsInRedMask(state.redMask.layer(), state.width(), state.height(), gap, limits);
-    EXPECT_TRUE(samePixels(expectedWorld.layer(), state.redMask.layer(), state.width(),
-                           state.height()))
+    EXPECT_TRUE(
+        samePixels(expectedWorld.layer(), state.redMask.layer(), state.width(), state.height()))
         << "gap " << gap;
+    // The render's path: the same colours.
+    restore(state.redMask, before);
+    bridge_EdgeGapsInRedMask(state.redMask.layer(), state.width(), state.height(), gap, limits,
+                             MaskMarks::LeftOut);
+    EXPECT_TRUE(sameMaskColours(expectedWorld.layer(), state.redMask.layer(), state.width(),
+                                state.height()))
+        << "gap " << gap << ", marks left out";
 }
 
 struct GapCase {
@@ -41,16 +48,15 @@ TEST_P(EdgeGapsEquivalence, MarksTheSamePixelsAsThePlainForm) {
     expectSameBridging(state, c.gap);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    GeneratedFrames, EdgeGapsEquivalence,
-    ::testing::Values(GapCase{320, 240, PixelDepth::Eight, 1, 1},
-                      GapCase{320, 240, PixelDepth::Sixteen, 2, 2},
-                      GapCase{333, 241, PixelDepth::Eight, 3, 3},
-                      GapCase{400, 300, PixelDepth::Eight, 4, 5},
-                      GapCase{480, 270, PixelDepth::Sixteen, 5, 10},
-                      GapCase{383, 257, PixelDepth::Eight, 6, 17},
-                      GapCase{640, 360, PixelDepth::Eight, 7, 30},
-                      GapCase{321, 239, PixelDepth::Sixteen, 8, 30}));
+INSTANTIATE_TEST_SUITE_P(GeneratedFrames, EdgeGapsEquivalence,
+                         ::testing::Values(GapCase{320, 240, PixelDepth::Eight, 1, 1},
+                                           GapCase{320, 240, PixelDepth::Sixteen, 2, 2},
+                                           GapCase{333, 241, PixelDepth::Eight, 3, 3},
+                                           GapCase{400, 300, PixelDepth::Eight, 4, 5},
+                                           GapCase{480, 270, PixelDepth::Sixteen, 5, 10},
+                                           GapCase{383, 257, PixelDepth::Eight, 6, 17},
+                                           GapCase{640, 360, PixelDepth::Eight, 7, 30},
+                                           GapCase{321, 239, PixelDepth::Sixteen, 8, 30}));
 
 }  // namespace
 
@@ -67,13 +73,18 @@ TEST(EdgeGapsEquivalenceOnRandomMasks, MarksTheSamePixelsAsThePlainForm) {
         const double band = 0.1 + 0.5 * (rng.below(100) / 100.0);
         OwnedWorld plain = randomBandMask(rng, width, height, band, 1 + rng.below(6));
         OwnedWorld fast(width, height, PixelDepth::Sixteen, 16);
+        OwnedWorld render(width, height, PixelDepth::Sixteen, 16);
         restore(fast, snapshot(plain));
-        auto limits = round % 3 == 0 ? wholeLimits(width, height)
-                                     : randomLimits(rng, width, height);
+        restore(render, snapshot(plain));
+        auto limits =
+            round % 3 == 0 ? wholeLimits(width, height) : randomLimits(rng, width, height);
         bridge_EdgeGapsInRedMask_reference(plain.layer(), width, height, gap, *limits);
         bridge_EdgeGapsInRedMask(fast.layer(), width, height, gap, *limits);
+        bridge_EdgeGapsInRedMask(render.layer(), width, height, gap, *limits, MaskMarks::LeftOut);
         ASSERT_TRUE(samePixels(plain.layer(), fast.layer(), width, height))
             << "round " << round << ", " << width << " x " << height << ", gap " << gap;
+        ASSERT_TRUE(sameMaskColours(plain.layer(), render.layer(), width, height))
+            << "round " << round << ", marks left out";
     }
 }
 

@@ -10,8 +10,19 @@
 
 namespace {
 
-void expectSameMultiplier(OwnedWorld &mask, const InputLayer16 &input, A_long width,
-                          A_long height, const FillLimitsArray &limits) {
+bool redIsZero(const std::vector<std::uint8_t> &bytes, A_long rowbytes, A_long width,
+               A_long height) {
+    for (A_long y = 0; y < height; ++y) {
+        const auto *row =
+            reinterpret_cast<const PF_Pixel16 *>(bytes.data() + std::size_t(y) * rowbytes);
+        for (A_long x = 0; x < width; ++x)
+            if (row[x].red != 0) return false;
+    }
+    return true;
+}
+
+void expectSameMultiplier(OwnedWorld &mask, const InputLayer16 &input, A_long width, A_long height,
+                          const FillLimitsArray &limits) {
     const std::vector<std::uint8_t> before = snapshot(mask);
     make_EdgeMultiplyerMaskOnRedRedMask_reference(nullptr, mask.layer(), input, width, height,
                                                   limits);
@@ -20,6 +31,12 @@ void expectSameMultiplier(OwnedWorld &mask, const InputLayer16 &input, A_long wi
     restore(mask, before);
     make_EdgeMultiplyerMaskOnRedRedMask(nullptr, mask.layer(), input, width, height, limits);
     EXPECT_TRUE(samePixels(plain.layer(), mask.layer(), width, height));
+    // The render's path, on a mask whose red is 0 as the render's is.
+    if (!redIsZero(before, mask.rowbytes(), width, height)) return;
+    restore(mask, before);
+    make_EdgeMultiplyerMaskOnRedRedMask(nullptr, mask.layer(), input, width, height, limits,
+                                        MaskMarks::LeftOut);
+    EXPECT_TRUE(samePixels(plain.layer(), mask.layer(), width, height)) << "red left as it was";
 }
 
 TEST(EdgeMultiplierEquivalence, OnThePlainPipelinesFillAreas) {
@@ -28,6 +45,9 @@ TEST(EdgeMultiplierEquivalence, OnThePlainPipelinesFillAreas) {
         values.number[PARAM_SHRINK_GROW] = 3;
         AnalysisState state(frameOptions(400, 260, depth, 21), values);
         state.runReferenceUpTo(Step::EdgeMultiplier);
+        // What the render's path relies on: red is 0 everywhere by now.
+        EXPECT_TRUE(redIsZero(snapshot(state.redMask), state.redMask.rowbytes(), state.width(),
+                              state.height()));
         expectSameMultiplier(state.redMask, state.input, state.width(), state.height(),
                              state.container->fillLimits);
     }
@@ -47,16 +67,19 @@ TEST(EdgeMultiplierEquivalence, OnRandomMasksAndInputs) {
             for (A_long x = 0; x < width; ++x) {
                 const bool matte = rng.chance(0.3);
                 if (eightBit)
-                    input.pixel8(x, y)->alpha = matte ? static_cast<A_u_char>(1 + rng.below(255)) : 0;
+                    input.pixel8(x, y)->alpha =
+                        matte ? static_cast<A_u_char>(1 + rng.below(255)) : 0;
                 else
-                    input.pixel16(x, y)->alpha = matte ? static_cast<A_u_short>(1 + rng.below(32768)) : 0;
+                    input.pixel16(x, y)->alpha =
+                        matte ? static_cast<A_u_short>(1 + rng.below(32768)) : 0;
                 PF_Pixel16 &m = *mask.pixel16(x, y);
                 m.blue = rng.chance(fill) ? static_cast<A_u_short>(1 + rng.below(32768)) : 0;
-                m.red = static_cast<A_u_short>(rng.below(30000));
+                // Red 0 as the render hands the stage its mask, or not at all.
+                m.red = round % 5 == 0 ? static_cast<A_u_short>(rng.below(30000)) : 0;
                 m.alpha = static_cast<A_u_short>(rng.below(30000));
             }
-        auto limits = round % 3 == 0 ? wholeLimits(width, height)
-                                     : randomLimits(rng, width, height);
+        auto limits =
+            round % 3 == 0 ? wholeLimits(width, height) : randomLimits(rng, width, height);
         expectSameMultiplier(mask, InputLayer16{&input.layer(), eightBit}, width, height, *limits);
     }
 }

@@ -23,6 +23,11 @@ void expectSameFeather(OwnedWorld &mask, A_long width, A_long height, A_long rad
     restore(mask, before);
     blur_FromBlueAddOrSubtract(&in, mask.layer(), width, height, height - 1, radius, false, limits);
     EXPECT_TRUE(samePixels(plain.layer(), mask.layer(), width, height)) << "radius " << radius;
+    restore(mask, before);
+    blur_FromBlueAddOrSubtract(&in, mask.layer(), width, height, height - 1, radius, false, limits,
+                               MaskMarks::LeftOut);
+    EXPECT_TRUE(sameMaskColours(plain.layer(), mask.layer(), width, height))
+        << "radius " << radius << ", marks left out";
 }
 
 struct FeatherCase {
@@ -46,16 +51,15 @@ TEST_P(FeatherEquivalence, LeavesTheSameMask) {
                       state.container->fillLimits);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    GeneratedFrames, FeatherEquivalence,
-    ::testing::Values(FeatherCase{320, 240, PixelDepth::Eight, 1, 1, 0},
-                      FeatherCase{320, 240, PixelDepth::Sixteen, 2, 2, 0},
-                      FeatherCase{333, 241, PixelDepth::Eight, 3, 7, 2},
-                      FeatherCase{400, 300, PixelDepth::Eight, 4, 8, 0},
-                      FeatherCase{480, 270, PixelDepth::Sixteen, 5, 13, -3},
-                      FeatherCase{401, 299, PixelDepth::Eight, 6, 40, 0},
-                      FeatherCase{640, 360, PixelDepth::Eight, 7, 100, 0},
-                      FeatherCase{480, 270, PixelDepth::Sixteen, 8, 100, 50}));
+INSTANTIATE_TEST_SUITE_P(GeneratedFrames, FeatherEquivalence,
+                         ::testing::Values(FeatherCase{320, 240, PixelDepth::Eight, 1, 1, 0},
+                                           FeatherCase{320, 240, PixelDepth::Sixteen, 2, 2, 0},
+                                           FeatherCase{333, 241, PixelDepth::Eight, 3, 7, 2},
+                                           FeatherCase{400, 300, PixelDepth::Eight, 4, 8, 0},
+                                           FeatherCase{480, 270, PixelDepth::Sixteen, 5, 13, -3},
+                                           FeatherCase{401, 299, PixelDepth::Eight, 6, 40, 0},
+                                           FeatherCase{640, 360, PixelDepth::Eight, 7, 100, 0},
+                                           FeatherCase{480, 270, PixelDepth::Sixteen, 8, 100, 50}));
 
 // Random fill areas, including blue between 0 and full scale and above it,
 // under random limits, for radii on both sides of the switch to distances.
@@ -73,8 +77,8 @@ TEST(FeatherEquivalenceOnRandomMasks, LeavesTheSameMask) {
                 p.red = static_cast<A_u_short>(rng.below(20000));
                 if (rng.chance(0.03)) p.blue = static_cast<A_u_short>(rng.below(40000));
             }
-        auto limits = round % 3 == 0 ? wholeLimits(width, height)
-                                     : randomLimits(rng, width, height);
+        auto limits =
+            round % 3 == 0 ? wholeLimits(width, height) : randomLimits(rng, width, height);
         const A_long radius = 1 + rng.below(round % 2 == 0 ? 9 : 40);
         expectSameFeather(mask, width, height, radius, *limits);
     }

@@ -21,6 +21,11 @@ void expectSameGrowShrink(OwnedWorld &mask, A_long width, A_long height, A_long 
     restore(mask, before);
     growShrink_JustBlueInRedMaskBlocky(mask.layer(), width, height, height - 1, amount, limits);
     EXPECT_TRUE(samePixels(plain.layer(), mask.layer(), width, height)) << "amount " << amount;
+    restore(mask, before);
+    growShrink_JustBlueInRedMaskBlocky(mask.layer(), width, height, height - 1, amount, limits,
+                                       MaskMarks::LeftOut);
+    EXPECT_TRUE(sameMaskColours(plain.layer(), mask.layer(), width, height))
+        << "amount " << amount << ", marks left out";
 }
 
 struct GrowCase {
@@ -46,19 +51,18 @@ TEST_P(GrowShrinkEquivalence, LeavesTheSameMask) {
     expectSameGrowShrink(state.redMask, state.width(), state.height(), c.amount, limits);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    GeneratedFrames, GrowShrinkEquivalence,
-    ::testing::Values(GrowCase{320, 240, PixelDepth::Eight, 1, 1, 200},
-                      GrowCase{320, 240, PixelDepth::Eight, 2, 2, 200},
-                      GrowCase{333, 241, PixelDepth::Sixteen, 3, 3, 200},
-                      GrowCase{400, 300, PixelDepth::Eight, 4, 7, 100},
-                      GrowCase{480, 270, PixelDepth::Sixteen, 5, 50, 4000},
-                      GrowCase{401, 299, PixelDepth::Eight, 6, 50, 200},
-                      GrowCase{320, 240, PixelDepth::Eight, 7, -1, 200},
-                      GrowCase{320, 240, PixelDepth::Sixteen, 8, -2, 200},
-                      GrowCase{350, 250, PixelDepth::Eight, 9, -5, 200},
-                      GrowCase{480, 270, PixelDepth::Eight, 10, -50, 4000},
-                      GrowCase{401, 299, PixelDepth::Sixteen, 11, -50, 200}));
+INSTANTIATE_TEST_SUITE_P(GeneratedFrames, GrowShrinkEquivalence,
+                         ::testing::Values(GrowCase{320, 240, PixelDepth::Eight, 1, 1, 200},
+                                           GrowCase{320, 240, PixelDepth::Eight, 2, 2, 200},
+                                           GrowCase{333, 241, PixelDepth::Sixteen, 3, 3, 200},
+                                           GrowCase{400, 300, PixelDepth::Eight, 4, 7, 100},
+                                           GrowCase{480, 270, PixelDepth::Sixteen, 5, 50, 4000},
+                                           GrowCase{401, 299, PixelDepth::Eight, 6, 50, 200},
+                                           GrowCase{320, 240, PixelDepth::Eight, 7, -1, 200},
+                                           GrowCase{320, 240, PixelDepth::Sixteen, 8, -2, 200},
+                                           GrowCase{350, 250, PixelDepth::Eight, 9, -5, 200},
+                                           GrowCase{480, 270, PixelDepth::Eight, 10, -50, 4000},
+                                           GrowCase{401, 299, PixelDepth::Sixteen, 11, -50, 200}));
 
 // Random blue and red codes (fill, non-fill, blue with red), random limits,
 // widths that are and are not whole words, and fills reaching every side.
@@ -77,8 +81,8 @@ TEST(GrowShrinkEquivalenceOnRandomMasks, LeavesTheSameMask) {
                 p.blue = rng.chance(fill) ? (rng.chance(0.9) ? 32768 : 1 + rng.below(40000)) : 0;
                 p.red = rng.chance(0.05) ? 1 + rng.below(32768) : 0;
             }
-        auto limits = round % 3 == 0 ? wholeLimits(width, height)
-                                     : randomLimits(rng, width, height);
+        auto limits =
+            round % 3 == 0 ? wholeLimits(width, height) : randomLimits(rng, width, height);
         const A_long amount = (rng.chance(0.5) ? 1 : -1) * (1 + rng.below(12));
         expectSameGrowShrink(mask, width, height, amount, *limits);
     }
