@@ -27,16 +27,19 @@ test: deps
 	else echo "make test: no MinGW-w64 or Wine; the Windows checks are left out" >&2; fi
 	$(MAKE) --no-print-directory build
 	ctest --preset default
+	$(MAKE) --no-print-directory test-asan
+	scripts/fuzz.sh 60
 
 # Everything again under AddressSanitizer and UndefinedBehaviorSanitizer
-# (build-asan/), not yet part of `make test`. The checks of the Windows module
+# (build-asan/), also run by `make test`. The checks of the Windows module
 # under Wine test no Linux code and are left to the normal run.
 test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
 
-# A longer fuzz run of the effect's entry point: make fuzz FUZZ_SECONDS=60.
+# A longer fuzz run of the effect's entry point than the minute `make test`
+# gives it: make fuzz FUZZ_SECONDS=600.
 FUZZ_SECONDS ?= 1800
 fuzz: deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
