@@ -1,13 +1,14 @@
 // Stage 3: the edge band, chaff removal, pocket flooding and the verdicts.
 // The result is that of the straightforward form (classify_holes_reference
 // .cpp), which the tests compare; the work is narrowed to what can change:
-// the edge band's squares only where pass one found an edge, each chaff
-// iteration only on the rows next to the previous iteration's changes (64
-// pixels decided at once), the pocket scan by the bits of red-0 pixels and
-// each pocket flooded a span at a time (floodPocketFrom).
+// pass one on the opaque pixels as bits, the edge band's squares only where
+// pass one found an edge, each chaff iteration only on the rows next to the
+// previous iteration's changes (64 pixels decided at once, absorbed without
+// the mark pass), the pocket scan by the bits of red-0 pixels and each pocket
+// flooded a span at a time (floodPocketFrom).
 //
 // On entry the mask holds what stages 1 and 2 leave: green 0 or the gap mark
-// (never an edge code), and no alpha of 10.
+// (never an edge code), and no alpha of 10 (the plain form's chaff mark).
 #include "detect/classify_holes.h"
 
 #include <algorithm>
@@ -23,7 +24,6 @@ constexpr A_u_short POCKET_RED = 0;
 constexpr A_u_short BAND_RED = 32768;
 constexpr A_u_short EDGE_GREEN = 32768;
 constexpr A_u_short EDGE_BAND_GREEN = 32766;
-constexpr A_u_short CHAFF_MARK_ALPHA = 10;
 constexpr A_u_short CHAFF_BLUE = 37268;  // above full scale, as the info view shows it
 constexpr A_u_short ACCEPTED_BLUE = 20000;
 constexpr A_u_short REJECTED_BLUE = 32768;
@@ -34,21 +34,26 @@ constexpr A_long TAG_STEP = 32;  // tag k is painted as red 32 * k
 // so no solid edge exists.
 bool canBeFull(const InputLayer16 &source) { return !source.eightBit; }
 
-// Pass one on row y: opaque pixels with a 4-neighbour of another alpha.
-// Returns the edge pixels found as bits.
-void markSolidEdgesOfRow(const InputLayer16 &source, const PF_LayerDef &redMask, A_long width,
-                         A_long y, std::vector<BitWord> &edges) {
-    std::fill(edges.begin(), edges.end(), 0);
-    const PF_Pixel16 *above = getPixel16(*source.layer, 0, y - 1);
-    const PF_Pixel16 *row = getPixel16(*source.layer, 0, y);
-    const PF_Pixel16 *below = getPixel16(*source.layer, 0, y + 1);
-    for (A_long x = 1; x <= width - 2; ++x) {
-        if (row[x].alpha != FULL) continue;
-        if (row[x - 1].alpha != FULL || row[x + 1].alpha != FULL || above[x].alpha != FULL ||
-            below[x].alpha != FULL) {
-            setPixel16Green(redMask, x, y, EDGE_GREEN);
-            edges[x / BITS_PER_WORD] |= BitWord{1} << (x % BITS_PER_WORD);
-        }
+struct IsOpaque {
+    bool operator()(const PF_Pixel16 &p) const { return p.alpha == FULL; }
+};
+// The opaque pixels of the source rows as bits, each row read once as pass
+// one moves down the image.
+using OpaqueRows = RowBitsRing<IsOpaque>;
+
+// Pass one on row y (1..height - 2): opaque pixels of columns 1..width - 2
+// with a 4-neighbour of another alpha, 64 at a time. Returns them as bits.
+void markSolidEdgesOfRow(OpaqueRows &opaque, const PF_LayerDef &redMask, A_long width, A_long y,
+                         std::vector<BitWord> &edges) {
+    const A_long words = static_cast<A_long>(edges.size());
+    const BitWord *up = opaque.row(y - 1, 0, words - 1);
+    const BitWord *down = opaque.row(y + 1, 0, words - 1);
+    const BitWord *here = opaque.row(y, 0, words - 1);
+    for (A_long w = 0; w < words; ++w) {
+        const BitWord left = (here[w] << 1) | (w > 0 ? here[w - 1] >> 63 : 0);
+        const BitWord right = (here[w] >> 1) | (w + 1 < words ? here[w + 1] << 63 : 0);
+        edges[w] = here[w] & ~(left & right & up[w] & down[w]) & columnBits(w, 1, width - 2);
+        forEachBit(edges[w], w, [&](A_long x) { setPixel16Green(redMask, x, y, EDGE_GREEN); });
     }
 }
 
@@ -74,32 +79,47 @@ void markEdgeBand(const InputLayer16 &source, const PF_LayerDef &redMask, A_long
     if (!canBeFull(source) || width < 3 || height < 3) return;
     const std::size_t words = static_cast<std::size_t>(bitWordsFor(width));
     std::vector<BitWord> current(words), next(words);
-    markSolidEdgesOfRow(source, redMask, width, 1, current);
+    OpaqueRows opaque(*source.layer, width, IsOpaque{});
+    markSolidEdgesOfRow(opaque, redMask, width, 1, current);
     for (A_long y = 1; y <= height - 2; ++y) {
-        if (y + 1 <= height - 2) markSolidEdgesOfRow(source, redMask, width, y + 1, next);
+        if (y + 1 <= height - 2) markSolidEdgesOfRow(opaque, redMask, width, y + 1, next);
         spreadEdgeBandOfRow(redMask, width, height, y, current);
         current.swap(next);
     }
 }
 
+// A row of the mask and the words of it (64 columns each) one chaff
+// iteration decides.
+struct ChaffWords {
+    A_long y, first, last;
+};
+
 // Bits of one mask row: the band (red 32768) and the pocket pixels of the
-// region (red 0).
+// region (red 0). Only the words read last are valid.
 struct ChaffRow {
     std::vector<BitWord> band;
     std::vector<BitWord> pocket;
 };
 
-void readChaffRow(const PF_LayerDef &redMask, A_long width, A_long y, const FillLimitsArray &limits,
-                  ChaffRow &row) {
-    const PF_Pixel16 *pixels = getPixel16(redMask, 0, y);
-    pixelRowBits(pixels, width, row.band.data(),
-                 [](const PF_Pixel16 &p) { return p.red == BAND_RED; });
+// Words first..last of row y.
+void readChaffRow(const PF_LayerDef &redMask, A_long width, const ChaffWords &part,
+                  const FillLimitsArray &limits, ChaffRow &row) {
+    const A_long y = part.y;
+    const A_long firstColumn = part.first * BITS_PER_WORD;
+    const A_long columns = std::min(width, (part.last + 1) * BITS_PER_WORD) - firstColumn;
+    const PF_Pixel16 *pixels = getPixel16(redMask, firstColumn, y);
+    BitWord *band = row.band.data() + part.first;
     const bool inRegion = y >= limits.firstRow && y <= limits.lastRow;
     if (inRegion)
-        pixelRowBits(pixels, width, row.pocket.data(),
-                     [](const PF_Pixel16 &p) { return p.red == POCKET_RED; });
-    for (A_long w = 0; w < static_cast<A_long>(row.pocket.size()); ++w)
-        row.pocket[w] &= inRegion ? columnBits(w, limits.left[y], limits.right[y]) : 0;
+        pixelRowBitsPair(
+            pixels, columns, band, row.pocket.data() + part.first,
+            [](const PF_Pixel16 &p) { return p.red == BAND_RED; },
+            [](const PF_Pixel16 &p) { return p.red == POCKET_RED; });
+    else
+        pixelRowBits(pixels, columns, band, [](const PF_Pixel16 &p) { return p.red == BAND_RED; });
+    for (A_long w = part.first; w <= part.last; ++w)
+        row.pocket[w] =
+            inRegion ? row.pocket[w] & columnBits(w, limits.left[y], limits.right[y]) : 0;
 }
 
 // Pocket pixels of row y with three or four band neighbours. A neighbour
@@ -116,7 +136,8 @@ BitWord absorbableBits(const ChaffRow *above, const ChaffRow &row, const ChaffRo
     return row.pocket[w] & atLeastThree;
 }
 
-// Reads the rows of the mask around the rows being decided, each once.
+// Reads the parts of the mask rows around the rows being decided, each part
+// once, as the iteration found them.
 class ChaffRows {
   public:
     ChaffRows(const PF_LayerDef &redMask, A_long width, A_long height,
@@ -125,80 +146,124 @@ class ChaffRows {
         const std::size_t words = static_cast<std::size_t>(bitWordsFor(width));
         for (ChaffRow &r : rows_) r.band.resize(words), r.pocket.resize(words);
     }
-    // Row y's bits; y may be just outside the image (null).
-    const ChaffRow *row(A_long y) {
+    // Words first..last of row y; y may be just outside the image (null).
+    const ChaffRow *row(A_long y, A_long first, A_long last) {
         if (y < 0 || y >= height_) return nullptr;
-        ChaffRow &slot = rows_[y % 3];
-        if (loaded_[y % 3] != y) {
-            readChaffRow(redMask_, width_, y, limits_, slot);
-            loaded_[y % 3] = y;
+        const int slot = y % 3;
+        ChaffWords &held = loaded_[slot];
+        if (held.y != y) {
+            held = ChaffWords{y, first, last};
+            readChaffRow(redMask_, width_, held, limits_, rows_[slot]);
+        } else if (first < held.first || last > held.last) {
+            // Read the words not held yet; the row is not written before
+            // the iteration is done with it.
+            const ChaffWords wider{y, std::min(first, held.first), std::max(last, held.last)};
+            if (wider.first < held.first)
+                readChaffRow(redMask_, width_, ChaffWords{y, wider.first, held.first - 1}, limits_,
+                             rows_[slot]);
+            if (wider.last > held.last)
+                readChaffRow(redMask_, width_, ChaffWords{y, held.last + 1, wider.last}, limits_,
+                             rows_[slot]);
+            held = wider;
         }
-        return &slot;
+        return &rows_[slot];
     }
     // Forget what was read: the mask has changed.
-    void invalidate() { loaded_[0] = loaded_[1] = loaded_[2] = -1; }
+    void invalidate() {
+        for (ChaffWords &held : loaded_) held.y = -1;
+    }
 
   private:
     const PF_LayerDef &redMask_;
     A_long width_, height_;
     const FillLimitsArray &limits_;
     ChaffRow rows_[3];
-    A_long loaded_[3] = {-1, -1, -1};
+    ChaffWords loaded_[3] = {{-1, 0, -1}, {-1, 0, -1}, {-1, 0, -1}};
 };
 
-// One iteration over the given rows: mark (alpha 10) every pocket pixel with
-// three or four band neighbours, then absorb the marks, so that the iteration
-// reads only the previous state. Returns the rows that changed.
-std::vector<A_long> absorbChaffOnce(const PF_LayerDef &redMask, ChaffRows &rows,
-                                    const std::vector<A_long> &dirty, A_long width) {
-    const A_long words = bitWordsFor(width);
-    std::vector<A_long> changed;
-    rows.invalidate();
-    for (A_long y : dirty) {
-        const ChaffRow *above = rows.row(y - 1);
-        const ChaffRow *below = rows.row(y + 1);
-        const ChaffRow &row = *rows.row(y);
-        bool any = false;
-        for (A_long w = 0; w < words; ++w) {
-            forEachBit(absorbableBits(above, row, below, w, words), w, [&](A_long x) {
-                setPixel16Alpha(redMask, x, y, CHAFF_MARK_ALPHA);
-                any = true;
-            });
-        }
-        if (any) changed.push_back(y);
-    }
+// The absorbed pixels of one decided row, written once no later decision of
+// the iteration reads the row.
+struct AbsorbedRow {
+    A_long y = -1;
+    std::vector<BitWord> bits;
+    A_long first = 0, last = -1;
+};
+
+void writeAbsorbed(const PF_LayerDef &redMask, const AbsorbedRow &row) {
+    if (row.y < 0) return;
     const PF_Pixel16 absorbed{0, BAND_RED, 0, CHAFF_BLUE};
-    for (A_long y : changed) {
-        PF_Pixel16 *pixels = getPixel16(redMask, 0, y);
-        for (A_long x = 0; x < width; ++x)
-            if (pixels[x].alpha == CHAFF_MARK_ALPHA) pixels[x] = absorbed;
-    }
-    return changed;
+    PF_Pixel16 *pixels = getPixel16(redMask, 0, row.y);
+    for (A_long w = row.first; w <= row.last; ++w)
+        forEachBit(row.bits[w], w, [&](A_long x) { pixels[x] = absorbed; });
 }
 
-// Only pixels next to a change can change in the next iteration: the rows
-// around the changed ones, within the region.
-std::vector<A_long> rowsAround(const std::vector<A_long> &changed, const FillLimitsArray &limits) {
-    std::vector<A_long> rows;
-    for (A_long y : changed)
-        for (A_long r = y - 1; r <= y + 1; ++r)
-            if (r >= limits.firstRow && r <= limits.lastRow && (rows.empty() || rows.back() < r))
-                rows.push_back(r);
-    return rows;
+// Adds the words first..last of row r to the next iteration's, within the
+// region. The list is built in rising order and r is at most two rows back.
+void addChaffWords(std::vector<ChaffWords> &next, A_long r, A_long first, A_long last,
+                   const FillLimitsArray &limits) {
+    if (r < limits.firstRow || r > limits.lastRow) return;
+    for (std::size_t i = next.size(); i > 0 && i + 2 > next.size(); --i) {
+        ChaffWords &d = next[i - 1];
+        if (d.y == r) {
+            d.first = std::min(d.first, first);
+            d.last = std::max(d.last, last);
+            return;
+        }
+    }
+    next.push_back(ChaffWords{r, first, last});
+}
+
+// One iteration over the given row parts (in rising order of rows): every
+// pocket pixel with three or four band neighbours is absorbed. The decisions
+// read the mask as the iteration found it: a decided row is written after
+// the next decision, which is the last that can read it. Returns the parts
+// of the next iteration: only pixels next to an absorbed one can change.
+std::vector<ChaffWords> absorbChaffOnce(const PF_LayerDef &redMask, ChaffRows &rows,
+                                        const std::vector<ChaffWords> &dirty, A_long width,
+                                        const FillLimitsArray &limits) {
+    const A_long words = bitWordsFor(width);
+    std::vector<ChaffWords> next;
+    AbsorbedRow pending, decided;
+    pending.bits.resize(static_cast<std::size_t>(words));
+    decided.bits.resize(static_cast<std::size_t>(words));
+    rows.invalidate();
+    for (const ChaffWords &part : dirty) {
+        const A_long y = part.y;
+        const A_long readFirst = std::max<A_long>(0, part.first - 1);
+        const A_long readLast = std::min(words - 1, part.last + 1);
+        const ChaffRow *above = rows.row(y - 1, readFirst, readLast);
+        const ChaffRow *below = rows.row(y + 1, readFirst, readLast);
+        const ChaffRow &row = *rows.row(y, readFirst, readLast);
+        A_long minX = width, maxX = -1;
+        for (A_long w = part.first; w <= part.last; ++w) {
+            decided.bits[w] = absorbableBits(above, row, below, w, words);
+            forEachBit(decided.bits[w], w, [&](A_long x) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+            });
+        }
+        writeAbsorbed(redMask, pending);
+        pending.y = -1;
+        if (maxX < 0) continue;
+        decided.y = y, decided.first = part.first, decided.last = part.last;
+        std::swap(pending, decided);
+        const A_long first = std::max<A_long>(0, minX - 1) / BITS_PER_WORD;
+        const A_long last = std::min(width - 1, maxX + 1) / BITS_PER_WORD;
+        for (A_long r = y - 1; r <= y + 1; ++r) addChaffWords(next, r, first, last, limits);
+    }
+    writeAbsorbed(redMask, pending);
+    return next;
 }
 
 void removeChaff(const PF_LayerDef &redMask, A_long width, A_long height, A_long maxAcross,
                  const FillLimitsArray &limits) {
     ChaffRows rows(redMask, width, height, limits);
-    std::vector<A_long> dirty;
+    std::vector<ChaffWords> dirty;
     for (A_long y = std::max<A_long>(0, limits.firstRow); y <= std::min(height - 1, limits.lastRow);
          ++y)
-        dirty.push_back(y);
-    for (A_long k = 0; k < maxAcross && !dirty.empty(); ++k) {
-        const std::vector<A_long> changed = absorbChaffOnce(redMask, rows, dirty, width);
-        if (changed.empty()) break;
-        dirty = rowsAround(changed, limits);
-    }
+        dirty.push_back(ChaffWords{y, 0, bitWordsFor(width) - 1});
+    for (A_long k = 0; k < maxAcross && !dirty.empty(); ++k)
+        dirty = absorbChaffOnce(redMask, rows, dirty, width, limits);
 }
 
 void judgePocket(FillTag &tag, A_long maxAcross) {

@@ -44,6 +44,10 @@ A_u_short roundedBlue(float blue) {
     return static_cast<A_u_short>(static_cast<A_long>(blue + 0.5f));
 }
 
+struct IsFullBlue {
+    bool operator()(const PF_Pixel16 &p) const { return p.blue == FULL_BLUE; }
+};
+
 bool isEdgePixel(const PF_LayerDef &redMask, A_long x, A_long y) {
     if (getPixel16Blue(redMask, x, y) != FULL_BLUE) return false;
     return getPixel16Blue(redMask, x - 1, y) != FULL_BLUE ||
@@ -213,7 +217,10 @@ class Feather {
           sweptFirst_(std::max<A_long>(limits.firstRow, 1)),
           sweptLast_(std::min({height - 2, limits.lastRow, FILL_LIMITS_MAX_ROWS - 1})),
           edges_(width, kernel.radius),
-          best_(static_cast<std::size_t>(width), NO_STAMP) {
+          fullBlue_(redMask, frame_.width, IsFullBlue{}),
+          best_(static_cast<std::size_t>(width), NO_STAMP),
+          reached_(static_cast<std::size_t>(edges_.words())),
+          widened_(reached_.size()) {
         // The stamp for each squared distance below (radius + 1)^2.
         const A_long r = radius_;
         byDistance_.assign(static_cast<std::size_t>((r + 1) * (r + 1)), NO_STAMP);
@@ -240,37 +247,46 @@ class Feather {
             if (distance) distance->advance(edges_, y, first);
             const Reach reach = edgeColumnsNear(y);
             if (reach.first > reach.last) continue;  // no stamp reaches this row
-            if (distance)
+            if (distance) {
                 bestFromDistance(distance->row(y), reach);
-            else
+                writeRow(y, reach);
+            } else {
                 bestFromNearbyEdges(y, reach);
-            writeRow(y, reach);
+                writeReachedColumns(y, reach);
+            }
         }
     }
 
   private:
     // The edge bits of row y and, when asked, its marks in alpha (30000 on
-    // edge pixels, 10000 on the rest of the swept part of the row).
+    // edge pixels, 10000 on the rest of the swept part of the row): full
+    // blue pixels with a 4-neighbour of another blue (isEdgePixel), 64 at a
+    // time.
     void markRow(A_long y) {
         BitWord *bits = edges_.row(y);
         std::fill(bits, bits + edges_.words(), 0);
         if (y < sweptFirst_ || y > sweptLast_) return;
         const A_long left = std::max<A_long>(limits_.left[y], 1);
         const A_long right = std::min(markRight_, limits_.right[y]);
-        const PF_Pixel16 *above = getPixel16(mask_, 0, y - 1);
-        PF_Pixel16 *here = getPixel16(mask_, 0, y);
-        const PF_Pixel16 *below = getPixel16(mask_, 0, y + 1);
-        for (A_long x = left; x <= right; ++x) {
-            // isEdgePixel, on the rows at hand.
-            const bool edge = here[x].blue == FULL_BLUE &&
-                              (here[x - 1].blue != FULL_BLUE || here[x + 1].blue != FULL_BLUE ||
-                               above[x].blue != FULL_BLUE || below[x].blue != FULL_BLUE);
-            if (edge) bits[x / BITS_PER_WORD] |= BitWord{1} << (x % BITS_PER_WORD);
+        if (left > right) return;
+        const A_long words = edges_.words();
+        const A_long first = left / BITS_PER_WORD, last = right / BITS_PER_WORD;
+        const BitWord *above = fullBlue_.row(y - 1, first, last);
+        const BitWord *below = fullBlue_.row(y + 1, first, last);
+        const BitWord *here =
+            fullBlue_.row(y, std::max<A_long>(0, first - 1), std::min(words - 1, last + 1));
+        for (A_long w = first; w <= last; ++w) {
+            const BitWord fromLeft = (here[w] << 1) | (w > 0 ? here[w - 1] >> 63 : 0);
+            const BitWord fromRight = (here[w] >> 1) | (w + 1 < words ? here[w + 1] << 63 : 0);
+            bits[w] = here[w] & ~(fromLeft & fromRight & above[w] & below[w]) &
+                      columnBits(w, left, right);
         }
-        if (marks_ == MaskMarks::Written)
+        if (marks_ == MaskMarks::Written) {
+            PF_Pixel16 *row = getPixel16(mask_, 0, y);
             for (A_long x = left; x <= right; ++x)
-                here[x].alpha =
+                row[x].alpha =
                     (bits[x / BITS_PER_WORD] >> (x % BITS_PER_WORD)) & 1 ? MARK_EDGE : MARK_NONE;
+        }
     }
 
     // The columns of the row a stamp can reach.
@@ -348,6 +364,45 @@ class Feather {
         }
     }
 
+    // The columns of row y within the radius of an edge pixel (the squares
+    // of the stamps that reach the row): the edge rows within the radius
+    // joined, then widened by the radius one column at a time.
+    void markReachedColumns(A_long y) {
+        const A_long words = edges_.words();
+        std::fill(reached_.begin(), reached_.end(), 0);
+        for (A_long cy = std::max(y - radius_, sweptFirst_);
+             cy <= std::min(y + radius_, sweptLast_); ++cy) {
+            const BitWord *bits = edges_.row(cy);
+            for (A_long w = 0; w < words; ++w) reached_[w] |= bits[w];
+        }
+        for (A_long k = 0; k < radius_; ++k) {
+            widened_ = reached_;
+            for (A_long w = 0; w < words; ++w) {
+                const BitWord v = widened_[w];
+                reached_[w] = v | (v << 1) | (w > 0 ? widened_[w - 1] >> 63 : 0) | (v >> 1) |
+                              (w + 1 < words ? widened_[w + 1] << 63 : 0);
+            }
+        }
+    }
+
+    // writeRow on the small radii, visiting only the columns a stamp's
+    // square reaches: elsewhere no stamp is higher than blue and blue
+    // above full scale stays.
+    void writeReachedColumns(A_long y, const Reach &reach) {
+        markReachedColumns(y);
+        PF_Pixel16 *row = getPixel16(mask_, 0, y);
+        for (A_long w = reach.first / BITS_PER_WORD; w <= reach.last / BITS_PER_WORD; ++w) {
+            forEachBit(reached_[w] & columnBits(w, reach.first, reach.last), w, [&](A_long x) {
+                const A_u_short blue = row[x].blue;
+                if (blue > FULL_BLUE)
+                    row[x].blue = FULL_BLUE;
+                else if (best_[x] > static_cast<float>(blue))
+                    row[x].blue =
+                        roundedBlue(stampedBlue(static_cast<float>(blue), best_[x], false));
+            });
+        }
+    }
+
     const PF_LayerDef &mask_;
     MaskMarks marks_;
     PF_LayerDef frame_;
@@ -358,8 +413,11 @@ class Feather {
     A_long sweptFirst_;
     A_long sweptLast_;
     EdgeRows edges_;
+    // Full blue as bits; marking reads each row before the writing reaches it.
+    RowBitsRing<IsFullBlue> fullBlue_;
     std::vector<float> best_;
     std::vector<float> byDistance_;
+    std::vector<BitWord> reached_, widened_;  // columns a stamp reaches (small radii)
 };
 
 // Subtract mode, which the render never asks for: the straightforward marking

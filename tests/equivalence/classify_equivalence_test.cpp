@@ -135,6 +135,23 @@ TEST(ClassifyEquivalenceOnRandomMasks, LeavesTheSameMaskAndTags) {
         expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask, width,
                                  height, maxAcross, *limits);
     }
+    // Wider masks: several 64-pixel words to a row, so the chaff iterations
+    // after the first decide parts of rows and the edge band's bits carry
+    // across words.
+    for (int round = 0; round < 8; ++round) {
+        const A_long width = 150 + rng.below(500);
+        const A_long height = 16 + rng.below(60);
+        OwnedWorld mask = randomBandMask(rng, width, height, 0.5 + 0.3 * (rng.below(100) / 100.0),
+                                         1 + rng.below(3));
+        OwnedWorld source(width, height, PixelDepth::Sixteen);
+        for (A_long y = 0; y < height; ++y)
+            for (A_long x = 0; x < width; ++x)
+                source.pixel16(x, y)->alpha = rng.chance(0.8) ? 32768 : rng.below(32768);
+        auto limits =
+            round % 2 == 0 ? wholeLimits(width, height) : randomLimits(rng, width, height);
+        expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask, width,
+                                 height, 1 + rng.below(80), *limits);
+    }
 }
 
 }  // namespace
@@ -158,6 +175,29 @@ TEST(ClassifyEquivalenceOnChaffLines, StopsAtTheSameIteration) {
         auto limits = wholeLimits(width, height);
         expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask, width,
                                  height, maxAcross, *limits);
+    }
+}
+
+// Lines that end at and cross the 64-pixel word boundaries of a row: each
+// iteration takes their end pixels, so the changes move from word to word
+// and the next iteration must read the neighbouring words of three rows.
+TEST(ClassifyEquivalenceOnChaffLines, AcrossWordBoundaries) {
+    const A_long width = 270, height = 44;
+    for (A_long maxAcross : {3, 30, 200}) {
+        OwnedWorld mask(width, height, PixelDepth::Sixteen, 8);
+        for (A_long y = 0; y < height; ++y)
+            for (A_long x = 0; x < width; ++x) mask.pixel16(x, y)->red = 32768;
+        for (A_long x = 60; x <= 196; ++x) mask.pixel16(x, 5)->red = 0;
+        for (A_long x : {63, 64, 127, 128, 191, 192})
+            for (A_long y = 14; y < 30; ++y) mask.pixel16(x + (x % 2) * 2, y)->red = 0;
+        for (A_long x = 100; x <= 140; ++x) mask.pixel16(x, 34)->red = 0;   // an L ...
+        for (A_long y = 34; y < 43; ++y) mask.pixel16(140, y)->red = 0;     // ... to the border
+        for (A_long x = 250; x < width; ++x) mask.pixel16(x, 20)->red = 0;  // to the right edge
+        OwnedWorld source(width, height, PixelDepth::Sixteen);
+        for (A_long y = 8; y < 40; ++y)
+            for (A_long x = 50; x < 220; ++x) source.pixel16(x, y)->alpha = 32768;
+        expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask, width,
+                                 height, maxAcross, *wholeLimits(width, height));
     }
 }
 

@@ -82,6 +82,23 @@ TEST(FeatherEquivalenceOnRandomMasks, LeavesTheSameMask) {
         const A_long radius = 1 + rng.below(round % 2 == 0 ? 9 : 40);
         expectSameFeather(mask, width, height, radius, *limits);
     }
+    // Rows of several 64-pixel words: the edge bits and the columns the
+    // small radii reach carry across words.
+    for (int round = 0; round < 10; ++round) {
+        const A_long width = 130 + rng.below(500);
+        const A_long height = 8 + rng.below(50);
+        OwnedWorld mask = randomBandMask(rng, width, height, 0.1 + 0.8 * (rng.below(100) / 100.0),
+                                         1 + rng.below(90));
+        for (A_long y = 0; y < height; ++y)
+            for (A_long x = 0; x < width; ++x) {
+                PF_Pixel16 &p = *mask.pixel16(x, y);
+                p.blue = rng.chance(0.01) ? static_cast<A_u_short>(32769 + rng.below(5000)) : p.red;
+                p.red = 0;
+            }
+        auto limits =
+            round % 2 == 0 ? wholeLimits(width, height) : randomLimits(rng, width, height);
+        expectSameFeather(mask, width, height, 1 + rng.below(round < 8 ? 7 : 30), *limits);
+    }
 }
 
 }  // namespace
