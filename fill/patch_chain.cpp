@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -22,24 +23,65 @@ struct Colour {
     void takeColourOf(const PF_Pixel16 &p) { red = p.red, green = p.green, blue = p.blue; }
 };
 
+// One row of a frame on the 16-bit scale, looked up once per row; no pixels
+// when the frame is missing.
+struct FrameRow {
+    const void *pixels = nullptr;
+    bool eightBit = false;
+
+    FrameRow() = default;
+    FrameRow(const InputLayer16 &frame, A_long y) : eightBit(frame.eightBit) {
+        if (frame.layer == nullptr) return;
+        pixels = frame.eightBit ? static_cast<const void *>(getPixel8(*frame.layer, 0, y))
+                                : static_cast<const void *>(getPixel16(*frame.layer, 0, y));
+    }
+    PF_Pixel16 at(A_long x) const {
+        return eightBit ? convertPix8To16(static_cast<const PF_Pixel *>(pixels)[x])
+                        : static_cast<const PF_Pixel16 *>(pixels)[x];
+    }
+    // A missing frame has no colour to give.
+    bool coloured(A_long x, A_u_short minimumAlpha) const {
+        return pixels != nullptr && at(x).alpha >= minimumAlpha;
+    }
+};
+
+// Row y of the current frame and of the frames -3..+3 (index = offset + 3).
+constexpr A_long ROW_REACH = 3;
+struct ChainRows {
+    FrameRow current;
+    FrameRow frames[2 * ROW_REACH + 1];
+
+    ChainRows(const PatchChainInputs &in, A_long y) : current(in.currentFrame, y) {
+        for (A_long k = -ROW_REACH; k <= ROW_REACH; ++k)
+            frames[ROW_REACH + k] = FrameRow(in.frames[FRAME_ARRAY_CENTRE + k], y);
+    }
+};
+
+// avg2Pixel16 in integers: (a + b) * 0.5f + 0.5f is exact in single
+// precision (a + b is at most 131070, far below 2^24, and halving is exact),
+// so truncating it gives (a + b + 1) / 2.
+inline PF_Pixel16 roundedMean(const PF_Pixel16 &p, const PF_Pixel16 &q) {
+    auto mean = [](A_u_short a, A_u_short b) {
+        return static_cast<A_u_short>((A_long{a} + A_long{b} + 1) >> 1);
+    };
+    return PF_Pixel16{0, mean(p.red, q.red), mean(p.green, q.green), mean(p.blue, q.blue)};
+}
+
 // The nearest pair of frames around the current one that holds a coloured
-// pixel gives the colour; both coloured give their rounded mean. A missing
-// frame has no colour to give.
-void colourFromNearestFrames(const PatchChainInputs &in, A_long x, A_long y, A_long reach,
+// pixel gives the colour; both coloured give their rounded mean.
+void colourFromNearestFrames(const ChainRows &rows, A_long x, A_long reach, A_u_short minimumAlpha,
                              Colour &colour) {
     for (A_long k = 1; k <= reach; ++k) {
-        const InputLayer16 &before = in.frames[FRAME_ARRAY_CENTRE - k];
-        const InputLayer16 &after = in.frames[FRAME_ARRAY_CENTRE + k];
-        const PF_Pixel16 b = before.layer ? readInputPixel16(before, x, y) : PF_Pixel16{};
-        const PF_Pixel16 a = after.layer ? readInputPixel16(after, x, y) : PF_Pixel16{};
-        const bool beforeColoured = before.layer != nullptr && b.alpha >= in.minimumAlpha;
-        const bool afterColoured = after.layer != nullptr && a.alpha >= in.minimumAlpha;
+        const FrameRow &before = rows.frames[ROW_REACH - k];
+        const FrameRow &after = rows.frames[ROW_REACH + k];
+        const bool beforeColoured = before.coloured(x, minimumAlpha);
+        const bool afterColoured = after.coloured(x, minimumAlpha);
         if (beforeColoured && afterColoured) {
-            colour.takeColourOf(avg2Pixel16(b, a));
+            colour.takeColourOf(roundedMean(before.at(x), after.at(x)));
         } else if (beforeColoured) {
-            colour.takeColourOf(b);
+            colour.takeColourOf(before.at(x));
         } else if (afterColoured) {
-            colour.takeColourOf(a);
+            colour.takeColourOf(after.at(x));
         } else {
             continue;
         }
@@ -60,14 +102,16 @@ A_u_short averagedChannel(float sum, float weightSum) {
 // build keeps them apart).
 typedef float Float4 __attribute__((vector_size(16)));
 
+// The adjacent blur works out this many neighbouring pixels of a row at once.
+constexpr A_long BLUR_GROUP = 8;
+
 // The adjacent blur. A sample counts when it lies past the source's first
 // row and column and its alpha reaches the minimum; the rows of the window
 // are kept as bits of counting samples, so the weighted sums visit only the
 // samples that count, in the plain form's order (rows, then columns, both
-// ascending). The sums of red, green, blue and the weight are each the plain
-// form's, sample for sample, kept in the lanes of one vector: a sample adds
-// weight * (red, green, blue, 1), and weight * 1 is the weight exactly. (The
-// plain form also sums alpha, for a value the patch does not keep.)
+// ascending). Each pixel's sums of red, green, blue and the weight are the
+// plain form's, sample for sample. (The plain form also sums alpha, for a
+// value the patch does not keep.)
 class AdjacentBlur {
   public:
     AdjacentBlur(const InputLayer16 &source, A_long blurSize, A_u_short minimumAlpha,
@@ -86,27 +130,38 @@ class AdjacentBlur {
         samples_.assign(static_cast<std::size_t>(slots_) * std::max<A_long>(width_, 1), Float4{});
         loaded_.assign(static_cast<std::size_t>(slots_), -1);
         anyInWindow_.assign(static_cast<std::size_t>(words_), 0);
-        // Each kernel row with three zero weights on either side.
-        const A_long n = kernel_->size;
-        paddedWidth_ = n + 6;
-        padded_.assign(static_cast<std::size_t>(n) * paddedWidth_, 0.0f);
-        for (A_long i = 0; i < n; ++i)
-            std::copy_n(kernel_->plot + i * n, n, padded_.data() + i * paddedWidth_ + 3);
+        counts_.assign(static_cast<std::size_t>(width_) + 8, 0);
+        windowBits_.assign(static_cast<std::size_t>(slots_), nullptr);
+        windowSamples_.assign(static_cast<std::size_t>(slots_), nullptr);
+        reverseKernelRows();
     }
 
-    // Call once per row, before the row's pixels: gathers which columns have
-    // a counting sample anywhere in the rows the window spans.
+    // Call once per row, before the row's pixels: looks up the rows the
+    // window spans (none for a row outside the source, or its first row) and
+    // gathers which columns have a counting sample anywhere in them.
     void startRow(A_long y) {
         std::fill(anyInWindow_.begin(), anyInWindow_.end(), 0);
-        for (A_long sy = std::max<A_long>(1, y - radius_); sy <= std::min(height_ - 1, y + radius_);
-             ++sy) {
-            const BitWord *row = counting(sy);
+        for (A_long dy = -radius_; dy <= radius_; ++dy) {
+            const A_long sy = y + dy;
+            const bool inside = sy > 0 && sy < height_;
+            windowBits_[dy + radius_] = inside ? counting(sy) : nullptr;
+            windowSamples_[dy + radius_] = inside ? sampleRow(sy) : nullptr;
+            if (!inside) continue;
+            const BitWord *row = windowBits_[dy + radius_];
             for (A_long w = 0; w < words_; ++w) anyInWindow_[w] |= row[w];
         }
     }
 
-    Colour colourAt(A_long x, A_long y) {
-        const A_long from = x - radius_, to = x + radius_;
+    // The colours of the pixels x0 .. x0 + BLUR_GROUP - 1 of the row last
+    // started, one pixel per vector lane (any of them may lie past the row's
+    // end; the caller keeps only those it needs). Each lane keeps its own
+    // sums, summed in its own order: a sample outside a pixel's window has
+    // the weight +0 there, and adding +0 * sample (+0, the samples being at
+    // least 0) to a sum that starts at +0 and never goes below leaves it as
+    // it is. The lanes do not wait on each other, which is what makes this
+    // quick.
+    void coloursAt(A_long x0, Colour out[BLUR_GROUP]) {
+        const A_long from = x0 - radius_, to = x0 + BLUR_GROUP - 1 + radius_;
         const A_long firstWord = std::max<A_long>(0, from) / BITS_PER_WORD;
         const A_long lastWord = std::min(to / BITS_PER_WORD, words_ - 1);
         // No sample counts: the sums stay 0 and the colour is black, as the
@@ -114,74 +169,63 @@ class AdjacentBlur {
         BitWord any = 0;
         for (A_long w = firstWord; w <= lastWord; ++w)
             any |= anyInWindow_[w] & columnBits(w, from, to);
-        if (any == 0) return Colour{};
-
-        Float4 sums = {0.0f, 0.0f, 0.0f, 0.0f};  // red, green, blue, weight
-        for (A_long dy = -radius_; dy <= radius_; ++dy) {
-            const A_long sy = y + dy;
-            if (sy <= 0 || sy >= height_) continue;
-            const BitWord *row = counting(sy);
-            const Float4 *samples = sampleRow(sy);
-            const float *weights = kernel_->plot + kernel_->centreIndex + dy * kernel_->size;
-            for (A_long w = firstWord; w <= lastWord; ++w) {
-                forEachBit(row[w] & columnBits(w, from, to), w, [&](A_long sx) {
-                    const float k = weights[sx - x];
-                    sums += Float4{k, k, k, k} * samples[sx];
-                });
-            }
-        }
-        Colour c;
-        c.red = averagedChannel(sums[0], sums[3]);
-        c.green = averagedChannel(sums[1], sums[3]);
-        c.blue = averagedChannel(sums[2], sums[3]);
-        return c;
-    }
-
-    // The colours of the four pixels x0..x0 + 3 of row y. Each keeps its own
-    // sums, summed in its own order; a sample outside a pixel's window gets
-    // the weight 0, and adding 0 * sample leaves a sum as it is. The four
-    // sums do not wait on each other, which is what makes this quicker than
-    // four calls of colourAt.
-    void coloursAt4(A_long x0, A_long y, Colour out[4]) {
-        const A_long from = x0 - radius_, to = x0 + 3 + radius_;
-        const A_long firstWord = std::max<A_long>(0, from) / BITS_PER_WORD;
-        const A_long lastWord = std::min(to / BITS_PER_WORD, words_ - 1);
-        BitWord any = 0;
-        for (A_long w = firstWord; w <= lastWord; ++w)
-            any |= anyInWindow_[w] & columnBits(w, from, to);
         if (any == 0) {
-            for (int j = 0; j < 4; ++j) out[j] = Colour{};
+            for (A_long j = 0; j < BLUR_GROUP; ++j) out[j] = Colour{};
             return;
         }
-        Float4 sums[4] = {};
+        constexpr int HALVES = BLUR_GROUP / 4;
+        Float4 red[HALVES] = {}, green[HALVES] = {}, blue[HALVES] = {}, weight[HALVES] = {};
         for (A_long dy = -radius_; dy <= radius_; ++dy) {
-            const A_long sy = y + dy;
-            if (sy <= 0 || sy >= height_) continue;
-            const BitWord *row = counting(sy);
-            const Float4 *samples = sampleRow(sy);
-            // Weight of dx at [dx + radius + 3], 0 beyond the kernel.
-            const float *weights = padded_.data() +
-                                   static_cast<std::size_t>(dy + radius_) * paddedWidth_ + radius_ +
-                                   3;
+            const BitWord *row = windowBits_[dy + radius_];
+            if (row == nullptr) continue;
+            const Float4 *samples = windowSamples_[dy + radius_];
+            // The weights of a sample d columns right of x0 for the lanes
+            // 0, 1, 2, ... start at reversed[-d].
+            const float *reversed = reversed_.data() +
+                                    static_cast<std::size_t>(dy + radius_) * reversedWidth_ +
+                                    radius_ + BLUR_GROUP - 1;
             for (A_long w = firstWord; w <= lastWord; ++w) {
                 forEachBit(row[w] & columnBits(w, from, to), w, [&](A_long sx) {
-                    const Float4 sample = samples[sx];
-                    const float *k = weights + (sx - x0);
-                    sums[0] += Float4{k[0], k[0], k[0], k[0]} * sample;
-                    sums[1] += Float4{k[-1], k[-1], k[-1], k[-1]} * sample;
-                    sums[2] += Float4{k[-2], k[-2], k[-2], k[-2]} * sample;
-                    sums[3] += Float4{k[-3], k[-3], k[-3], k[-3]} * sample;
+                    const Float4 s = samples[sx];
+                    const Float4 r = {s[0], s[0], s[0], s[0]};
+                    const Float4 g = {s[1], s[1], s[1], s[1]};
+                    const Float4 b = {s[2], s[2], s[2], s[2]};
+                    const float *k = reversed - (sx - x0);
+                    for (int h = 0; h < HALVES; ++h) {
+                        Float4 kh;
+                        std::memcpy(&kh, k + 4 * h, sizeof kh);
+                        red[h] += kh * r;
+                        green[h] += kh * g;
+                        blue[h] += kh * b;
+                        weight[h] += kh;
+                    }
                 });
             }
         }
-        for (int j = 0; j < 4; ++j) {
-            out[j].red = averagedChannel(sums[j][0], sums[j][3]);
-            out[j].green = averagedChannel(sums[j][1], sums[j][3]);
-            out[j].blue = averagedChannel(sums[j][2], sums[j][3]);
+        for (A_long j = 0; j < BLUR_GROUP; ++j) {
+            const float w = weight[j / 4][j % 4];
+            out[j].red = averagedChannel(red[j / 4][j % 4], w);
+            out[j].green = averagedChannel(green[j / 4][j % 4], w);
+            out[j].blue = averagedChannel(blue[j / 4][j % 4], w);
         }
     }
 
   private:
+    // Each kernel row back to front, with BLUR_GROUP - 1 zero weights on
+    // either side: entry i of row dy holds the weight of column offset
+    // radius + BLUR_GROUP - 1 - i, so that BLUR_GROUP neighbouring entries are
+    // one sample's weights for BLUR_GROUP neighbouring pixels.
+    void reverseKernelRows() {
+        const A_long n = kernel_->size;
+        const A_long centre = radius_ + BLUR_GROUP - 1;
+        reversedWidth_ = n + 2 * (BLUR_GROUP - 1);
+        reversed_.assign(static_cast<std::size_t>(n) * reversedWidth_, 0.0f);
+        for (A_long i = 0; i < n; ++i)
+            for (A_long dx = -radius_; dx <= radius_; ++dx)
+                reversed_[static_cast<std::size_t>(i) * reversedWidth_ + centre - dx] =
+                    kernel_->plot[i * n + radius_ + dx];
+    }
+
     const Float4 *sampleRow(A_long sy) const {
         return samples_.data() + static_cast<std::size_t>(sy % slots_) * width_;
     }
@@ -193,18 +237,33 @@ class AdjacentBlur {
         BitWord *row = bits_.data() + static_cast<std::size_t>(slot) * words_;
         if (loaded_[slot] != sy) {
             Float4 *samples = samples_.data() + static_cast<std::size_t>(slot) * width_;
-            std::fill(row, row + words_, 0);
-            for (A_long sx = 1; sx < width_; ++sx) {
-                const PF_Pixel16 p = readInputPixel16(source_, sx, sy);
-                if (p.alpha < minimumAlpha_) continue;
-                row[sx / BITS_PER_WORD] |= BitWord{1} << (sx % BITS_PER_WORD);
-                samples[sx] = Float4{static_cast<float>(p.red), static_cast<float>(p.green),
-                                     static_cast<float>(p.blue), 1.0f};
-            }
+            if (source_.eightBit)
+                loadRow(getPixel8(*source_.layer, 0, sy), samples, row);
+            else
+                loadRow(getPixel16(*source_.layer, 0, sy), samples, row);
             loaded_[slot] = sy;
         }
         return row;
     }
+
+    // Every column's colour is kept, counting or not (only counting ones are
+    // read), so the loop has no branch; the tests are packed into bits after.
+    template <typename Pixel>
+    void loadRow(const Pixel *pixels, Float4 *samples, BitWord *row) {
+        for (A_long sx = 0; sx < width_; ++sx) {
+            const PF_Pixel16 p = as16(pixels[sx]);
+            counts_[sx] = p.alpha >= minimumAlpha_ ? 1 : 0;
+            samples[sx] = Float4{static_cast<float>(p.red), static_cast<float>(p.green),
+                                 static_cast<float>(p.blue), 1.0f};
+        }
+        counts_[0] = 0;  // the first column is never sampled
+        std::fill(row, row + words_, 0);
+        for (A_long sx = 0; sx < width_; sx += 8)
+            row[sx / BITS_PER_WORD] |= packBytesToBits(counts_.data() + sx) << (sx % BITS_PER_WORD);
+    }
+
+    static PF_Pixel16 as16(const PF_Pixel &p) { return convertPix8To16(p); }
+    static PF_Pixel16 as16(const PF_Pixel16 &p) { return p; }
 
     InputLayer16 source_;
     A_long width_;
@@ -217,9 +276,12 @@ class AdjacentBlur {
     std::vector<BitWord> bits_;
     std::vector<Float4> samples_;  // the window's rows, (red, green, blue, 1) per column
     std::vector<A_long> loaded_;
+    std::vector<unsigned char> counts_;  // one row's tests, 0 past its end
     std::vector<BitWord> anyInWindow_;
-    std::vector<float> padded_;
-    A_long paddedWidth_ = 0;
+    std::vector<const BitWord *> windowBits_;  // by dy + radius, for the row started
+    std::vector<const Float4 *> windowSamples_;
+    std::vector<float> reversed_;  // the kernel's rows, see reverseKernelRows
+    A_long reversedWidth_ = 0;
 };
 
 }  // namespace
@@ -228,19 +290,19 @@ namespace {
 
 // One source of the chain for one pixel whose colour is still none (or, for
 // the existing colour, always first). The blur is left to the caller.
-void applySource(PatchSource source, const PatchChainInputs &in, A_long x, A_long y,
+void applySource(PatchSource source, const PatchChainInputs &in, const ChainRows &rows, A_long x,
                  Colour &colour) {
     switch (source) {
         case PatchSource::Existing: {
-            const PF_Pixel16 existing = readInputPixel16(in.currentFrame, x, y);
+            const PF_Pixel16 existing = rows.current.at(x);
             if (existing.alpha >= in.minimumAlpha) colour.takeColourOf(existing);
             break;
         }
         case PatchSource::OneFrame:
-            colourFromNearestFrames(in, x, y, 1, colour);
+            colourFromNearestFrames(rows, x, 1, in.minimumAlpha, colour);
             break;
         case PatchSource::ThreeFrames:
-            colourFromNearestFrames(in, x, y, 3, colour);
+            colourFromNearestFrames(rows, x, 3, in.minimumAlpha, colour);
             break;
         case PatchSource::SetColour:
             colour.takeColourOf(in.setColour);
@@ -254,10 +316,10 @@ void applySource(PatchSource source, const PatchChainInputs &in, A_long x, A_lon
 // Sources first..last - 1 of the chain, each only while the colour is none
 // (the existing colour, always first, regardless).
 void applySources(const PatchSource chain[PATCH_CHAIN_LENGTH], int first, int last,
-                  const PatchChainInputs &in, A_long x, A_long y, Colour &colour) {
+                  const PatchChainInputs &in, const ChainRows &rows, A_long x, Colour &colour) {
     for (int i = first; i < last; ++i) {
         if (chain[i] != PatchSource::Existing && !colour.none()) return;
-        applySource(chain[i], in, x, y, colour);
+        applySource(chain[i], in, rows, x, colour);
     }
 }
 
@@ -287,11 +349,12 @@ void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
         const A_long left = regionLeft(limits, y, bounds), right = regionRight(limits, y, bounds);
         // A fill pixel: blue above 0, red not the unprocessed band.
         auto isFill = [&](A_long x) { return mask[x].blue != 0 && mask[x].red != 32768; };
+        const ChainRows rows(in, y);
         if (blurAt < 0) {
             for (A_long x = left; x <= right; ++x) {
                 if (!isFill(x)) continue;
                 Colour c;
-                applySources(chain, 0, length, in, x, y, c);
+                applySources(chain, 0, length, in, rows, x, c);
                 out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
             }
             continue;
@@ -300,30 +363,26 @@ void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
         for (A_long x = left; x <= right; ++x) {
             if (!isFill(x)) continue;
             colours[x] = Colour{};
-            applySources(chain, 0, beforeBlur, in, x, y, colours[x]);
+            applySources(chain, 0, beforeBlur, in, rows, x, colours[x]);
             blurred[x] = blurAt >= 0 && colours[x].none();
             anyBlur |= blurred[x] != 0;
         }
         if (anyBlur && blur) {
-            // Four neighbours at a time, whichever of them need it.
+            // A group of neighbours at a time, whichever of them need it.
             blur->startRow(y);
             for (A_long x = left; x <= right; ++x) {
                 if (!isFill(x) || !blurred[x]) continue;
-                if (x + 3 > right) {
-                    colours[x] = blur->colourAt(x, y);
-                    continue;
-                }
-                Colour four[4];
-                blur->coloursAt4(x, y, four);
-                for (A_long j = 0; j < 4; ++j)
-                    if (isFill(x + j) && blurred[x + j]) colours[x + j] = four[j];
-                x += 3;
+                Colour group[BLUR_GROUP];
+                blur->coloursAt(x, group);
+                for (A_long j = 0; j < BLUR_GROUP && x + j <= right; ++j)
+                    if (isFill(x + j) && blurred[x + j]) colours[x + j] = group[j];
+                x += BLUR_GROUP - 1;
             }
         }
         for (A_long x = left; x <= right; ++x) {
             if (!isFill(x)) continue;
             if (blurAt >= 0 && blurred[x])
-                applySources(chain, blurAt + 1, length, in, x, y, colours[x]);
+                applySources(chain, blurAt + 1, length, in, rows, x, colours[x]);
             const Colour &c = colours[x];
             out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
         }

@@ -47,13 +47,13 @@ TEST_P(FillChainEquivalence, GivesEveryFillPixelTheSameColour) {
                   state.utils.ansi);
     const FillLimitsArray &limits = state.container->fillLimits;
     long fillPixels = 0;
-    EXPECT_TRUE(samePixelsWhere(plain.layer(), state.patch.layer(), state.width(),
-                                 state.height(), [&](A_long x, A_long y) {
-                                     const bool fill = isWithinLimits(limits, x, y) &&
-                                                       isFillPixel(state.redMask.layer(), x, y);
-                                     fillPixels += fill;
-                                     return fill;
-                                 }))
+    EXPECT_TRUE(samePixelsWhere(plain.layer(), state.patch.layer(), state.width(), state.height(),
+                                [&](A_long x, A_long y) {
+                                    const bool fill = isWithinLimits(limits, x, y) &&
+                                                      isFillPixel(state.redMask.layer(), x, y);
+                                    fillPixels += fill;
+                                    return fill;
+                                }))
         << "chain " << c.chain;
     EXPECT_GT(fillPixels, 0);
 }
@@ -73,6 +73,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ChainCase{320, 240, PixelDepth::Sixteen, 8, 8, 200, 0, WHITE},
                       ChainCase{360, 250, PixelDepth::Eight, 9, 9, 4000, -5, WHITE},
                       ChainCase{320, 240, PixelDepth::Sixteen, 10, 10, 200, 0, BLACK},
-                      ChainCase{320, 240, PixelDepth::Eight, 11, 12, 200, 0, WHITE}));
+                      ChainCase{320, 240, PixelDepth::Eight, 11, 12, 200, 0, WHITE},
+                      // 1080 rows: the widest blur, 51 x 51 (blur size 53).
+                      ChainCase{250, 1080, PixelDepth::Eight, 12, 5, 4000, 50, WHITE},
+                      ChainCase{230, 1080, PixelDepth::Sixteen, 13, 9, 4000, -50, BLACK}));
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
+#include "fill/patch_chain.h"
 #include "fill/patch_sources.h"
 #include "fill_test_worlds.h"
 
@@ -102,6 +105,70 @@ TEST(AdjacentBlur, NeighbourhoodBelowTheQuarterLevelStaysStillNeeded) {
     const PF_Pixel16 p = c.patch.at(5, 5);
     EXPECT_EQ(p.red | p.green | p.blue, 0);
     EXPECT_EQ(p.alpha, 4321);
+}
+
+// The chain's own blur (several pixels at once, rows of counting samples
+// kept as bits) against the source above, on frames whose borders matter:
+// a bright first row and column that must never be sampled, fill pixels on
+// every edge, windows wider than the frame, 8 and 16-bit inputs.
+template <typename Pixel>
+void expectChainBlurAsSource(A_long width, A_long height, A_long blurSize, std::uint32_t seed) {
+    TestWorld<Pixel> input(width, height);
+    World16 mask(width, height);
+    World16 plain(width, height, PF_Pixel16{4321, 0, 0, 0});
+    World16 chained(width, height, PF_Pixel16{4321, 0, 0, 0});
+    const bool eightBit = sizeof(Pixel) == sizeof(PF_Pixel);
+    const A_u_short top = eightBit ? 255 : 32768;
+    std::uint32_t state = seed;
+    auto next = [&state](A_u_short range) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<A_u_short>((state >> 8) % (range + 1u));
+    };
+    for (A_long y = 0; y < height; ++y) {
+        for (A_long x = 0; x < width; ++x) {
+            Pixel &p = input.at(x, y);
+            const bool border = x == 0 || y == 0;
+            // Mostly transparent, so that many pixels need the blur.
+            p.alpha = border ? top : next(3) == 0 ? next(top) : 0;
+            p.red = border ? top : next(top);
+            p.green = next(top);
+            p.blue = next(top);
+            const bool edge = x <= 1 || y <= 1 || x >= width - 2 || y >= height - 2;
+            if (edge || next(2) != 0) mask.at(x, y).blue = 1 + next(32767);
+        }
+    }
+    const InputLayer16 source{&input.def, eightBit};
+    const A_u_short quarterLevel = eightBit ? 8000 : 8028;
+    const auto limits = wholeLimits(mask.def);
+    const PF_ANSICallbacks maths = standardMaths();
+    patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(source, plain.def, mask.def, blurSize,
+                                                           *limits, quarterLevel, maths);
+
+    const PatchSource blurOnly[PATCH_CHAIN_LENGTH] = {PatchSource::AdjacentBlur, PatchSource::None,
+                                                      PatchSource::None};
+    InputLayer16 noFrames[FRAME_ARRAY_SLOTS] = {};
+    const PatchChainInputs inputs{source,   noFrames,     source,       660,
+                                  blurSize, quarterLevel, PF_Pixel16{}, &maths};
+    patch_FillPixelsThroughChain(blurOnly, inputs, chained.def, mask.def, *limits);
+
+    long coloured = 0;
+    for (A_long y = 0; y < height; ++y) {
+        for (A_long x = 0; x < width; ++x) {
+            const PF_Pixel16 a = plain.at(x, y), b = chained.at(x, y);
+            ASSERT_TRUE(a.red == b.red && a.green == b.green && a.blue == b.blue)
+                << "at (" << x << ", " << y << "), blur size " << blurSize;
+            coloured += a.red != 0;
+        }
+    }
+    EXPECT_GT(coloured, width * height / 4);  // the blur did colour many pixels
+}
+
+TEST(ChainBlur, AgreesWithTheSourceAtTheFrameEdges) {
+    for (A_long blurSize : {3, 10, 53}) {
+        expectChainBlurAsSource<PF_Pixel16>(70, 45, blurSize, 1);
+        expectChainBlurAsSource<PF_Pixel>(67, 40, blurSize, 2);
+        expectChainBlurAsSource<PF_Pixel16>(9, 30, blurSize, 3);  // narrower than a group
+    }
 }
 
 }  // namespace
