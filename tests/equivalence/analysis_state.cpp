@@ -36,8 +36,7 @@ PF_ANSICallbacks standardMaths() {
     return maths;
 }
 
-KeyedFrameOptions frameOptions(A_long width, A_long height, PixelDepth depth,
-                               std::uint32_t seed) {
+KeyedFrameOptions frameOptions(A_long width, A_long height, PixelDepth depth, std::uint32_t seed) {
     KeyedFrameOptions o;
     o.width = width;
     o.height = height;
@@ -98,51 +97,49 @@ void AnalysisState::runReference(Step step) {
             growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
                                                              limits);
             clearWorldToTransparentBlack(mask, width_, height_);
-            copyAlphaWorldToRedInRedMask(mask, workingInput.layer(), s.alphaLevel,
-                                         MINIMUM_ALPHA, limits);
+            copyAlphaWorldToRedInRedMask(mask, workingInput.layer(), s.alphaLevel, MINIMUM_ALPHA,
+                                         limits);
             break;
         case Step::EdgeGaps:
             if (s.gapDistance >= 1)
                 bridge_EdgeGapsInRedMask_reference(mask, width_, height_, s.gapDistance, limits);
             break;
         case Step::Classify:
-            floodFillHolesRemoveChaffLogInFillTagList_reference(
-                workingInput.layer(), mask, width_, height_, c.fillTags, s.maxAcross,
-                c.seedStack, limits);
+            floodFillHolesRemoveChaffLogInFillTagList_reference(workingInput.layer(), mask, width_,
+                                                                height_, c.fillTags, s.maxAcross,
+                                                                c.seedStack, limits);
             break;
         case Step::Recode:
             clear_RejectedRegionsInRedMask(mask, limits);
             normalise_FillAreaInRedMask(mask, limits);
             break;
         case Step::GrowShrink:
-            growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount,
-                                                             limits);
+            growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount, limits);
             growShrink_JustBlueInRedMaskBlocky_reference(mask, width_, height_, height_ - 1,
                                                          s.growAmount, limits);
             break;
         case Step::EdgeMultiplier:
             if (s.featherRadius > 0.0f)
-                make_EdgeMultiplyerMaskOnRedRedMask_reference(&inData, mask, input, width_,
-                                                              height_, limits);
+                make_EdgeMultiplyerMaskOnRedRedMask_reference(&inData, mask, input, width_, height_,
+                                                              limits);
             break;
         case Step::Feather:
             if (s.featherRadius > 0.0f)
-                blur_FromBlueAddOrSubtract_reference(&inData, mask, width_, height_,
-                                                     height_ - 1,
-                                                     static_cast<A_long>(s.featherRadius),
-                                                     false, limits);
+                blur_FromBlueAddOrSubtract_reference(&inData, mask, width_, height_, height_ - 1,
+                                                     static_cast<A_long>(s.featherRadius), false,
+                                                     limits);
             break;
         case Step::FillChain:
             run_FillChain_reference(
                 s.fillChain,
-                FillChainWorlds{currentFrame, frameArray, input, &patch.layer(), &mask},
-                s.blurSize, s.quarterLevel, s.setColour, limits, utils.ansi);
+                FillChainWorlds{currentFrame, frameArray, input, &patch.layer(), &mask}, s.blurSize,
+                s.quarterLevel, s.setColour, limits, utils.ansi);
             break;
         case Step::Compose:
             compose_OutputView_reference(
                 output.layer(),
-                ComposeSources{input, &patch.layer(), &mask, &limits, s.decontamColour},
-                s.viewMode, width_, height_);
+                ComposeSources{input, &patch.layer(), &mask, &limits, s.decontamColour}, s.viewMode,
+                width_, height_);
             break;
         case Step::Done:
             break;
@@ -163,22 +160,53 @@ void restore(OwnedWorld &world, const std::vector<std::uint8_t> &bytes) {
                     world.rowbytes());
 }
 
-::testing::AssertionResult samePixels(const PF_LayerDef &expected, const PF_LayerDef &actual,
-                                      A_long width, A_long height) {
-    long differences = 0;
-    A_long firstX = -1, firstY = -1;
-    PF_Pixel16 e{}, a{};
+namespace {
+
+struct Differences {
+    long count = 0;
+    A_long x = -1, y = -1;
+    PF_Pixel16 expected{}, actual{};
+};
+
+template <typename Differs>
+Differences findDifferences(const PF_LayerDef &expected, const PF_LayerDef &actual, A_long width,
+                            A_long height, Differs differs) {
+    Differences d;
     for (A_long y = 0; y < height; ++y)
         for (A_long x = 0; x < width; ++x) {
-            const PF_Pixel16 &pe = *getPixel16(expected, x, y);
-            const PF_Pixel16 &pa = *getPixel16(actual, x, y);
-            if (std::memcmp(&pe, &pa, sizeof pe) != 0 && differences++ == 0) {
-                firstX = x, firstY = y, e = pe, a = pa;
-            }
+            const PF_Pixel16 &e = *getPixel16(expected, x, y);
+            const PF_Pixel16 &a = *getPixel16(actual, x, y);
+            if (differs(e, a) && d.count++ == 0) d.x = x, d.y = y, d.expected = e, d.actual = a;
         }
-    if (differences == 0) return ::testing::AssertionSuccess();
+    return d;
+}
+
+}  // namespace
+
+::testing::AssertionResult samePixels(const PF_LayerDef &expected, const PF_LayerDef &actual,
+                                      A_long width, A_long height) {
+    const Differences d = findDifferences(expected, actual, width, height,
+                                          [](const PF_Pixel16 &e, const PF_Pixel16 &a) {
+                                              return std::memcmp(&e, &a, sizeof e) != 0;
+                                          });
+    if (d.count == 0) return ::testing::AssertionSuccess();
+    const PF_Pixel16 &e = d.expected, &a = d.actual;
     return ::testing::AssertionFailure()
-           << differences << " pixel(s) differ, the first at (" << firstX << ", " << firstY
-           << "): expected (" << e.alpha << ", " << e.red << ", " << e.green << ", " << e.blue
-           << "), got (" << a.alpha << ", " << a.red << ", " << a.green << ", " << a.blue << ")";
+           << d.count << " pixel(s) differ, the first at (" << d.x << ", " << d.y << "): expected ("
+           << e.alpha << ", " << e.red << ", " << e.green << ", " << e.blue << "), got (" << a.alpha
+           << ", " << a.red << ", " << a.green << ", " << a.blue << ")";
+}
+
+::testing::AssertionResult sameMaskColours(const PF_LayerDef &expected, const PF_LayerDef &actual,
+                                           A_long width, A_long height) {
+    const Differences d = findDifferences(
+        expected, actual, width, height, [](const PF_Pixel16 &e, const PF_Pixel16 &a) {
+            return e.red != a.red || e.green != a.green || e.blue != a.blue;
+        });
+    if (d.count == 0) return ::testing::AssertionSuccess();
+    const PF_Pixel16 &e = d.expected, &a = d.actual;
+    return ::testing::AssertionFailure()
+           << d.count << " pixel(s) differ, the first at (" << d.x << ", " << d.y
+           << "): expected red, green, blue (" << e.red << ", " << e.green << ", " << e.blue
+           << "), got (" << a.red << ", " << a.green << ", " << a.blue << ")";
 }

@@ -77,9 +77,8 @@ void restore(OwnedWorld &world, const std::vector<std::uint8_t> &bytes);
 // Red, green and blue of every pixel of the frame's extent equal: the red
 // mask's alpha is each stage's scratch mark plane, which no later step reads
 // and which the fast stages do not reproduce.
-inline ::testing::AssertionResult sameMaskColours(const PF_LayerDef &expected,
-                                                  const PF_LayerDef &actual, A_long width,
-                                                  A_long height);
+::testing::AssertionResult sameMaskColours(const PF_LayerDef &expected, const PF_LayerDef &actual,
+                                           A_long width, A_long height);
 
 // The same, for the pixels where `where` says.
 template <typename Where>
@@ -99,27 +98,6 @@ template <typename Where>
     if (differences == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
            << differences << " pixel(s) differ, the first at (" << firstX << ", " << firstY << ")";
-}
-
-inline ::testing::AssertionResult sameMaskColours(const PF_LayerDef &expected,
-                                                  const PF_LayerDef &actual, A_long width,
-                                                  A_long height) {
-    long differences = 0;
-    A_long firstX = -1, firstY = -1;
-    PF_Pixel16 e{}, a{};
-    for (A_long y = 0; y < height; ++y)
-        for (A_long x = 0; x < width; ++x) {
-            const PF_Pixel16 &pe = *getPixel16(expected, x, y);
-            const PF_Pixel16 &pa = *getPixel16(actual, x, y);
-            if ((pe.red != pa.red || pe.green != pa.green || pe.blue != pa.blue) &&
-                differences++ == 0)
-                firstX = x, firstY = y, e = pe, a = pa;
-        }
-    if (differences == 0) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << differences << " pixel(s) differ, the first at (" << firstX << ", " << firstY
-           << "): expected red, green, blue (" << e.red << ", " << e.green << ", " << e.blue
-           << "), got (" << a.red << ", " << a.green << ", " << a.blue << ")";
 }
 
 // A keyed frame of the given size and depth.
