@@ -285,13 +285,16 @@ bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &l
         const A_long left = std::max<A_long>(0, region.left[y]);
         const A_long right = std::min(region.right[y], width - 1);
         if (left > right) continue;
-        pixelRowBits(getPixel16(mask, 0, y), width, fill.data(),
+        // Only the words the region's columns fall in are tested.
+        const A_long firstWord = left / BITS_PER_WORD;
+        const A_long firstColumn = firstWord * BITS_PER_WORD;
+        pixelRowBits(getPixel16(mask, firstColumn, y), right + 1 - firstColumn, fill.data(),
                      [](const PF_Pixel16 &p) { return p.blue != 0; });
         // Runs of fill pixels within the region, copied whole; where the
         // layer does not reach, the copy holds transparent black.
         const A_long reach = y < layer.height ? std::min(right, layer.width - 1) : left - 1;
-        for (A_long w = left / BITS_PER_WORD; w <= right / BITS_PER_WORD; ++w) {
-            BitWord bits = fill[w] & columnBits(w, left, right);
+        for (A_long w = firstWord; w <= right / BITS_PER_WORD; ++w) {
+            BitWord bits = fill[w - firstWord] & columnBits(w, left, right);
             while (bits != 0) {
                 const A_long start = __builtin_ctzll(bits);
                 const BitWord ones = ~(bits >> start);  // its lowest 0: the run's end
