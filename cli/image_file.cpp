@@ -200,12 +200,12 @@ FileImage make_FileImage(int width, int height, SampleDepth depth) {
 
 ImageHeader read_ImageHeader(const std::string &path) {
     auto input = openInput(path);
-    return headerOf(path, input->spec());
+    return headerOf(path, input->spec_dimensions(0));
 }
 
 FileImage read_ImageFile(const std::string &path) {
     auto input = openInput(path);
-    const ImageHeader header = headerOf(path, input->spec());
+    const ImageHeader header = headerOf(path, input->spec_dimensions(0));
     FileImage image;
     image.width = header.width;
     image.height = header.height;

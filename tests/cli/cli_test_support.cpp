@@ -53,7 +53,7 @@ DecodedImage decodeImage(const std::string &path) {
     config.attribute("oiio:UnassociatedAlpha", 1);
     auto input = OIIO::ImageInput::open(path, &config);
     if (!input) throw std::runtime_error("cannot open " + path);
-    const OIIO::ImageSpec &imageSpec = input->spec();
+    const OIIO::ImageSpec imageSpec = input->spec_dimensions(0);
     DecodedImage image;
     image.width = imageSpec.width;
     image.height = imageSpec.height;
