@@ -1,7 +1,7 @@
 // The straightforward form of stage 3: whole passes for the edge band and
 // the final paint, and a pass over the region for every chaff iteration.
 #include "detect/classify_holes_reference.h"
-#include "detect/seed_stack_reference.h"
+#include "detect/seed_stack.h"
 
 #include <algorithm>
 
@@ -105,8 +105,8 @@ void tagPockets(const PF_LayerDef &redMask, A_long height, FillTagList &list, A_
             const A_long k = list.count;
             FillTag &tag = list.tags[k];
             tag.tagValue = static_cast<A_u_short>(k * TAG_STEP);
-            addSeedToStack_reference(stack, false, x, y, height - 1, 0, true);
-            floodFillHolesInRedMaskTillSeedStackTillComplete_reference(stack, redMask, height, POCKET_RED,
+            addSeedToStack(stack, false, x, y, height - 1, 0, true);
+            floodFillHolesInRedMaskTillSeedStackTillComplete(stack, redMask, height, POCKET_RED,
                                                              tag, tag.tagValue, limits);
             // Nothing painted: the tag number stays free for the next pocket.
             if (tag.area == 0) continue;

@@ -9,7 +9,6 @@
 
 #include "analysis_state.h"
 #include "detect/seed_stack.h"
-#include "detect/seed_stack_reference.h"
 #include "random_masks.h"
 
 namespace {
@@ -57,8 +56,8 @@ void expectSameFloods(OwnedWorld &mask, const FillLimitsArray &limits, A_u_short
     for (const auto &[x, y] : seeds) {
         if (tagValue == matchRed) tagValue += 32;
         FillTag plainTag = UNTOUCHED_TAG, fastTag = UNTOUCHED_TAG;
-        addSeedToStack_reference(*stack, false, x, y, height - 1, 0, true);
-        floodFillHolesInRedMaskTillSeedStackTillComplete_reference(
+        addSeedToStack(*stack, false, x, y, height - 1, 0, true);
+        floodFillHolesInRedMaskTillSeedStackTillComplete(
             *stack, plain.layer(), height, matchRed, plainTag, tagValue, limits);
         floodPocketFrom(x, y, mask.layer(), height, matchRed, fastTag, tagValue, limits, pending);
         ASSERT_TRUE(samePixels(plain.layer(), mask.layer(), width, height))
