@@ -19,41 +19,13 @@
 #include "render/fill_chain_reference.h"
 #include "render/pass_through.h"
 #include "render/recode_fill_area.h"
+#include "render/render_call.h"
 #include "render/render_settings.h"
 #include "render/worlds/memory_container.h"
 #include "render/worlds/working_images.h"
 #include "render/worlds/world_ops.h"
 
 namespace {
-
-constexpr A_long MINIMUM_ANALYSED_ROWS = 200;
-
-bool isPremiere(const PF_InData *in_data) { return in_data->appl_id == PF_ApplId_PREMIERE; }
-
-// Disposes whatever is still listed when the call unwinds early (an error
-// code or an exception); the normal path disposes explicitly and keeps the
-// result.
-struct DisposeOnExit {
-    const PF_InData *in_data;
-    DisposalList &list;
-    ~DisposeOnExit() { Dispose_OfAllWorldsOnDisposalList(in_data, list); }
-};
-
-PF_Pixel16 opaque(PF_Pixel16 p) {
-    p.alpha = 32768;
-    return p;
-}
-
-// Colours come through the host's colour suite as floats; Premiere Pro's
-// stored 8-bit colour is used there instead.
-PF_Pixel16 readColourParam(const PF_InData *in_data, AEGP_SuiteHandler &suites,
-                           PF_ParamDef *param) {
-    if (isPremiere(in_data)) return opaque(convert8PixelTo16NoMaxCheck(param->u.cd.value));
-    PF_PixelFloat colour{};
-    suites.ColorParamSuite1()->PF_GetFloatingPointColorFromColorDef(in_data->effect_ref, param,
-                                                                     &colour);
-    return opaque(convertPix32To16(colour));
-}
 
 // Every world one render call works with.
 struct RenderWorlds {
@@ -68,36 +40,36 @@ struct RenderWorlds {
 };
 
 void runStages(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &w,
-               const InputLayer16 &input, HolvaneMemoryContainer &c, A_long width,
-               A_long height) {
+               const InputLayer16 &input, HolvaneMemoryContainer &c, A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
     if (s.stageLimit >= 2 && s.gapDistance >= 1) {
         bridge_EdgeGapsInRedMask_reference(w.redMask, width, height, s.gapDistance, limits);
     }
     if (s.stageLimit >= 3) {
-        floodFillHolesRemoveChaffLogInFillTagList_reference(*w.frameArray[FRAME_ARRAY_CENTRE], w.redMask,
-                                                  width, height, c.fillTags, s.maxAcross,
-                                                  c.seedStack, limits);
+        floodFillHolesRemoveChaffLogInFillTagList_reference(*w.frameArray[FRAME_ARRAY_CENTRE],
+                                                            w.redMask, width, height, c.fillTags,
+                                                            s.maxAcross, c.seedStack, limits);
     }
     if (s.stageLimit >= 4) clear_RejectedRegionsInRedMask(w.redMask, limits);
     if (s.stageLimit >= 5) normalise_FillAreaInRedMask(w.redMask, limits);
     if (s.stageLimit >= 6) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
-        growShrink_JustBlueInRedMaskBlocky_reference(w.redMask, width, height, height - 1, s.growAmount,
-                                           limits);
+        growShrink_JustBlueInRedMaskBlocky_reference(w.redMask, width, height, height - 1,
+                                                     s.growAmount, limits);
     }
     if (s.stageLimit >= 7 && s.featherRadius > 0.0f) {
-        make_EdgeMultiplyerMaskOnRedRedMask_reference(in_data, w.redMask, input, width, height, limits);
+        make_EdgeMultiplyerMaskOnRedRedMask_reference(in_data, w.redMask, input, width, height,
+                                                      limits);
     }
     if (s.stageLimit >= 8 && s.featherRadius > 0.0f) {
         blur_FromBlueAddOrSubtract_reference(in_data, w.redMask, width, height, height - 1,
-                                   static_cast<A_long>(s.featherRadius), false, limits);
+                                             static_cast<A_long>(s.featherRadius), false, limits);
     }
     if (s.stageLimit >= 9) {
         const FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch,
                                           &w.redMask};
-        run_FillChain_reference(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour, limits,
-                      in_data->utils->ansi);
+        run_FillChain_reference(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour,
+                                limits, in_data->utils->ansi);
     }
 }
 
@@ -148,55 +120,26 @@ PF_Err prepareAndRun(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *out
     return PF_Err_NONE;
 }
 
-// Output pixels the input layer does not cover are not analysed.
-void clearUncoveredOutput(const PF_LayerDef &output, bool eightBit, A_long width, A_long height) {
-    for (A_long y = 0; y < output.height; ++y) {
-        for (A_long x = (y < height ? width : 0); x < output.width; ++x) {
-            if (eightBit) {
-                *getPixel8(output, x, y) = PF_Pixel{0, 0, 0, 0};
-            } else {
-                *getPixel16(output, x, y) = PF_Pixel16{0, 0, 0, 0};
-            }
-        }
-    }
-}
-
 }  // namespace
 
 PF_Err Render_reference(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-              PF_LayerDef *output) {
+                        PF_LayerDef *output) {
     AEGP_SuiteHandler suites(in_data->pica_basicP);
     HolvaneMemoryContainerPtr container = allocate_HolvaneMemoryContainer();
     if (!container) return PF_Err_OUT_OF_MEMORY;
     HolvaneMemoryContainer &c = *container;
     clearDisposalList(c.disposalList);
 
-    bool eightBit = false;
-    A_long sizeFactor = 1;
-    populate_BitDepthAndSizing(in_data, out_data, output, eightBit, sizeFactor);
-
-    const PF_LayerDef &layer = params[PARAM_INPUT]->u.ld;
-    const bool layerIs8Bit =
-        isPremiere(in_data) ? eightBit : (layer.world_flags & PF_WorldFlag_DEEP) == 0;
-    const InputLayer16 input{&layer, layerIs8Bit};
-    const bool hasMatte = layer.data && Is_ThereAMaskAtAll(input);
-
-    // The analysis covers the part of the frame the input and the output share.
-    const A_long width = layer.data ? std::min(output->width, layer.width) : 0;
-    const A_long height = layer.data ? std::min(output->height, layer.height) : 0;
-    if (!output->data) return PF_Err_NONE;
-    if (height < MINIMUM_ANALYSED_ROWS || height > FILL_LIMITS_MAX_ROWS || width < 1) {
-        copy_InputThroughToOutput(input, *output, eightBit);
-        return PF_Err_NONE;
-    }
+    RenderFrame f;
+    if (!frame_ToAnalyse(in_data, out_data, params, output, f)) return PF_Err_NONE;
 
     RenderWorlds worlds;
     DisposeOnExit disposeOnExit{in_data, c.disposalList};
-    PF_Err err = prepareAndRun(in_data, params, output, input, hasMatte, eightBit, sizeFactor,
-                               width, height, c, worlds, suites);
+    PF_Err err = prepareAndRun(in_data, params, output, f.input, f.hasMatte, f.eightBit,
+                               f.sizeFactor, f.width, f.height, c, worlds, suites);
     if (!err) {
-        if (eightBit) copy16To8BitWorld(worlds.temporary, *output);
-        clearUncoveredOutput(*output, eightBit, width, height);
+        if (f.eightBit) copy16To8BitWorld(worlds.temporary, *output);
+        clearUncoveredOutput(*output, f.eightBit, f.width, f.height);
     }
     const PF_Err disposeErr = Dispose_OfAllWorldsOnDisposalList(in_data, c.disposalList);
     return err ? err : disposeErr;
