@@ -23,16 +23,9 @@
 #include "render/recode_fill_area.h"
 #include "render/worlds/working_images.h"
 #include "render/worlds/world_ops.h"
+#include "support/standard_maths.h"
 
 namespace {
-
-PF_ANSICallbacks standardMaths() {
-    PF_ANSICallbacks maths{};
-    maths.exp = [](A_FpLong v) { return std::exp(v); };
-    maths.pow = [](A_FpLong x, A_FpLong y) { return std::pow(x, y); };
-    maths.sqrt = [](A_FpLong v) { return std::sqrt(v); };
-    return maths;
-}
 
 PF_Pixel16 colourParam(const ParamValues &values, ParamIndex index) {
     PF_Pixel16 c = convertPix8To16(values.colour[index]);

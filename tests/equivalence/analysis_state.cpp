@@ -28,14 +28,6 @@ PF_Pixel16 colourParam(const ParamValues &values, ParamIndex index) {
 
 }  // namespace
 
-PF_ANSICallbacks standardMaths() {
-    PF_ANSICallbacks maths{};
-    maths.exp = [](A_FpLong v) { return std::exp(v); };
-    maths.pow = [](A_FpLong x, A_FpLong y) { return std::pow(x, y); };
-    maths.sqrt = [](A_FpLong v) { return std::sqrt(v); };
-    return maths;
-}
-
 KeyedFrameOptions frameOptions(A_long width, A_long height, PixelDepth depth, std::uint32_t seed) {
     KeyedFrameOptions o;
     o.width = width;

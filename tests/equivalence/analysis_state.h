@@ -15,6 +15,7 @@
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
 #include "support/keyed_frames.h"
+#include "support/standard_maths.h"
 
 enum class Step {
     LimitsAndMask,   // fill limits, widened, and the initial hole mask
@@ -28,9 +29,6 @@ enum class Step {
     Compose,
     Done
 };
-
-// The host's maths, as the standard library gives them.
-PF_ANSICallbacks standardMaths();
 
 class AnalysisState {
   public:

@@ -7,6 +7,7 @@
 
 #include "detect/fill_limits.h"
 #include "render/worlds/pixels.h"
+#include "support/standard_maths.h"
 
 // Rows are padded past the width so that a stage that steps rows by
 // width instead of rowbytes reads the wrong pixels.
@@ -49,15 +50,6 @@ inline std::unique_ptr<FillLimitsArray> rectLimits(A_long left, A_long right, A_
 
 inline std::unique_ptr<FillLimitsArray> wholeLimits(const PF_LayerDef &world) {
     return rectLimits(0, world.width - 1, 0, world.height - 1);
-}
-
-// The host's maths callbacks as the standard library gives them.
-inline PF_ANSICallbacks standardMaths() {
-    PF_ANSICallbacks maths{};
-    maths.exp = [](A_FpLong v) { return std::exp(v); };
-    maths.pow = [](A_FpLong x, A_FpLong y) { return std::pow(x, y); };
-    maths.sqrt = [](A_FpLong v) { return std::sqrt(v); };
-    return maths;
 }
 
 // An input record whose utility callbacks carry the given maths.
