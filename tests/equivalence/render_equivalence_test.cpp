@@ -17,6 +17,7 @@
 #include "frame/entry_point.h"
 #include "host/effect_host.h"
 #include "host/effect_module.h"
+#include "module/loaded_module.h"
 #include "render/render_reference.h"
 #include "support/keyed_frames.h"
 
@@ -31,16 +32,6 @@ PF_Err referenceEntry(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_P
     } catch (PF_Err err) {
         return err;
     }
-}
-
-const EffectModule &fastModule() {
-    static EffectModule module;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
-        if (const char *path = std::getenv("HOLVANE_MODULE")) module.open(path);
-    }
-    return module;
 }
 
 struct RenderCase {
@@ -132,15 +123,16 @@ Rendered renderWith(PF_FilterProc entry, const RenderCase &c, const Clip &clip,
 }
 
 void expectSameRender(const RenderCase &c, const FaultPlan &faults = FaultPlan()) {
-    ASSERT_TRUE(fastModule().isOpen()) << "set HOLVANE_MODULE to the built module";
+    ASSERT_TRUE(loadedModule().isOpen()) << "set HOLVANE_MODULE to the built module";
     const Clip clip(c);
     ParamValues values = defaultParamValues();
     // Set colours other than white: a patch read where nothing was copied
     // holds the host's mark, which reads as white once clamped.
-    if (c.name.rfind("Default", 0) != 0) values.colour[PARAM_SET_COLOR] = PF_Pixel{255, 30, 140, 90};
+    if (c.name.rfind("Default", 0) != 0)
+        values.colour[PARAM_SET_COLOR] = PF_Pixel{255, 30, 140, 90};
     c.params(values);
     const Rendered plain = renderWith(referenceEntry, c, clip, values, faults);
-    const Rendered fast = renderWith(fastModule().entry(), c, clip, values, faults);
+    const Rendered fast = renderWith(loadedModule().entry(), c, clip, values, faults);
     EXPECT_EQ(plain.report.err, fast.report.err);
     EXPECT_TRUE(fast.report.clean()) << fast.report.describe();
     EXPECT_EQ(plain.report.newWorldFlags, fast.report.newWorldFlags) << "world creations";
@@ -195,8 +187,8 @@ std::vector<RenderCase> renderCases() {
     std::vector<RenderCase> cases;
     cases.push_back(named("Default8", 1));
     cases.push_back(named("Default16", 2, PixelDepth::Sixteen));
-    cases.push_back(withParams(named("HeavyGrowChain5", 3),
-                               [](ParamValues &v) { heavy(v, 50, 5); }));
+    cases.push_back(
+        withParams(named("HeavyGrowChain5", 3), [](ParamValues &v) { heavy(v, 50, 5); }));
     cases.push_back(withParams(named("HeavyShrinkChain9", 4, PixelDepth::Sixteen),
                                [](ParamValues &v) { heavy(v, -50, 9); }));
     for (A_long chain = 1; chain <= 10; ++chain)
@@ -233,12 +225,12 @@ std::vector<RenderCase> renderCases() {
     RenderCase neighbours = withParams(named("MissingNeighbours", 37), chainOnly(4));
     neighbours.missingTimes = {0, 2, 10, 12};
     cases.push_back(neighbours);
-    RenderCase current = withParams(named("MissingCurrentFrame", 38, PixelDepth::Sixteen),
-                                    chainOnly(5));
+    RenderCase current =
+        withParams(named("MissingCurrentFrame", 38, PixelDepth::Sixteen), chainOnly(5));
     current.missingTimes = {6};
     cases.push_back(current);
-    RenderCase premiereCurrent = inPremiere(withParams(named("PremiereMissingCurrent", 39),
-                                                       chainOnly(3)));
+    RenderCase premiereCurrent =
+        inPremiere(withParams(named("PremiereMissingCurrent", 39), chainOnly(3)));
     premiereCurrent.missingTimes = {6};
     cases.push_back(premiereCurrent);
     RenderCase wider = named("OutputWider", 40);
@@ -249,9 +241,8 @@ std::vector<RenderCase> renderCases() {
     narrower.outputWidth = 300;
     narrower.outputHeight = 220;
     cases.push_back(narrower);
-    RenderCase pockets = withParams(named("ManyPockets", 42), [](ParamValues &v) {
-        v.number[PARAM_HOLE_SIZE] = 30;
-    });
+    RenderCase pockets = withParams(named("ManyPockets", 42),
+                                    [](ParamValues &v) { v.number[PARAM_HOLE_SIZE] = 30; });
     pockets.width = 800;
     pockets.height = 450;
     pockets.holeCount = 1500;
