@@ -136,9 +136,14 @@ enum : PF_NewWorldFlags {
     PF_NewWorldFlag_DEEP_PIXELS = 1 << 1,
 };
 
-enum : A_long { PF_MAX_CHAN8 = 255, PF_HALF_CHAN8 = 128, PF_MAX_CHAN16 = 32768,
-                PF_HALF_CHAN16 = 16384, PF_MAX_WORLD_WIDTH = 30000,
-                PF_MAX_WORLD_HEIGHT = 30000 };
+enum : A_long {
+    PF_MAX_CHAN8 = 255,
+    PF_HALF_CHAN8 = 128,
+    PF_MAX_CHAN16 = 32768,
+    PF_HALF_CHAN16 = 16384,
+    PF_MAX_WORLD_WIDTH = 30000,
+    PF_MAX_WORLD_HEIGHT = 30000
+};
 
 enum : PF_Stage { PF_Stage_DEVELOP = 0, PF_Stage_ALPHA, PF_Stage_BETA, PF_Stage_RELEASE };
 

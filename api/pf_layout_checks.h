@@ -8,8 +8,8 @@
 #include "pf_suites.h"
 
 #define PF_PIN(T, field, off) static_assert(offsetof(T, field) == (off), #T "." #field)
-#define PF_SIZE(T, size, align)                                                            \
-    static_assert(sizeof(T) == (size), "sizeof " #T);                                      \
+#define PF_SIZE(T, size, align)                       \
+    static_assert(sizeof(T) == (size), "sizeof " #T); \
     static_assert(alignof(T) == (align), "alignof " #T)
 
 static_assert(sizeof(void *) == 8, "the effect API is 64-bit only");

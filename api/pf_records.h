@@ -28,9 +28,14 @@ struct PF_LayerDef {
 };
 using PF_EffectWorld = PF_LayerDef;
 
-enum { PF_MAX_EFFECT_NAME_LEN = 31, PF_MAX_EFFECT_CATEGORY_NAME_LEN = 31,
-       PF_MAX_EFFECT_PARAM_NAME_LEN = 31, PF_MAX_PARAM_DESCRIPTION_LEN = 31,
-       PF_MAX_PARAM_VALUE_LEN = 31, PF_MAX_EFFECT_MSG_LEN = 255 };
+enum {
+    PF_MAX_EFFECT_NAME_LEN = 31,
+    PF_MAX_EFFECT_CATEGORY_NAME_LEN = 31,
+    PF_MAX_EFFECT_PARAM_NAME_LEN = 31,
+    PF_MAX_PARAM_DESCRIPTION_LEN = 31,
+    PF_MAX_PARAM_VALUE_LEN = 31,
+    PF_MAX_EFFECT_MSG_LEN = 255
+};
 
 struct PF_SliderDef {
     PF_ParamValue value;
@@ -144,8 +149,8 @@ struct PF_ColorCallbacks {
 
 struct PF_UtilCallbacks {
     void *sampling_and_blits[14];  // begin_sampling .. premultiply_color
-    PF_Err (*new_world)(PF_ProgPtr effect_ref, A_long width, A_long height,
-                        PF_NewWorldFlags flags, PF_EffectWorld *world);
+    PF_Err (*new_world)(PF_ProgPtr effect_ref, A_long width, A_long height, PF_NewWorldFlags flags,
+                        PF_EffectWorld *world);
     PF_Err (*dispose_world)(PF_ProgPtr effect_ref, PF_EffectWorld *world);
     void *transforms[4];  // iterate_origin, iterate_lut, transfer_rect, transform_world
     PF_Handle (*host_new_handle)(A_u_longlong size);

@@ -50,8 +50,8 @@ struct PF_HandleSuite1 {
 
 struct PF_ColorParamSuite1 {
     PF_Err (*PF_GetFloatingPointColorFromColorDef)(PF_ProgPtr effect_ref,
-                                                    const PF_ParamDef *color_def,
-                                                    PF_PixelFloat *fp_color);
+                                                   const PF_ParamDef *color_def,
+                                                   PF_PixelFloat *fp_color);
 };
 
 struct PF_UtilitySuite4 {

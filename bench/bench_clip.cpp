@@ -89,5 +89,5 @@ const std::vector<OwnedWorld> &benchClip(A_long width, A_long height, PixelDepth
 std::string benchModulePath() {
     const char *fromEnvironment = std::getenv("HOLVANE_MODULE");
     return fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment
-                                                                   : HOLVANE_BENCH_MODULE;
+                                                                  : HOLVANE_BENCH_MODULE;
 }

@@ -127,7 +127,8 @@ void printControl(std::ostream &out, const ParamSpec &control) {
         printChoices(out, control);
     } else if (control.type == PF_Param_SLIDER) {
         out << "slider, valid " << control.validMin << ".." << control.validMax << ", slider "
-            << control.sliderMin << ".." << control.sliderMax << ", default " << control.dephault << "\n";
+            << control.sliderMin << ".." << control.sliderMax << ", default " << control.dephault
+            << "\n";
     } else {
         out << "colour R,G,B 0..255, default " << colourText(control.colourDefault) << "\n";
     }

@@ -1,10 +1,10 @@
 // The straightforward form of stage 3: whole passes for the edge band and
 // the final paint, and a pass over the region for every chaff iteration.
 #include "detect/classify_holes_reference.h"
-#include "detect/seed_stack.h"
 
 #include <algorithm>
 
+#include "detect/seed_stack.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -133,9 +133,10 @@ void paintVerdicts(const PF_LayerDef &redMask, A_long width, A_long height,
 }  // namespace
 
 void floodFillHolesRemoveChaffLogInFillTagList_reference(const PF_LayerDef &source,
-                                               const PF_LayerDef &redMask, A_long width,
-                                               A_long height, FillTagList &list, A_long maxAcross,
-                                               SeedStack &stack, const FillLimitsArray &limits) {
+                                                         const PF_LayerDef &redMask, A_long width,
+                                                         A_long height, FillTagList &list,
+                                                         A_long maxAcross, SeedStack &stack,
+                                                         const FillLimitsArray &limits) {
     clearFillTagList(list);
     list.count = 1;
     clearSeedStack(stack);

@@ -65,7 +65,7 @@ void convertGapMarksToBand(const PF_LayerDef &redMask, A_long width, A_long heig
 }  // namespace
 
 void bridge_EdgeGapsInRedMask_reference(const PF_LayerDef &redMask, A_long width, A_long height,
-                              A_long gapDistance, const FillLimitsArray &limits) {
+                                        A_long gapDistance, const FillLimitsArray &limits) {
     if (gapDistance < 1) return;  // the stage does not run at 0
     markGapPixels(redMask, width, height, gapDistance, limits);
     convertGapMarksToBand(redMask, width, height);

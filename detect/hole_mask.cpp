@@ -15,8 +15,9 @@ inline A_u_short bandRed(A_u_short alpha, A_u_short floor, A_u_short alphaLevel)
 }
 
 inline A_u_short alphaAt(const InputLayer16 &source, const void *row, A_long x) {
-    return source.eightBit ? static_cast<A_u_short>(static_cast<const PF_Pixel *>(row)[x].alpha << 7)
-                           : static_cast<const PF_Pixel16 *>(row)[x].alpha;
+    return source.eightBit
+               ? static_cast<A_u_short>(static_cast<const PF_Pixel *>(row)[x].alpha << 7)
+               : static_cast<const PF_Pixel16 *>(row)[x].alpha;
 }
 
 inline const void *sourceRow(const InputLayer16 &source, A_long y) {

@@ -25,5 +25,5 @@ void makeRadialPointBlurPlotKernel(const PF_InData *in_data, FloatBlurPlotKernel
 // The maths callbacks the Gaussian makers use (the host's exp and pow).
 void makeNiceGausBlurPlotKernel(const PF_ANSICallbacks &maths, FloatBlurPlotKernel &kernel,
                                 A_long size, float sigma);
-void makeNiceGausColourPatchPlotKernel(const PF_ANSICallbacks &maths,
-                                       FloatBlurPlotKernel &kernel, A_long size, float sigma);
+void makeNiceGausColourPatchPlotKernel(const PF_ANSICallbacks &maths, FloatBlurPlotKernel &kernel,
+                                       A_long size, float sigma);

@@ -39,9 +39,10 @@ A_u_short edgeMultiplierAt(const PF_LayerDef &redMask, const InputLayer16 &input
 
 }  // namespace
 
-void make_EdgeMultiplyerMaskOnRedRedMask_reference(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
-                                         const InputLayer16 &input, A_long width, A_long height,
-                                         const FillLimitsArray &limits) {
+void make_EdgeMultiplyerMaskOnRedRedMask_reference(const PF_InData * /*in_data*/,
+                                                   const PF_LayerDef &redMask,
+                                                   const InputLayer16 &input, A_long width,
+                                                   A_long height, const FillLimitsArray &limits) {
     if (width <= 0 || height <= 0) return;
     clearRed(redMask, width, height);
     // Blue is only read here, so the order of the sweep does not matter.

@@ -81,9 +81,10 @@ void shrinkPass(const ClampedMask &mask, const FillBounds &bounds, const FillLim
 
 // width is the frame's width, which may be less than the world's recorded
 // width: nothing at or beyond it is read or written.
-void growShrink_JustBlueInRedMaskBlocky_reference(const PF_LayerDef &redMask, A_long width, A_long /*height*/,
-                                        A_long lastRow, A_long growAmount,
-                                        const FillLimitsArray &limits) {
+void growShrink_JustBlueInRedMaskBlocky_reference(const PF_LayerDef &redMask, A_long width,
+                                                  A_long /*height*/, A_long lastRow,
+                                                  A_long growAmount,
+                                                  const FillLimitsArray &limits) {
     if (growAmount == 0 || width <= 0 || lastRow < 0) return;
     resetMarks(redMask, width, lastRow);
     const ClampedMask mask{redMask, width, lastRow};

@@ -5,6 +5,5 @@
 #include "detect/fill_limits.h"
 
 void growShrink_JustBlueInRedMaskBlocky_reference(const PF_LayerDef &redMask, A_long width,
-                                                  A_long height, A_long lastRow,
-                                                  A_long growAmount,
+                                                  A_long height, A_long lastRow, A_long growAmount,
                                                   const FillLimitsArray &limits);

@@ -7,9 +7,11 @@
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
 
-void patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(
-    const PF_LayerDef &currentFrame, const PF_LayerDef &patch, const PF_LayerDef &redMask,
-    A_u_short minimumAlpha, const FillLimitsArray &limits);
+void patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(const PF_LayerDef &currentFrame,
+                                                              const PF_LayerDef &patch,
+                                                              const PF_LayerDef &redMask,
+                                                              A_u_short minimumAlpha,
+                                                              const FillLimitsArray &limits);
 
 void patch_ColorsNeededWithOtherFramesIfStillNeeded(
     PF_LayerDef *const frameArray[FRAME_ARRAY_SLOTS], const PF_LayerDef &patch,

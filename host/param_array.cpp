@@ -51,6 +51,7 @@ void buildParamArray(const ParamValues &values, const PF_LayerDef &input, ParamA
     std::memset(&layer, 0, sizeof layer);
     layer.param_type = PF_Param_LAYER;
     layer.u.ld = input;
-    for (const ParamSpec &control : PARAM_SPECS) describeControl(control, values, array.defs[control.index]);
+    for (const ParamSpec &control : PARAM_SPECS)
+        describeControl(control, values, array.defs[control.index]);
     for (int i = 0; i < PARAM_COUNT; ++i) array.list[i] = &array.defs[i];
 }

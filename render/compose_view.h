@@ -22,8 +22,8 @@ PF_Pixel16 decontaminatedPatchColour(const PF_Pixel16 &patch, const PF_Pixel16 &
 
 // Writes every pixel of output within width x height. The patch world is
 // read only where the fill amount is above 0.
-void compose_OutputView(const PF_LayerDef &output, const ComposeSources &sources,
-                        A_long viewMode, A_long width, A_long height);
+void compose_OutputView(const PF_LayerDef &output, const ComposeSources &sources, A_long viewMode,
+                        A_long width, A_long height);
 
 // The same view written straight into an 8-bit output, each pixel converted
 // as copy16To8BitWorld converts the 16-bit one: no 16-bit copy is needed.

@@ -24,8 +24,8 @@ PF_Pixel16 withAlpha(PF_Pixel16 p, A_u_short alpha) {
 }
 
 struct FillPixel {
-    A_u_short amount;  // b, after the taper
-    PF_Pixel16 colour; // P, decontaminated
+    A_u_short amount;   // b, after the taper
+    PF_Pixel16 colour;  // P, decontaminated
     PF_Pixel16 mask;
 };
 
@@ -43,7 +43,8 @@ PF_Pixel16 compositePixel(const ComposeSources &s, A_long x, A_long y) {
     const A_u_short b = f.amount;
     if (b == 0) return in;
     if (b == FULL || in.alpha >= BACKGROUND_ALPHA) {
-        return withAlpha(avg2Pixel16Weighted(in, f.colour, in.alpha, b), saturatingAlpha(in.alpha, b));
+        return withAlpha(avg2Pixel16Weighted(in, f.colour, in.alpha, b),
+                         saturatingAlpha(in.alpha, b));
     }
     // Feathered fill that spilled onto the transparent background is dropped there.
     if (f.mask.red > 0) return withAlpha(f.colour, saturatingAlpha(in.alpha, b));
@@ -55,7 +56,8 @@ PF_Pixel16 onlyChangesPixel(const ComposeSources &s, A_long x, A_long y) {
     const A_u_short b = f.amount;
     if (b == 0) return TRANSPARENT_BLACK;
     if (b == FULL) return withAlpha(f.colour, FULL);
-    if (readInputAlpha16(s.input, x, y) < BACKGROUND_ALPHA && f.mask.red == 0) return TRANSPARENT_BLACK;
+    if (readInputAlpha16(s.input, x, y) < BACKGROUND_ALPHA && f.mask.red == 0)
+        return TRANSPARENT_BLACK;
     return withAlpha(f.colour, b);
 }
 
@@ -76,16 +78,15 @@ void writeView(const PF_LayerDef &output, const ComposeSources &s, A_long width,
                const PF_Pixel16 &outside, Within within) {
     for (A_long y = 0; y < height; ++y) {
         for (A_long x = 0; x < width; ++x) {
-            *getPixel16(output, x, y) =
-                isWithinLimits(*s.limits, x, y) ? within(s, x, y) : outside;
+            *getPixel16(output, x, y) = isWithinLimits(*s.limits, x, y) ? within(s, x, y) : outside;
         }
     }
 }
 
 }  // namespace
 
-void compose_OutputView_reference(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,
-                        A_long width, A_long height) {
+void compose_OutputView_reference(const PF_LayerDef &output, const ComposeSources &s,
+                                  A_long viewMode, A_long width, A_long height) {
     switch (viewMode) {
         case VIEW_SHOW_ONLY_CHANGES:
             writeView(output, s, width, height, TRANSPARENT_BLACK, onlyChangesPixel);

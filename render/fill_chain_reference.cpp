@@ -26,8 +26,8 @@ constexpr Source CHAINS[10][3] = {
 }  // namespace
 
 void run_FillChain_reference(A_long fillChain, const FillChainWorlds &w, A_long blurSize,
-                   A_u_short quarterLevel, const PF_Pixel16 &setColour,
-                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths) {
+                             A_u_short quarterLevel, const PF_Pixel16 &setColour,
+                             const FillLimitsArray &limits, const PF_ANSICallbacks &maths) {
     const A_long chain = fillChain >= 1 && fillChain <= 10 ? fillChain : 10;
     for (Source source : CHAINS[chain - 1]) {
         switch (source) {
@@ -37,17 +37,16 @@ void run_FillChain_reference(A_long fillChain, const FillChainWorlds &w, A_long 
                 break;
             case Source::OneFrame:
             case Source::ThreeFrames:
-                patch_ColorsNeededWithOtherFramesIfStillNeeded(
-                    w.frameArray, *w.patch, *w.redMask, source == Source::OneFrame ? 1 : 3,
-                    MINIMUM_ALPHA, limits);
+                patch_ColorsNeededWithOtherFramesIfStillNeeded(w.frameArray, *w.patch, *w.redMask,
+                                                               source == Source::OneFrame ? 1 : 3,
+                                                               MINIMUM_ALPHA, limits);
                 break;
             case Source::AdjacentBlur:
                 patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(
                     w.input, *w.patch, *w.redMask, blurSize, limits, quarterLevel, maths);
                 break;
             case Source::SetColour:
-                patch_ColorsNeededWithSetColorfStillNeeded(*w.patch, *w.redMask, setColour,
-                                                           limits);
+                patch_ColorsNeededWithSetColorfStillNeeded(*w.patch, *w.redMask, setColour, limits);
                 break;
             case Source::None:
                 return;

@@ -20,7 +20,8 @@ A_long popupValue(PF_ParamDef *params[], ParamIndex index) { return params[index
 
 A_long downsampleFactor(const PF_InData *in_data) {
     const PF_RationalScale &ds = in_data->downsample_y;
-    if (ds.num == 1 && (ds.den == 2 || ds.den == 3 || ds.den == 4)) return static_cast<A_long>(ds.den);
+    if (ds.num == 1 && (ds.den == 2 || ds.den == 3 || ds.den == 4))
+        return static_cast<A_long>(ds.den);
     return 1;
 }
 
@@ -39,12 +40,13 @@ RenderSettings derive_RenderSettings(const PF_InData *in_data, PF_ParamDef *para
     s.gapDistance = static_cast<A_u_short>(sliderValue(params, PARAM_CLOSE_EDGE_GAPS));
     s.maxAcross = sliderValue(params, PARAM_HOLE_SIZE) / ds;
 
-    const float level = static_cast<float>(sliderValue(params, PARAM_BELOW_ALPHA)) * 32768.0f / 100.0f;
+    const float level =
+        static_cast<float>(sliderValue(params, PARAM_BELOW_ALPHA)) * 32768.0f / 100.0f;
     s.alphaLevel = static_cast<A_u_short>(std::round(level));
     s.quarterLevel = static_cast<A_u_short>(s.alphaLevel / 4);
 
-    s.featherRadius = std::max(0.0f, static_cast<float>(sliderValue(params, PARAM_FEATHER_IN)) /
-                                         static_cast<float>(ds));
+    s.featherRadius = std::max(
+        0.0f, static_cast<float>(sliderValue(params, PARAM_FEATHER_IN)) / static_cast<float>(ds));
     s.growAmount = sliderValue(params, PARAM_SHRINK_GROW) / ds;
 
     const A_long chain = popupValue(params, PARAM_FILL_WITH);

@@ -11,19 +11,20 @@ enum ViewMode : A_long {
     VIEW_SHOW_INFO = 4
 };
 
-constexpr A_u_short MINIMUM_ALPHA = 660;  // clear floor of the hole band; least alpha of a coloured pixel
+constexpr A_u_short MINIMUM_ALPHA =
+    660;  // clear floor of the hole band; least alpha of a coloured pixel
 
 struct RenderSettings {
-    A_long downsample;     // 1, 2, 3 or 4
-    A_long viewMode;       // ViewMode
-    A_long stageLimit;     // 10; 3 for Show info
-    A_u_short gapDistance; // not scaled by the downsampling
-    A_long maxAcross;      // hole size limit
-    A_u_short alphaLevel;  // upper bound (exclusive) of the hole band
+    A_long downsample;      // 1, 2, 3 or 4
+    A_long viewMode;        // ViewMode
+    A_long stageLimit;      // 10; 3 for Show info
+    A_u_short gapDistance;  // not scaled by the downsampling
+    A_long maxAcross;       // hole size limit
+    A_u_short alphaLevel;   // upper bound (exclusive) of the hole band
     A_u_short quarterLevel;
     float featherRadius;
-    A_long growAmount;     // negative shrinks
-    A_long fillChain;      // 1..10
+    A_long growAmount;  // negative shrinks
+    A_long fillChain;   // 1..10
     A_long blurSize;
     A_long limitsMargin;
     PF_Pixel16 setColour;

@@ -21,13 +21,13 @@ enum ParamIndex : A_long {
 
 struct ParamSpec {
     ParamIndex index;
-    PF_ParamType type;        // PF_Param_POPUP, PF_Param_SLIDER or PF_Param_COLOR
-    const char *name;         // as the host shows it: at most 31 characters
-    const char *choices;      // popup: the "|"-terminated choice names
-    A_short numChoices;       // popup
+    PF_ParamType type;    // PF_Param_POPUP, PF_Param_SLIDER or PF_Param_COLOR
+    const char *name;     // as the host shows it: at most 31 characters
+    const char *choices;  // popup: the "|"-terminated choice names
+    A_short numChoices;   // popup
     A_long validMin, validMax, sliderMin, sliderMax;  // slider; popup: 1..numChoices
-    A_long dephault;          // slider and popup
-    PF_Pixel colourDefault;   // colour (alpha, red, green, blue)
+    A_long dephault;                                  // slider and popup
+    PF_Pixel colourDefault;                           // colour (alpha, red, green, blue)
 };
 
 // Entries 1..9 in index order; index 0 (the input layer) has no entry.

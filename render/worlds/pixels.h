@@ -18,18 +18,38 @@ inline PF_Pixel *getPixel8(const PF_LayerDef &world, A_long x, A_long y) {
     return reinterpret_cast<PF_Pixel *>(row) + x;
 }
 
-inline A_u_short getPixel16Alpha(const PF_LayerDef &w, A_long x, A_long y) { return getPixel16(w, x, y)->alpha; }
-inline A_u_short getPixel16Red(const PF_LayerDef &w, A_long x, A_long y) { return getPixel16(w, x, y)->red; }
-inline A_u_short getPixel16Green(const PF_LayerDef &w, A_long x, A_long y) { return getPixel16(w, x, y)->green; }
-inline A_u_short getPixel16Blue(const PF_LayerDef &w, A_long x, A_long y) { return getPixel16(w, x, y)->blue; }
+inline A_u_short getPixel16Alpha(const PF_LayerDef &w, A_long x, A_long y) {
+    return getPixel16(w, x, y)->alpha;
+}
+inline A_u_short getPixel16Red(const PF_LayerDef &w, A_long x, A_long y) {
+    return getPixel16(w, x, y)->red;
+}
+inline A_u_short getPixel16Green(const PF_LayerDef &w, A_long x, A_long y) {
+    return getPixel16(w, x, y)->green;
+}
+inline A_u_short getPixel16Blue(const PF_LayerDef &w, A_long x, A_long y) {
+    return getPixel16(w, x, y)->blue;
+}
 
-inline void setPixel16(const PF_LayerDef &w, A_long x, A_long y, const PF_Pixel16 *p) { *getPixel16(w, x, y) = *p; }
-inline void setPixel16Alpha(const PF_LayerDef &w, A_long x, A_long y, A_u_short v) { getPixel16(w, x, y)->alpha = v; }
-inline void setPixel16Red(const PF_LayerDef &w, A_long x, A_long y, A_u_short v) { getPixel16(w, x, y)->red = v; }
-inline void setPixel16Green(const PF_LayerDef &w, A_long x, A_long y, A_u_short v) { getPixel16(w, x, y)->green = v; }
-inline void setPixel16Blue(const PF_LayerDef &w, A_long x, A_long y, A_u_short v) { getPixel16(w, x, y)->blue = v; }
+inline void setPixel16(const PF_LayerDef &w, A_long x, A_long y, const PF_Pixel16 *p) {
+    *getPixel16(w, x, y) = *p;
+}
+inline void setPixel16Alpha(const PF_LayerDef &w, A_long x, A_long y, A_u_short v) {
+    getPixel16(w, x, y)->alpha = v;
+}
+inline void setPixel16Red(const PF_LayerDef &w, A_long x, A_long y, A_u_short v) {
+    getPixel16(w, x, y)->red = v;
+}
+inline void setPixel16Green(const PF_LayerDef &w, A_long x, A_long y, A_u_short v) {
+    getPixel16(w, x, y)->green = v;
+}
+inline void setPixel16Blue(const PF_LayerDef &w, A_long x, A_long y, A_u_short v) {
+    getPixel16(w, x, y)->blue = v;
+}
 
-inline void setPixel8(const PF_LayerDef &w, A_long x, A_long y, const PF_Pixel *p) { *getPixel8(w, x, y) = *p; }
+inline void setPixel8(const PF_LayerDef &w, A_long x, A_long y, const PF_Pixel *p) {
+    *getPixel8(w, x, y) = *p;
+}
 
 // 8-bit value v becomes v * 128: 255 reads 32640, for alpha as well.
 inline PF_Pixel16 convertPix8To16(const PF_Pixel &p) {
@@ -67,7 +87,8 @@ inline PF_Pixel16 convertPix32To16(const PF_PixelFloat &p) {
 
 // Weighted mean of red, green and blue in single precision; alpha is left 0
 // for the caller to set.
-inline PF_Pixel16 avg2Pixel16Weighted(const PF_Pixel16 &p, const PF_Pixel16 &q, float wp, float wq) {
+inline PF_Pixel16 avg2Pixel16Weighted(const PF_Pixel16 &p, const PF_Pixel16 &q, float wp,
+                                      float wq) {
     const float sum = wp + wq;
     auto mix = [&](A_u_short a, A_u_short b) {
         return static_cast<A_u_short>(static_cast<A_long>((a * wp + b * wq) / sum + 0.5f));
@@ -90,7 +111,8 @@ struct InputLayer16 {
 };
 
 inline PF_Pixel16 readInputPixel16(const InputLayer16 &in, A_long x, A_long y) {
-    return in.eightBit ? convertPix8To16(*getPixel8(*in.layer, x, y)) : *getPixel16(*in.layer, x, y);
+    return in.eightBit ? convertPix8To16(*getPixel8(*in.layer, x, y))
+                       : *getPixel16(*in.layer, x, y);
 }
 
 inline A_u_short readInputAlpha16(const InputLayer16 &in, A_long x, A_long y) {

@@ -64,10 +64,12 @@ DecodedImage decodeImage(const std::string &path) {
     if (imageSpec.format.basetype == OIIO::TypeDesc::FLOAT ||
         imageSpec.format.basetype == OIIO::TypeDesc::HALF) {
         image.f32.resize(n);
-        ok = input->read_image(0, 0, 0, imageSpec.nchannels, OIIO::TypeDesc::FLOAT, image.f32.data());
+        ok = input->read_image(0, 0, 0, imageSpec.nchannels, OIIO::TypeDesc::FLOAT,
+                               image.f32.data());
     } else {
         image.u16.resize(n);
-        ok = input->read_image(0, 0, 0, imageSpec.nchannels, OIIO::TypeDesc::UINT16, image.u16.data());
+        ok = input->read_image(0, 0, 0, imageSpec.nchannels, OIIO::TypeDesc::UINT16,
+                               image.u16.data());
     }
     if (!ok) throw std::runtime_error("cannot read " + path);
     return image;

@@ -46,7 +46,8 @@ TEST_P(ComposeEquivalence, WritesTheSameOutput) {
     for (A_long y = 0; y < h; ++y)
         for (A_long x = 0; x < w; ++x) {
             const PF_Pixel &a = *plain8.pixel8(x, y), &b = *fast8.pixel8(x, y);
-            differences += a.alpha != b.alpha || a.red != b.red || a.green != b.green || a.blue != b.blue;
+            differences +=
+                a.alpha != b.alpha || a.red != b.red || a.green != b.green || a.blue != b.blue;
         }
     EXPECT_EQ(differences, 0) << "8-bit output";
 }
@@ -54,15 +55,14 @@ TEST_P(ComposeEquivalence, WritesTheSameOutput) {
 const PF_Pixel GREY{255, 128, 128, 128};
 const PF_Pixel SCREEN{255, 40, 190, 60};
 
-INSTANTIATE_TEST_SUITE_P(
-    GeneratedFrames, ComposeEquivalence,
-    ::testing::Values(ComposeCase{PixelDepth::Eight, 1, 1, 2, GREY},
-                      ComposeCase{PixelDepth::Sixteen, 2, 1, 9, SCREEN},
-                      ComposeCase{PixelDepth::Eight, 3, 2, 5, SCREEN},
-                      ComposeCase{PixelDepth::Sixteen, 4, 2, 0, GREY},
-                      ComposeCase{PixelDepth::Eight, 5, 3, 3, GREY},
-                      ComposeCase{PixelDepth::Sixteen, 6, 3, 12, SCREEN},
-                      ComposeCase{PixelDepth::Eight, 7, 4, 2, GREY},
-                      ComposeCase{PixelDepth::Sixteen, 8, 4, 2, GREY}));
+INSTANTIATE_TEST_SUITE_P(GeneratedFrames, ComposeEquivalence,
+                         ::testing::Values(ComposeCase{PixelDepth::Eight, 1, 1, 2, GREY},
+                                           ComposeCase{PixelDepth::Sixteen, 2, 1, 9, SCREEN},
+                                           ComposeCase{PixelDepth::Eight, 3, 2, 5, SCREEN},
+                                           ComposeCase{PixelDepth::Sixteen, 4, 2, 0, GREY},
+                                           ComposeCase{PixelDepth::Eight, 5, 3, 3, GREY},
+                                           ComposeCase{PixelDepth::Sixteen, 6, 3, 12, SCREEN},
+                                           ComposeCase{PixelDepth::Eight, 7, 4, 2, GREY},
+                                           ComposeCase{PixelDepth::Sixteen, 8, 4, 2, GREY}));
 
 }  // namespace

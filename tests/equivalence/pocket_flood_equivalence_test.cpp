@@ -57,8 +57,8 @@ void expectSameFloods(OwnedWorld &mask, const FillLimitsArray &limits, A_u_short
         if (tagValue == matchRed) tagValue += 32;
         FillTag plainTag = UNTOUCHED_TAG, fastTag = UNTOUCHED_TAG;
         addSeedToStack(*stack, false, x, y, height - 1, 0, true);
-        floodFillHolesInRedMaskTillSeedStackTillComplete(
-            *stack, plain.layer(), height, matchRed, plainTag, tagValue, limits);
+        floodFillHolesInRedMaskTillSeedStackTillComplete(*stack, plain.layer(), height, matchRed,
+                                                         plainTag, tagValue, limits);
         floodPocketFrom(x, y, mask.layer(), height, matchRed, fastTag, tagValue, limits, pending);
         ASSERT_TRUE(samePixels(plain.layer(), mask.layer(), width, height))
             << "seed " << x << "," << y;

@@ -21,9 +21,13 @@ struct DefaultParams {
         for (A_long i = 0; i < PARAM_COUNT; ++i) params[i] = &defs[i];
         downsample(1, 1);
     }
-    void downsample(A_long num, A_u_long den) { in_data.downsample_x = in_data.downsample_y = {num, den}; }
+    void downsample(A_long num, A_u_long den) {
+        in_data.downsample_x = in_data.downsample_y = {num, den};
+    }
     void set(ParamIndex i, A_long v) { defs[i].u.sd.value = defs[i].u.pd.value = v; }
-    RenderSettings derive(A_long height = 1080) { return derive_RenderSettings(&in_data, params, height); }
+    RenderSettings derive(A_long height = 1080) {
+        return derive_RenderSettings(&in_data, params, height);
+    }
 };
 
 TEST(RenderSettings, DefaultsAtFullResolution) {

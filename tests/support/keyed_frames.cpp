@@ -113,8 +113,8 @@ Layout makeLayout(const KeyedFrameOptions &o) {
         m.radius = smallest + std::max(0.0, largest - smallest) * u * u * u;
         if (m.kind == MarkKind::Dust) m.radius = std::min(m.radius, 1.0 + largest / 8.0);
         const double theta = rng.between(-PI, PI);
-        const double share = m.kind == MarkKind::Dust ? rng.between(1.08, 1.6)
-                                                      : std::sqrt(rng.uniform()) * 0.85;
+        const double share =
+            m.kind == MarkKind::Dust ? rng.between(1.08, 1.6) : std::sqrt(rng.uniform()) * 0.85;
         pointInside(l, share, theta, m.x, m.y);
         m.level = rng.between(0.15, 0.75);
         m.leaks = m.kind == MarkKind::ClearHole && share > 0.6 && rng.uniform() < 0.2;
@@ -210,11 +210,11 @@ void paintChannel(AlphaPlane &plane, const Layout &l, const Mark &m, double cx, 
     const double ramp = 1.5;
     const double margin = m.channelHalfWidth + ramp + 1.0;
     const A_long x0 = std::max<A_long>(0, static_cast<A_long>(std::min(ax, bx) - margin));
-    const A_long x1 = std::min<A_long>(plane.width() - 1,
-                                       static_cast<A_long>(std::max(ax, bx) + margin));
+    const A_long x1 =
+        std::min<A_long>(plane.width() - 1, static_cast<A_long>(std::max(ax, bx) + margin));
     const A_long y0 = std::max<A_long>(0, static_cast<A_long>(std::min(ay, by) - margin));
-    const A_long y1 = std::min<A_long>(plane.height() - 1,
-                                       static_cast<A_long>(std::max(ay, by) + margin));
+    const A_long y1 =
+        std::min<A_long>(plane.height() - 1, static_cast<A_long>(std::max(ay, by) + margin));
     for (A_long py = y0; py <= y1; ++py)
         for (A_long px = x0; px <= x1; ++px)
             plane.at(px, py) *=
