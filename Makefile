@@ -1,5 +1,6 @@
 # Entry points for people and CI. Each target installs what is missing first.
-.PHONY: deps windows-deps build windows test test-asan fuzz demo bench format clean
+.PHONY: deps windows-deps build build-demo windows test check test-asan fuzz demo bench format \
+	format-check clean
 
 deps:
 	@scripts/install-deps.sh core
@@ -11,6 +12,11 @@ windows-deps:
 build: deps
 	cmake --preset default
 	cmake --build --preset default
+
+# Only what the demo runs: the module and the renderer, not the test targets.
+build-demo: deps
+	cmake --preset default
+	cmake --build --preset default --target Holvane holvane
 
 # Holvane.aex, the Windows host and its test driver, cross-built into
 # build-windows/, and the private Wine prefix the checks run them in.
@@ -27,24 +33,28 @@ test: deps
 	else echo "make test: no MinGW-w64 or Wine; the Windows checks are left out" >&2; fi
 	$(MAKE) --no-print-directory build
 	ctest --preset default
+
+# What CI runs: the suite, then the formatting check, everything again under
+# the sanitizers and a one-minute fuzz run.
+check: format-check test
 	$(MAKE) --no-print-directory test-asan
 	scripts/fuzz.sh 60
 
 # Everything again under AddressSanitizer and UndefinedBehaviorSanitizer
-# (build-asan/), also run by `make test`. The checks of the Windows module
+# (build-asan/), also run by `make check`. The checks of the Windows module
 # under Wine test no Linux code and are left to the normal run.
 test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
 
-# A longer fuzz run of the effect's entry point than the minute `make test`
+# A longer fuzz run of the effect's entry point than the minute `make check`
 # gives it: make fuzz FUZZ_SECONDS=600.
 FUZZ_SECONDS ?= 1800
 fuzz: deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
-demo: build
+demo: build-demo
 	scripts/demo.sh
 
 bench: deps
@@ -54,6 +64,10 @@ bench: deps
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+format-check:
+	@git ls-files '*.h' '*.cpp' | xargs clang-format --dry-run -Werror \
+	  || { echo "make format-check: run 'make format'" >&2; exit 1; }
 
 clean:
 	rm -rf build build-* out
