@@ -8,6 +8,7 @@
 
 #include "host/owned_world.h"
 #include "host/param_array.h"
+#include "support/effect_params.h"
 #include "support/keyed_frames.h"
 
 constexpr A_long BENCH_FRAMES_AROUND = 3;  // the render fetches offsets -3..+3

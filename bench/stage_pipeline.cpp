@@ -28,7 +28,7 @@
 namespace {
 
 PF_Pixel16 colourParam(const ParamValues &values, ParamIndex index) {
-    PF_Pixel16 c = convertPix8To16(values.colour[index]);
+    PF_Pixel16 c = convertPix8To16(values.colour.at(index));
     c.alpha = 32768;
     return c;
 }
@@ -80,8 +80,8 @@ StagePipeline::StagePipeline(const BenchCase &benchCase)
     inData_.utils = &utils_;
     inData_.downsample_x = inData_.downsample_y = PF_RationalScale{1, 1};
     ParamArray params;
-    buildParamArray(case_.values, layer, params);
-    settings_ = derive_RenderSettings(&inData_, params.list, height_);
+    buildLinkedEffectParamArray(case_.values, layer, params);
+    settings_ = derive_RenderSettings(&inData_, params.list.data(), height_);
     settings_.setColour = colourParam(case_.values, PARAM_SET_COLOR);
     settings_.decontamColour = colourParam(case_.values, PARAM_DECONTAM_COLOR);
     reset();

@@ -1,5 +1,7 @@
 #include "cli/effect_errors.h"
 
+#include "cli/cli_error.h"
+
 namespace {
 
 struct NamedError {
@@ -32,4 +34,11 @@ std::string effectErrorName(PF_Err err) {
         if (named.code == err) return named.name;
     }
     return "error " + std::to_string(err);
+}
+
+void requireEffectSuccess(const CommandReport &report, const char *what) {
+    if (report.err != PF_Err_NONE) {
+        throw CliError(std::string("effect: ") + what + " failed with " +
+                       effectErrorName(report.err));
+    }
 }

@@ -23,13 +23,6 @@ HostSettings settingsFor(const Clip &clip, const HostRequest &request) {
     return settings;
 }
 
-void requireSuccess(const CommandReport &report, const char *what) {
-    if (report.err != PF_Err_NONE) {
-        throw CliError(std::string("effect: ") + what + " failed with " +
-                       effectErrorName(report.err));
-    }
-}
-
 std::string firstProblem(const CommandReport &report) {
     if (report.clean()) return std::string();
     std::string text = report.describe();
@@ -48,8 +41,8 @@ FrameRenderer::FrameRenderer(PF_FilterProc entry, const Clip &clip, const HostRe
       request_(request),
       inputs_(clip, request.app),
       host_(entry, settingsFor(clip, request)) {
-    requireSuccess(host_.globalSetup(), "global setup");
-    requireSuccess(host_.paramsSetup().report, "parameter setup");
+    requireEffectSuccess(host_.globalSetup(), "global setup");
+    requireEffectSuccess(host_.paramsSetup().report, "parameter setup");
     // Check-outs at other times come from the clip; the render's own frame
     // is the one at its current time.
     host_.settings().frameSource = [this](A_long time) {

@@ -56,10 +56,10 @@ expanded. The output keeps the input's depth (8-bit, 16-bit or float).
 
 }  // namespace
 
-std::string holvaneHelpText() {
+std::string holvaneHelpText(const std::string &modulePathOption) {
     std::ostringstream text;
     text << USAGE;
-    print_Controls(text);
+    print_ModuleControls(modulePathOption, text);
     return text.str();
 }
 
@@ -69,7 +69,7 @@ int run_HolvaneCommandLine(const std::vector<std::string> &args, std::ostream &o
         const CommandLine line = parse_CommandLine(args);
         switch (line.command) {
             case Command::Help:
-                out << holvaneHelpText();
+                out << holvaneHelpText(line.modulePath);
                 return 0;
             case Command::Version:
                 out << "holvane " << HOLVANE_VERSION << " (effect " << EFFECT_NAME << " "

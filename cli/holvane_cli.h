@@ -10,5 +10,6 @@
 int run_HolvaneCommandLine(const std::vector<std::string> &args, std::ostream &out,
                            std::ostream &err);
 
-// The text of --help.
-std::string holvaneHelpText();
+// The text of --help, listing the controls of the module the option (or the
+// default) names.
+std::string holvaneHelpText(const std::string &modulePathOption = std::string());

@@ -1,15 +1,17 @@
 #include "cli/info_command.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/cli_error.h"
+#include "cli/declared_controls.h"
 #include "cli/effect_errors.h"
 #include "cli/module_path.h"
 #include "cli/options.h"
 #include "frame/effect_info.h"
-#include "frame/params/params.h"
 #include "host/effect_host.h"
 #include "host/effect_module.h"
 #include "resources/pipl.h"
@@ -102,8 +104,7 @@ void printEffect(std::ostream &out) {
 
 std::string quoted(const std::string &text) { return "\"" + text + "\""; }
 
-void printChoices(std::ostream &out, const ParamSpec &control) {
-    std::string choices = control.choices;
+void printChoices(std::ostream &out, const std::string &choices) {
     int number = 1;
     for (std::size_t start = 0, bar; (bar = choices.find('|', start)) != std::string::npos;
          start = bar + 1) {
@@ -117,39 +118,63 @@ std::string colourText(const PF_Pixel &p) {
     return std::to_string(p.red) + "," + std::to_string(p.green) + "," + std::to_string(p.blue);
 }
 
-void printControl(std::ostream &out, const ParamSpec &control) {
+// One control as the module declared it; `index` is its place in the
+// render's parameter array.
+void printControl(std::ostream &out, int index, const CollectedParam &control) {
+    const PF_ParamDef &def = control.def;
+    const std::string name(def.name, strnlen(def.name, sizeof def.name));
     char head[96];
-    std::snprintf(head, sizeof head, "  %d  %-34s %-18s", int(control.index),
-                  quoted(control.name).c_str(), optionNameOf(control.index));
+    std::snprintf(head, sizeof head, "  %d  %-34s %-18s", index, quoted(name).c_str(),
+                  optionNameOf(def.uu.id));
     out << head;
-    if (control.type == PF_Param_POPUP) {
-        out << "popup, " << control.numChoices << " choices, default " << control.dephault << "\n";
-        printChoices(out, control);
-    } else if (control.type == PF_Param_SLIDER) {
-        out << "slider, valid " << control.validMin << ".." << control.validMax << ", slider "
-            << control.sliderMin << ".." << control.sliderMax << ", default " << control.dephault
+    if (def.param_type == PF_Param_POPUP) {
+        out << "popup, " << def.u.pd.num_choices << " choices, default " << def.u.pd.dephault
             << "\n";
+        printChoices(out, control.choices);
+    } else if (def.param_type == PF_Param_SLIDER) {
+        const PF_SliderDef &slider = def.u.sd;
+        out << "slider, valid " << slider.valid_min << ".." << slider.valid_max << ", slider "
+            << slider.slider_min << ".." << slider.slider_max << ", default " << slider.dephault
+            << "\n";
+    } else if (def.param_type == PF_Param_COLOR) {
+        out << "colour R,G,B 0..255, default " << colourText(def.u.cd.dephault) << "\n";
     } else {
-        out << "colour R,G,B 0..255, default " << colourText(control.colourDefault) << "\n";
+        out << "parameter type " << def.param_type << "\n";
     }
 }
 
-// What the module itself says: the about text and its global setup.
+void openModule(const std::string &path, EffectModule &module) {
+    if (!module.open(path))
+        throw CliError(path + ": cannot load the effect module (" + module.error() + ")");
+}
+
+// What the module itself says: its controls, the about text and the version
+// and flags of its global setup.
 int printModule(const std::string &modulePathOption, std::ostream &out, std::ostream &err) {
     const std::string path = resolve_ModulePath(modulePathOption);
     EffectModule module;
-    if (!module.open(path))
-        throw CliError(path + ": cannot load the effect module (" + module.error() + ")");
+    openModule(path, module);
     EffectHost host(module.entry());
     const CommandReport about = host.about();
     const std::string aboutText = host.outData().return_msg;
     const CommandReport setup = host.globalSetup();
-    const PF_OutData &declared = host.outData();
+    const PF_OutData declared = host.outData();
+    const ParamsSetupReply params =
+        setup.err == PF_Err_NONE ? host.paramsSetup() : ParamsSetupReply{};
+    if (setup.err == PF_Err_NONE && params.report.err == PF_Err_NONE) {
+        print_Controls(out, params.params);
+        out << "\n";
+    }
     out << "Module      " << path << "\n"
         << "About       " << (about.err ? effectErrorName(about.err) : aboutText) << "\n";
     if (setup.err != PF_Err_NONE) {
         err << "holvane: " << path << ": global setup failed with " << effectErrorName(setup.err)
             << "\n";
+        return EXIT_RUN_ERROR;
+    }
+    if (params.report.err != PF_Err_NONE) {
+        err << "holvane: " << path << ": parameter setup failed with "
+            << effectErrorName(params.report.err) << "\n";
         return EXIT_RUN_ERROR;
     }
     if (declared.my_version != EFFECT_VERSION || declared.out_flags != EFFECT_OUT_FLAGS ||
@@ -164,14 +189,26 @@ int printModule(const std::string &modulePathOption, std::ostream &out, std::ost
 
 }  // namespace
 
-void print_Controls(std::ostream &out) {
+void print_Controls(std::ostream &out, const std::vector<CollectedParam> &declared) {
     out << "Controls (index, name as the host shows it, option, range and default):\n";
-    for (const ParamSpec &control : PARAM_SPECS) printControl(out, control);
+    for (std::size_t i = 0; i < declared.size(); ++i)
+        printControl(out, static_cast<int>(i + 1), declared[i]);
+}
+
+void print_ModuleControls(const std::string &modulePathOption, std::ostream &out) {
+    std::vector<CollectedParam> declared;
+    try {
+        EffectModule module;
+        openModule(resolve_ModulePath(modulePathOption), module);
+        declared = read_DeclaredControls(module.entry());
+    } catch (const CliError &error) {
+        out << "Controls: none listed (" << error.what() << ")\n";
+        return;
+    }
+    print_Controls(out, declared);
 }
 
 int run_InfoCommand(const std::string &modulePathOption, std::ostream &out, std::ostream &err) {
     printEffect(out);
-    print_Controls(out);
-    out << "\n";
     return printModule(modulePathOption, out, err);
 }

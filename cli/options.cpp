@@ -8,24 +8,17 @@ namespace {
 
 struct ControlOption {
     const char *name;
-    ParamIndex index;
+    A_long controlId;
 };
 
-// The option spelling of each control; ranges and defaults stay in the
-// effect's table.
+// The option spelling of each control, by the id the effect declares it
+// under (ids are what hosts store values by). The control's kind, range,
+// choices and default are the module's.
 constexpr ControlOption CONTROL_OPTIONS[] = {
-    {"--process", PARAM_PROCESS},
-    {"--close-edge-gaps", PARAM_CLOSE_EDGE_GAPS},
-    {"--hole-size", PARAM_HOLE_SIZE},
-    {"--below-alpha", PARAM_BELOW_ALPHA},
-    {"--fill-with", PARAM_FILL_WITH},
-    {"--set-color", PARAM_SET_COLOR},
-    {"--feather", PARAM_FEATHER_IN},
-    {"--shrink-grow", PARAM_SHRINK_GROW},
-    {"--decontam-color", PARAM_DECONTAM_COLOR},
+    {"--process", 1},     {"--close-edge-gaps", 2}, {"--hole-size", 3},
+    {"--below-alpha", 4}, {"--fill-with", 5},       {"--set-color", 6},
+    {"--feather", 7},     {"--shrink-grow", 8},     {"--decontam-color", 9},
 };
-
-constexpr const char *PROCESS_NAMES[] = {"result", "changes", "alpha", "info"};
 
 constexpr A_long MAX_DOWNSAMPLE = 8;
 constexpr A_long MAX_FPS = 1000;
@@ -75,29 +68,69 @@ PF_Pixel parseColour(const std::string &option, const std::string &text) {
     return PF_Pixel{PF_MAX_CHAN8, channel[0], channel[1], channel[2]};
 }
 
-A_long parseProcess(const std::string &text) {
-    for (A_long k = 0; k < 4; ++k) {
-        if (text == PROCESS_NAMES[k]) return k + 1;
+std::string trimmed(const std::string &text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The last word of each choice name ("info" for "4 Show info "), when those
+// words tell every choice apart; otherwise none.
+std::vector<std::string> choiceKeywords(const std::string &choices, A_long count) {
+    std::vector<std::string> words;
+    for (std::size_t start = 0, bar; (bar = choices.find('|', start)) != std::string::npos;
+         start = bar + 1) {
+        const std::string name = trimmed(choices.substr(start, bar - start));
+        const std::string word = name.substr(name.rfind(' ') + 1);
+        for (const std::string &earlier : words) {
+            if (earlier == word) return {};
+        }
+        if (word.empty()) return {};
+        words.push_back(word);
     }
-    const ParamSpec &control = paramSpec(PARAM_PROCESS);
+    if (A_long(words.size()) != count) return {};
+    return words;
+}
+
+// A choice's number, or its keyword when the choices have them.
+A_long parsePopup(const std::string &option, const std::string &text, const PF_PopupDef &popup,
+                  const std::string &choices) {
+    const std::vector<std::string> keywords = choiceKeywords(choices, popup.num_choices);
+    if (keywords.empty()) {
+        return static_cast<A_long>(wholeNumberIn(option, text, 1, popup.num_choices));
+    }
+    for (std::size_t k = 0; k < keywords.size(); ++k) {
+        if (text == keywords[k]) return static_cast<A_long>(k + 1);
+    }
     long long value = 0;
-    if (!parseWholeNumber(text, value) || value < control.validMin || value > control.validMax) {
-        throw usageError("--process: '" + text + "' is not 1..4, result, changes, alpha or info");
+    if (!parseWholeNumber(text, value) || value < 1 || value > popup.num_choices) {
+        std::string accepted = "1.." + std::to_string(popup.num_choices);
+        for (std::size_t k = 0; k < keywords.size(); ++k) {
+            accepted += (k + 1 == keywords.size() ? " or " : ", ") + keywords[k];
+        }
+        throw usageError(option + ": '" + text + "' is not " + accepted);
     }
     return static_cast<A_long>(value);
 }
 
-void setControl(ParamValues &values, ParamIndex index, const std::string &option,
-                const std::string &text) {
-    const ParamSpec &control = paramSpec(index);
-    if (control.type == PF_Param_COLOR) {
-        values.colour[index] = parseColour(option, text);
-    } else if (index == PARAM_PROCESS) {
-        values.number[index] = parseProcess(text);
-    } else {
-        // The host's controls refuse what lies outside the valid range.
-        values.number[index] =
-            static_cast<A_long>(wholeNumberIn(option, text, control.validMin, control.validMax));
+void setControl(ParamValues &values, const CollectedParam &control, const ControlSetting &setting) {
+    const PF_ParamDef &def = control.def;
+    const A_long id = def.uu.id;
+    switch (def.param_type) {
+        case PF_Param_COLOR:
+            values.colour[id] = parseColour(setting.option, setting.text);
+            break;
+        case PF_Param_POPUP:
+            values.number[id] = parsePopup(setting.option, setting.text, def.u.pd, control.choices);
+            break;
+        case PF_Param_SLIDER:
+            // The host's controls refuse what lies outside the valid range.
+            values.number[id] = static_cast<A_long>(wholeNumberIn(
+                setting.option, setting.text, def.u.sd.valid_min, def.u.sd.valid_max));
+            break;
+        default:
+            throw usageError(setting.option + ": the effect module's control of id " +
+                             std::to_string(id) + " is of a kind the renderer cannot set");
     }
 }
 
@@ -115,11 +148,33 @@ int defaultJobs() {
 
 }  // namespace
 
-const char *optionNameOf(ParamIndex index) {
+const char *optionNameOf(A_long controlId) {
     for (const ControlOption &option : CONTROL_OPTIONS) {
-        if (option.index == index) return option.name;
+        if (option.controlId == controlId) return option.name;
     }
     return "";
+}
+
+ParamValues resolve_ControlValues(const std::vector<ControlSetting> &settings,
+                                  const std::vector<CollectedParam> &declared) {
+    ParamValues values = declaredDefaults(declared);
+    for (const ControlSetting &setting : settings) {
+        const ControlOption *option = findControlOption(setting.option);
+        if (option == nullptr) throw usageError("unknown option '" + setting.option + "'");
+        const CollectedParam *control = nullptr;
+        for (const CollectedParam &candidate : declared) {
+            if (candidate.def.uu.id == option->controlId) {
+                control = &candidate;
+                break;
+            }
+        }
+        if (control == nullptr) {
+            throw usageError(setting.option + ": the effect module declares no control of id " +
+                             std::to_string(option->controlId));
+        }
+        setControl(values, *control, setting);
+    }
+    return values;
 }
 
 namespace {
@@ -166,8 +221,8 @@ HostApp parseHost(const std::string &text) {
 // Returns false when the name is not a render option.
 bool applyRenderOption(RenderOptions &r, CommandLine &line, const std::string &name,
                        ArgumentCursor &cursor, std::optional<std::string> &inlineValue) {
-    if (const ControlOption *control = findControlOption(name)) {
-        setControl(r.effect, control->index, name, cursor.valueFor(name, inlineValue));
+    if (findControlOption(name) != nullptr) {
+        r.controls.push_back(ControlSetting{name, cursor.valueFor(name, inlineValue)});
     } else if (name == "--frames") {
         r.frames = parse_FrameRange(cursor.valueFor(name, inlineValue));
     } else if (name == "--downsample") {

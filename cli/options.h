@@ -1,6 +1,7 @@
 // The command line: `holvane render INPUT OUTPUT [options]`, `holvane info`,
-// `holvane --version`, `holvane --help`. Ranges and defaults of the effect's
-// controls come from the effect's own control table.
+// `holvane --version`, `holvane --help`. The effect's controls are known by
+// what the loaded module declares: the command line names them, and their
+// values are checked against the declarations once the module is loaded.
 #pragma once
 
 #include <optional>
@@ -8,17 +9,23 @@
 #include <vector>
 
 #include "cli/clip_discovery.h"
-#include "frame/params/params.h"
 #include "host/host_types.h"
 #include "host/param_array.h"
 
 enum class Command { Render, Info, Version, Help };
 
+// A control option as given ("--hole-size", "80"); its value is checked
+// against the control the module declares for it.
+struct ControlSetting {
+    std::string option;
+    std::string text;
+};
+
 struct RenderOptions {
     std::string input;
     std::string output;
     std::optional<FrameRange> frames;
-    ParamValues effect = defaultParamValues();
+    std::vector<ControlSetting> controls;  // in the order given
     A_long downsample = 1;
     HostApp host = HostApp::AfterEffects;
     A_u_long fps = 24;
@@ -38,5 +45,14 @@ struct CommandLine {
 // or argument at fault.
 CommandLine parse_CommandLine(const std::vector<std::string> &args);
 
-// The renderer's own option name of a control ("--hole-size").
-const char *optionNameOf(ParamIndex index);
+// The renderer's own option name of the control the effect declares under
+// this id ("--hole-size"), or "".
+const char *optionNameOf(A_long controlId);
+
+// The values the settings give the declared controls (a later setting of a
+// control wins), every other control at its declared default. Throws a
+// usage CliError naming the option when the module declares no control for
+// it or the value does not fit the control as declared: a slider's valid
+// range, a popup's choices, a colour's R,G,B.
+ParamValues resolve_ControlValues(const std::vector<ControlSetting> &settings,
+                                  const std::vector<CollectedParam> &declared);

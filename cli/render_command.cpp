@@ -13,6 +13,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/contact_sheet.h"
+#include "cli/declared_controls.h"
 #include "cli/frame_renderer.h"
 #include "cli/module_path.h"
 #include "cli/progress_report.h"
@@ -22,9 +23,6 @@
 #include "host/effect_module.h"
 
 namespace {
-
-// The Process popup's "4 Show info " choice.
-constexpr A_long PROCESS_SHOW_INFO = 4;
 
 // What the render threads share. Every member is guarded by `mutex` or
 // safe on its own.
@@ -38,6 +36,9 @@ struct SharedRun {
     PF_FilterProc entry;
     ProgressReport &progress;
     ContactSheet *sheet;  // null without --contact-sheet
+
+    ParamValues effect;    // the controls as the options set them
+    ParamValues infoView;  // the same in the Show info view, for the contact sheet
 
     std::atomic<bool> stopped{false};
     std::mutex mutex;
@@ -68,15 +69,13 @@ void recordFrame(SharedRun &run, long frame, const FrameResult &result) {
 
 void renderOneFrame(SharedRun &run, FrameRenderer &renderer, long frame) {
     renderer.prepare(frame);
-    const FrameResult result = renderer.render(frame, run.options.effect);
+    const FrameResult result = renderer.render(frame, run.effect);
     const std::string path = outputPathOf(run.plan, frame);
     write_ImageFileAtomically(path,
                               convert_WorldToFile(result.output.layer(), run.plan.header.depth));
     if (run.sheet != nullptr && run.sheet->wants(frame)) {
         // The info view is an extra render; it stays out of the statistics.
-        ParamValues infoValues = run.options.effect;
-        infoValues.number[PARAM_PROCESS] = PROCESS_SHOW_INFO;
-        const FrameResult info = renderer.render(frame, infoValues);
+        const FrameResult info = renderer.render(frame, run.infoView);
         run.sheet->addRow(frame, *renderer.inputs().world(frame), result.output.layer(),
                           info.output.layer());
     }
@@ -116,12 +115,22 @@ void renderAllFrames(SharedRun &run, int jobs) {
 
 int run_RenderCommand(const RenderOptions &options, const std::string &modulePathOption,
                       std::ostream &out) {
-    const RenderPlan plan = plan_Render(options);
+    // The module first: the control options are checked against the
+    // controls it declares before any file is read.
     const std::string modulePath = resolve_ModulePath(modulePathOption);
     EffectModule module;
     if (!module.open(modulePath)) {
         throw CliError(modulePath + ": cannot load the effect module (" + module.error() + ")");
     }
+    const std::vector<CollectedParam> declared = read_DeclaredControls(module.entry());
+    const ParamValues effect = resolve_ControlValues(options.controls, declared);
+    ParamValues infoView;
+    if (!options.contactSheet.empty()) {
+        std::vector<ControlSetting> showInfo = options.controls;
+        showInfo.push_back(ControlSetting{"--process", "info"});
+        infoView = resolve_ControlValues(showInfo, declared);
+    }
+    const RenderPlan plan = plan_Render(options);
     // Parallelism comes from --jobs; the file formats' own threads would
     // only compete with it.
     OIIO::attribute("threads", 1);
@@ -134,6 +143,8 @@ int run_RenderCommand(const RenderOptions &options, const std::string &modulePat
     ProgressReport progress(static_cast<int>(plan.frames.size()),
                             chooseProgressStyle(options.quiet, stderr), stderr);
     SharedRun run(plan, options, module.entry(), progress, sheet.get());
+    run.effect = effect;
+    run.infoView = infoView;
     renderAllFrames(run, options.jobs);
     if (run.failure) {
         progress.abandon();

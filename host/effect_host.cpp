@@ -1,6 +1,7 @@
 #include "host/effect_host.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "host/host_state.h"
 
@@ -50,10 +51,13 @@ void EffectHost::setOutDataTemplate(const PF_OutData &outTemplate) {
 CommandReport EffectHost::run(PF_Cmd cmd, PF_ParamDef **params, PF_LayerDef *output, void *extra,
                               A_long width, A_long height) {
     HostState &host = *state_;
+    if (cmd == PF_Cmd_PARAMS_SETUP) {
+        host.params.clear();
+        host.paramsDeclared = false;
+    }
     prepareInData(host, width, height);
     host.out = host.outTemplate;
     host.report = CommandReport{};
-    if (cmd == PF_Cmd_PARAMS_SETUP) host.params.clear();
     PF_Err err = PF_Err_NONE;
     {
         CurrentHostScope scope(&host);
@@ -65,6 +69,7 @@ CommandReport EffectHost::run(PF_Cmd cmd, PF_ParamDef **params, PF_LayerDef *out
         }
     }
     if (cmd == PF_Cmd_GET_EXTERNAL_DEPENDENCIES) adoptDependencyHandle(host, extra);
+    if (cmd == PF_Cmd_PARAMS_SETUP) host.paramsDeclared = err == PF_Err_NONE;
     finishReport(host, cmd, err);
     reclaimLeftovers(host);
     return host.report;
@@ -88,10 +93,14 @@ ParamsSetupReply EffectHost::paramsSetup() {
 
 CommandReport EffectHost::render(const ParamValues &values, const PF_LayerDef &input,
                                  PF_LayerDef &output) {
+    // A host renders only an effect whose parameter setup succeeded: the
+    // array holds what it declared there, nothing else.
+    if (!state_->paramsDeclared)
+        throw std::logic_error("EffectHost::render before a successful parameter setup");
     ParamArray array;
-    buildParamArray(values, input, array);
+    buildParamArray(state_->params, values, input, array);
     state_->renderInput = &input;
-    return run(PF_Cmd_RENDER, array.list, &output, nullptr, input.width, input.height);
+    return run(PF_Cmd_RENDER, array.list.data(), &output, nullptr, input.width, input.height);
 }
 
 DependencyReply EffectHost::dependencies(PF_DepCheckType checkType) {
@@ -112,6 +121,8 @@ const PF_InData &EffectHost::inData() const { return state_->in; }
 const PF_OutData &EffectHost::outData() const { return state_->out; }
 
 const std::vector<CollectedParam> &EffectHost::collectedParams() const { return state_->params; }
+
+ParamValues EffectHost::defaultValues() const { return declaredDefaults(state_->params); }
 
 const std::vector<PrPixelFormat> &EffectHost::supportedPixelFormats() const {
     return state_->supportedFormats;

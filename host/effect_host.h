@@ -46,6 +46,8 @@ class EffectHost {
     CommandReport about();
     CommandReport globalSetup();
     ParamsSetupReply paramsSetup();
+    // Renders with the controls declared at the last parameter setup, which
+    // must have succeeded (std::logic_error otherwise), set to `values`.
     CommandReport render(const ParamValues &values, const PF_LayerDef &input, PF_LayerDef &output);
     DependencyReply dependencies(PF_DepCheckType checkType);
     // Any command with the arguments given as they are.
@@ -58,6 +60,8 @@ class EffectHost {
 
     // What the effect declared, kept across commands.
     const std::vector<CollectedParam> &collectedParams() const;
+    // Every declared control at its declared default.
+    ParamValues defaultValues() const;
     const std::vector<PrPixelFormat> &supportedPixelFormats() const;
     int matchingCheckoutRequests() const;
     // Dependency texts handed over and still held by the host.

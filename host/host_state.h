@@ -55,7 +55,11 @@ struct HostState {
     // the host goes away.
     std::map<PF_Handle, std::unique_ptr<HandleBlock>> ownedHandles;
 
+    // The controls the effect declared at its last parameter setup, in the
+    // order it added them; a render is built from them once that setup
+    // succeeded.
     std::vector<CollectedParam> params;
+    bool paramsDeclared = false;
     std::vector<PrPixelFormat> supportedFormats;
     int matchingCheckoutRequests = 0;
     const PF_LayerDef *renderInput = nullptr;

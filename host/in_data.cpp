@@ -1,5 +1,4 @@
 // The input record of a command, filled as the chosen application fills it.
-#include "frame/params/params.h"
 #include "host/host_state.h"
 
 A_long applicationId(HostApp app) {
@@ -17,7 +16,8 @@ void prepareInData(HostState &host, A_long width, A_long height) {
     // The effect API level that current hosts speak.
     in.version = PF_SpecVersion{13, 28};
     in.appl_id = applicationId(settings.app);
-    in.num_params = PARAM_COUNT;
+    // The input layer and every control the effect has declared.
+    in.num_params = 1 + static_cast<A_long>(host.params.size());
     in.current_time = settings.currentTime;
     in.time_step = settings.timeStep;
     in.local_time_step = settings.timeStep;

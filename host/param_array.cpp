@@ -4,54 +4,59 @@
 
 namespace {
 
-void describeControl(const ParamSpec &control, const ParamValues &values, PF_ParamDef &def) {
-    std::memset(&def, 0, sizeof def);
-    def.uu.id = control.index;
-    def.param_type = control.type;
-    std::strncpy(def.name, control.name, sizeof def.name - 1);
-    switch (control.type) {
+template <typename Value>
+const Value *valueOf(const std::map<A_long, Value> &values, A_long id) {
+    const auto found = values.find(id);
+    return found == values.end() ? nullptr : &found->second;
+}
+
+// The declaration as the effect made it, with the current value in place of
+// the declared one.
+PF_ParamDef describeControl(const CollectedParam &control, const ParamValues &values) {
+    PF_ParamDef def = control.def;
+    const A_long id = def.uu.id;
+    switch (def.param_type) {
         case PF_Param_SLIDER:
-            def.u.sd.value = values.number[control.index];
-            def.u.sd.valid_min = control.validMin;
-            def.u.sd.valid_max = control.validMax;
-            def.u.sd.slider_min = control.sliderMin;
-            def.u.sd.slider_max = control.sliderMax;
-            def.u.sd.dephault = control.dephault;
+            if (const A_long *value = valueOf(values.number, id)) def.u.sd.value = *value;
             break;
         case PF_Param_POPUP:
-            def.u.pd.value = values.number[control.index];
-            def.u.pd.num_choices = control.numChoices;
-            def.u.pd.dephault = A_short(control.dephault);
-            def.u.pd.u.namesptr = control.choices;
+            if (const A_long *value = valueOf(values.number, id)) def.u.pd.value = *value;
+            def.u.pd.u.namesptr = control.choices.c_str();
             break;
         case PF_Param_COLOR:
-            def.u.cd.value = values.colour[control.index];
-            def.u.cd.dephault = control.colourDefault;
+            if (const PF_Pixel *value = valueOf(values.colour, id)) def.u.cd.value = *value;
             break;
         default:
             break;
     }
+    return def;
 }
 
 }  // namespace
 
-ParamValues defaultParamValues() {
+ParamValues declaredDefaults(const std::vector<CollectedParam> &declared) {
     ParamValues values;
-    for (const ParamSpec &control : PARAM_SPECS) {
-        if (control.type == PF_Param_COLOR)
-            values.colour[control.index] = control.colourDefault;
-        else
-            values.number[control.index] = control.dephault;
+    for (const CollectedParam &control : declared) {
+        const PF_ParamDef &def = control.def;
+        if (def.param_type == PF_Param_SLIDER)
+            values.number[def.uu.id] = def.u.sd.dephault;
+        else if (def.param_type == PF_Param_POPUP)
+            values.number[def.uu.id] = def.u.pd.dephault;
+        else if (def.param_type == PF_Param_COLOR)
+            values.colour[def.uu.id] = def.u.cd.dephault;
     }
     return values;
 }
 
-void buildParamArray(const ParamValues &values, const PF_LayerDef &input, ParamArray &array) {
-    PF_ParamDef &layer = array.defs[PARAM_INPUT];
+void buildParamArray(const std::vector<CollectedParam> &declared, const ParamValues &values,
+                     const PF_LayerDef &input, ParamArray &array) {
+    array.defs.assign(declared.size() + 1, PF_ParamDef{});
+    PF_ParamDef &layer = array.defs[0];
     std::memset(&layer, 0, sizeof layer);
     layer.param_type = PF_Param_LAYER;
     layer.u.ld = input;
-    for (const ParamSpec &control : PARAM_SPECS)
-        describeControl(control, values, array.defs[control.index]);
-    for (int i = 0; i < PARAM_COUNT; ++i) array.list[i] = &array.defs[i];
+    for (std::size_t i = 0; i < declared.size(); ++i)
+        array.defs[i + 1] = describeControl(declared[i], values);
+    array.list.clear();
+    for (PF_ParamDef &def : array.defs) array.list.push_back(&def);
 }

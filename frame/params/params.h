@@ -1,6 +1,6 @@
 // The effect's nine controls: their index in the render's parameter array,
-// ids, names, ranges and defaults. The one table ParamsSetup, `holvane info`
-// and the renderer's option checks all read.
+// ids, names, ranges and defaults. The one table ParamsSetup declares them
+// from; hosts, ours and `holvane` included, know them only as declared.
 #pragma once
 
 #include "api/effect_api.h"

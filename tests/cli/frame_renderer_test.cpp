@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "cli/cli_error.h"
 #include "cli_test_support.h"
 
@@ -12,17 +14,32 @@ namespace {
 
 constexpr A_long PROBE_REACH = 3;
 
+constexpr A_long PROBE_MODE_ID = 1;
+
+// Declares one popup, whose second choice is the cue to fail.
+PF_Err declareProbeMode(PF_InData *in_data) {
+    PF_ParamDef mode{};
+    mode.param_type = PF_Param_POPUP;
+    mode.uu.id = PROBE_MODE_ID;
+    std::strcpy(mode.name, "Mode");
+    mode.u.pd.num_choices = 2;
+    mode.u.pd.value = mode.u.pd.dephault = 1;
+    mode.u.pd.u.namesptr = "Work|Fail|";
+    return in_data->inter.add_param(in_data->effect_ref, -1, &mode);
+}
+
 // Checks out the input layer at offsets -3..+3 around the current time, as
 // the effect does (but without clamping to time 0 itself), and writes the
 // red of each delivered layer's first pixel into output pixel (3 + offset, 0).
 PF_Err probeEffect(PF_Cmd cmd, PF_InData *in_data, PF_OutData *, PF_ParamDef *params[],
                    PF_LayerDef *output, void *) {
+    if (cmd == PF_Cmd_PARAMS_SETUP) return declareProbeMode(in_data);
     if (cmd != PF_Cmd_RENDER) return PF_Err_NONE;
-    if (params[PARAM_PROCESS]->u.pd.value == 2) return PF_Err_OUT_OF_MEMORY;
+    if (params[1]->u.pd.value == 2) return PF_Err_OUT_OF_MEMORY;
     for (A_long k = -PROBE_REACH; k <= PROBE_REACH; ++k) {
         PF_ParamDef layer{};
         const PF_Err err = in_data->inter.checkout_param(
-            in_data->effect_ref, PARAM_INPUT, in_data->current_time + k * in_data->time_step,
+            in_data->effect_ref, 0, in_data->current_time + k * in_data->time_step,
             in_data->time_step, in_data->time_scale, &layer);
         if (err) return err;
         const PF_Pixel *first = layer.u.ld.data;
@@ -46,7 +63,7 @@ Clip writeNumberedClip(const ScratchFolder &folder, long first, long last) {
 
 std::vector<int> deliveredFrames(FrameRenderer &renderer, long frame) {
     renderer.prepare(frame);
-    const FrameResult result = renderer.render(frame, defaultParamValues());
+    const FrameResult result = renderer.render(frame, ParamValues{});
     std::vector<int> frames;
     for (A_long k = 0; k <= 2 * PROBE_REACH; ++k) {
         frames.push_back(result.output.pixel8(k, 0)->red / 10);
@@ -87,8 +104,8 @@ TEST(FrameRendering, AnEffectErrorNamesTheFrameAndTheCode) {
     ScratchFolder folder;
     const Clip clip = writeNumberedClip(folder, 1, 3);
     FrameRenderer renderer(probeEffect, clip, HostRequest{});
-    ParamValues failing = defaultParamValues();
-    failing.number[PARAM_PROCESS] = 2;  // the probe's cue to fail
+    ParamValues failing;
+    failing.number[PROBE_MODE_ID] = 2;  // the probe's cue to fail
     renderer.prepare(3);
     try {
         renderer.render(3, failing);

@@ -21,7 +21,7 @@ namespace {
 constexpr A_long PADDING = 24;
 
 PF_Pixel16 colourParam(const ParamValues &values, ParamIndex index) {
-    PF_Pixel16 c = convertPix8To16(values.colour[index]);
+    PF_Pixel16 c = convertPix8To16(values.colour.at(index));
     c.alpha = 32768;
     return c;
 }
@@ -54,8 +54,8 @@ AnalysisState::AnalysisState(const KeyedFrameOptions &frame, const ParamValues &
     inData.utils = &utils;
     inData.downsample_x = inData.downsample_y = PF_RationalScale{1, 1};
     ParamArray params;
-    buildParamArray(values, clip[3].layer(), params);
-    settings = derive_RenderSettings(&inData, params.list, height_);
+    buildLinkedEffectParamArray(values, clip[3].layer(), params);
+    settings = derive_RenderSettings(&inData, params.list.data(), height_);
     settings.setColour = colourParam(values, PARAM_SET_COLOR);
     settings.decontamColour = colourParam(values, PARAM_DECONTAM_COLOR);
 

@@ -14,6 +14,7 @@
 #include "render/worlds/memory_container.h"
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
+#include "support/effect_params.h"
 #include "support/keyed_frames.h"
 #include "support/standard_maths.h"
 

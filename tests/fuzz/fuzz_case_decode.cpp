@@ -265,7 +265,10 @@ std::string describeFuzzCase(const FuzzCase &c) {
          << ", param " << c.faults.addParam.nth << ", handle " << c.faults.newHandleNth
          << ", suites " << c.faults.refusedSuites.size() << "\n";
     text << "values:";
-    for (int i = 1; i < PARAM_COUNT; ++i) text << " " << c.values.number[i];
+    for (int i = 1; i < PARAM_COUNT; ++i) {
+        const auto value = c.values.number.find(i);
+        text << " " << (value == c.values.number.end() ? 0 : value->second);
+    }
     text << "\n";
     layer("input", c.input);
     layer("output", c.output);

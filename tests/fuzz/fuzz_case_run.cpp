@@ -81,6 +81,7 @@ RenderRun renderOnce(PF_FilterProc entry, const FuzzCase &c, const OwnedWorld &i
     settings.markUnclearedWorlds = setup.markUnclearedWorlds;
     settings.frameSource = frameSourceFor(c, input, neighbour);
     EffectHost host(entry, settings);
+    host.paramsSetup();
     host.setFaults(c.faults);
     RenderRun run{CommandReport{}, blankOutput(c.output, setup.outputFill)};
     run.report = host.render(c.values, input.layer(), run.output.layer());

@@ -11,6 +11,7 @@
 #include "api/effect_api.h"
 #include "host/effect_host.h"
 #include "host/owned_world.h"
+#include "support/effect_params.h"
 
 // Which command the case sends.
 enum class FuzzCommand { Render, About, GlobalSetup, ParamsSetup, Dependencies, Other };

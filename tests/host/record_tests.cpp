@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "fake_effect.h"
@@ -71,46 +73,116 @@ TEST(HostInData, OutDataStartsFromTheTemplateEveryCommand) {
     EXPECT_EQ(std::memcmp(&host.outData(), &outTemplate, sizeof outTemplate), 0);
 }
 
-TEST(HostRender, ParamArrayCarriesInputLayerValuesAndTheControlTable) {
+// A control record as an effect fills it before add_param.
+PF_ParamDef declaredControl(PF_ParamType type, A_long id, const char *name) {
+    PF_ParamDef def{};
+    def.param_type = type;
+    def.uu.id = id;
+    std::strncpy(def.name, name, sizeof def.name - 1);
+    return def;
+}
+
+// An effect unlike Holvane: three controls whose ids are not their places,
+// the popup's choice string built for the add call alone and wiped after it,
+// as an effect that frees it does.
+PF_Err declareThreeControls(const FakeCall &call) {
+    if (call.cmd != PF_Cmd_PARAMS_SETUP) return PF_Err_NONE;
+    PF_ParamDef slider = declaredControl(PF_Param_SLIDER, 70, "Radius");
+    slider.u.sd.valid_min = slider.u.sd.slider_min = -5;
+    slider.u.sd.valid_max = slider.u.sd.slider_max = 5;
+    slider.u.sd.value = slider.u.sd.dephault = 1;
+    PF_ParamDef colour = declaredControl(PF_Param_COLOR, 12, "Tint");
+    colour.u.cd.value = colour.u.cd.dephault = PF_Pixel{255, 10, 20, 30};
+    PF_ParamDef popup = declaredControl(PF_Param_POPUP, 3, "Mode");
+    popup.u.pd.num_choices = 2;
+    popup.u.pd.value = popup.u.pd.dephault = 2;
+    char choices[] = "Fast|Slow|";
+    popup.u.pd.u.namesptr = choices;
+    for (PF_ParamDef *def : {&slider, &colour, &popup}) {
+        const PF_Err err = call.in->inter.add_param(call.in->effect_ref, -1, def);
+        if (err != PF_Err_NONE) return err;
+    }
+    std::memset(choices, 'x', sizeof choices - 1);
+    return PF_Err_NONE;
+}
+
+TEST(HostRender, ParamArrayHoldsWhatTheEffectDeclaredWithTheCurrentValues) {
     EffectHost host(fakeEntry);
     OwnedWorld input(6, 5, PixelDepth::Sixteen), output(6, 5, PixelDepth::Sixteen);
-    ParamValues values = defaultParamValues();
-    values.number[PARAM_HOLE_SIZE] = 17;
-    values.colour[PARAM_SET_COLOR] = PF_Pixel{255, 1, 2, 3};
     std::vector<PF_ParamDef> seen;
+    std::string choicesSeen;
     PF_LayerDef *outputSeen = nullptr;
-    A_long inWidth = 0;
+    A_long inWidth = 0, numParams = 0, numParamsAtSetup = 0;
     tFakeBody = [&](const FakeCall &call) -> PF_Err {
-        for (int i = 0; i < PARAM_COUNT; ++i) seen.push_back(*call.params[i]);
+        if (call.cmd == PF_Cmd_PARAMS_SETUP) {
+            numParamsAtSetup = call.in->num_params;
+            return declareThreeControls(call);
+        }
+        numParams = call.in->num_params;
+        for (A_long i = 0; i < numParams; ++i) seen.push_back(*call.params[i]);
+        choicesSeen = call.params[3]->u.pd.u.namesptr;
         outputSeen = call.output;
         inWidth = call.in->width;
         return PF_Err_NONE;
     };
+    const ParamsSetupReply setup = host.paramsSetup();
+    ASSERT_EQ(setup.report.err, PF_Err_NONE);
+    ParamValues values;
+    values.number[70] = -4;
+    values.number[99] = 8;                      // no such control
+    values.colour[3] = PF_Pixel{255, 1, 2, 3};  // the popup takes no colour
     CommandReport report = host.render(values, input.layer(), output.layer());
     tFakeBody = nullptr;
     EXPECT_EQ(report.cmd, PF_Cmd_RENDER);
-    ASSERT_EQ(seen.size(), std::size_t(PARAM_COUNT));
+    EXPECT_EQ(numParamsAtSetup, 1);
+    EXPECT_EQ(numParams, 4);
+    ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(outputSeen, &output.layer());
     EXPECT_EQ(inWidth, 6);
-    EXPECT_EQ(seen[PARAM_INPUT].u.ld.data, input.layer().data);
-    EXPECT_EQ(seen[PARAM_INPUT].u.ld.rowbytes, input.rowbytes());
-    EXPECT_EQ(seen[PARAM_HOLE_SIZE].u.sd.value, 17);
-    EXPECT_EQ(seen[PARAM_HOLE_SIZE].u.sd.dephault, paramSpec(PARAM_HOLE_SIZE).dephault);
-    EXPECT_EQ(seen[PARAM_CLOSE_EDGE_GAPS].u.sd.value, paramSpec(PARAM_CLOSE_EDGE_GAPS).dephault);
-    EXPECT_EQ(seen[PARAM_FILL_WITH].u.pd.value, paramSpec(PARAM_FILL_WITH).dephault);
-    EXPECT_EQ(seen[PARAM_FILL_WITH].u.pd.num_choices, 10);
-    EXPECT_EQ(seen[PARAM_SET_COLOR].u.cd.value.blue, 3);
-    EXPECT_EQ(seen[PARAM_SET_COLOR].u.cd.dephault.blue, 255);
-    EXPECT_EQ(seen[PARAM_DECONTAM_COLOR].u.cd.value.red, 128);
-    for (int i = 1; i < PARAM_COUNT; ++i) {
-        EXPECT_EQ(seen[i].uu.id, i);
-        EXPECT_EQ(seen[i].param_type, PARAM_SPECS[i - 1].type);
-        EXPECT_STREQ(seen[i].name, PARAM_SPECS[i - 1].name);
-    }
+    EXPECT_EQ(seen[0].param_type, PF_Param_LAYER);
+    EXPECT_EQ(seen[0].u.ld.data, input.layer().data);
+    EXPECT_EQ(seen[0].u.ld.rowbytes, input.rowbytes());
+    // In the order declared, each as declared, with its current value.
+    EXPECT_EQ(seen[1].uu.id, 70);
+    EXPECT_STREQ(seen[1].name, "Radius");
+    EXPECT_EQ(seen[1].u.sd.value, -4);
+    EXPECT_EQ(seen[1].u.sd.valid_min, -5);
+    EXPECT_EQ(seen[1].u.sd.dephault, 1);
+    EXPECT_EQ(seen[2].uu.id, 12);
+    EXPECT_EQ(seen[2].param_type, PF_Param_COLOR);
+    EXPECT_EQ(seen[2].u.cd.value.blue, 30);
+    EXPECT_EQ(seen[3].uu.id, 3);
+    EXPECT_EQ(seen[3].u.pd.value, 2);
+    EXPECT_EQ(seen[3].u.pd.num_choices, 2);
+    // The host's copy of the choices, taken during the add call.
+    EXPECT_EQ(choicesSeen, "Fast|Slow|");
+
+    const ParamValues defaults = host.defaultValues();
+    EXPECT_EQ(defaults.number.at(70), 1);
+    EXPECT_EQ(defaults.number.at(3), 2);
+    EXPECT_EQ(defaults.colour.at(12).red, 10);
+    EXPECT_EQ(defaults.number.size() + defaults.colour.size(), 3u);
+}
+
+TEST(HostRender, ARenderNeedsASuccessfulParameterSetup) {
+    EffectHost host(fakeEntry);
+    OwnedWorld input(4, 4, PixelDepth::Eight), output(4, 4, PixelDepth::Eight);
+    EXPECT_THROW(host.render(ParamValues{}, input.layer(), output.layer()), std::logic_error);
+    tFakeBody = declareThreeControls;
+    FaultPlan refuseSecond;
+    refuseSecond.addParam = FaultAt{2, PF_Err_OUT_OF_MEMORY};
+    host.setFaults(refuseSecond);
+    EXPECT_EQ(host.paramsSetup().report.err, PF_Err_OUT_OF_MEMORY);
+    EXPECT_THROW(host.render(ParamValues{}, input.layer(), output.layer()), std::logic_error);
+    host.setFaults(FaultPlan{});
+    EXPECT_EQ(host.paramsSetup().report.err, PF_Err_NONE);
+    EXPECT_NO_THROW(host.render(ParamValues{}, input.layer(), output.layer()));
+    tFakeBody = nullptr;
 }
 
 TEST(HostRender, CheckoutsComeFromTheFrameSourceOrElseTheRenderInput) {
     EffectHost host(fakeEntry);
+    host.paramsSetup();  // an effect without controls
     OwnedWorld input(4, 4, PixelDepth::Eight), output(4, 4, PixelDepth::Eight);
     OwnedWorld other(4, 4, PixelDepth::Sixteen);
     std::vector<PF_LayerDef> layers;
@@ -125,7 +197,7 @@ TEST(HostRender, CheckoutsComeFromTheFrameSourceOrElseTheRenderInput) {
         }
         return PF_Err_NONE;
     };
-    CommandReport plain = host.render(defaultParamValues(), input.layer(), output.layer());
+    CommandReport plain = host.render(ParamValues{}, input.layer(), output.layer());
     ASSERT_EQ(layers.size(), 3u);
     for (const PF_LayerDef &layer : layers) EXPECT_EQ(layer.data, input.layer().data);
 
@@ -134,7 +206,7 @@ TEST(HostRender, CheckoutsComeFromTheFrameSourceOrElseTheRenderInput) {
     host.settings().frameSource = [&](A_long time) -> const PF_LayerDef * {
         return time <= 5 ? &other.layer() : nullptr;
     };
-    CommandReport sourced = host.render(defaultParamValues(), input.layer(), output.layer());
+    CommandReport sourced = host.render(ParamValues{}, input.layer(), output.layer());
     tFakeBody = nullptr;
     EXPECT_TRUE(plain.clean()) << plain.describe();
     EXPECT_TRUE(sourced.clean()) << sourced.describe();
@@ -150,6 +222,7 @@ TEST(HostRender, CheckoutsComeFromTheFrameSourceOrElseTheRenderInput) {
 
 TEST(HostRender, LayersLeftCheckedOutOrCheckedInTwiceAreReported) {
     EffectHost host(fakeEntry);
+    host.paramsSetup();  // an effect without controls
     OwnedWorld input(4, 4, PixelDepth::Eight), output(4, 4, PixelDepth::Eight);
     PF_Err otherIndex = PF_Err_NONE;
     tFakeBody = [&](const FakeCall &call) -> PF_Err {
@@ -163,7 +236,7 @@ TEST(HostRender, LayersLeftCheckedOutOrCheckedInTwiceAreReported) {
         otherIndex = call.in->inter.checkout_param(call.in->effect_ref, 3, 0, 1, 24, &slider);
         return PF_Err_NONE;
     };
-    CommandReport report = host.render(defaultParamValues(), input.layer(), output.layer());
+    CommandReport report = host.render(ParamValues{}, input.layer(), output.layer());
     tFakeBody = nullptr;
     EXPECT_EQ(report.checkoutsLeft, 1);
     EXPECT_EQ(report.unknownCheckins, 1);

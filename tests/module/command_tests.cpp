@@ -30,13 +30,16 @@ TEST_F(CommandTest, EveryCommandCodeSucceedsAndTouchesOnlyWhatItOwns) {
         OwnedWorld input(8, 8, PixelDepth::Eight, 0, 0x40);
         OwnedWorld output(8, 8, PixelDepth::Eight, 0, 0x3C);
         const std::vector<std::uint8_t> outputBefore = worldBytes(output);
+        // The commands below set the parameters up again; the array keeps
+        // its own copy of the declarations.
+        const std::vector<CollectedParam> declared = host.paramsSetup().params;
         ParamArray params;
-        buildParamArray(defaultParamValues(), input.layer(), params);
+        buildParamArray(declared, defaultParamValues(), input.layer(), params);
         for (PF_Cmd cmd = 0; cmd <= 25; ++cmd) {
             if (cmd == PF_Cmd_RENDER) continue;
             SCOPED_TRACE("command " + std::to_string(cmd));
             alignas(8) unsigned char extra[256] = {};
-            CommandReport report = host.command(cmd, extra, params.list, &output.layer());
+            CommandReport report = host.command(cmd, extra, params.list.data(), &output.layer());
             EXPECT_EQ(report.err, PF_Err_NONE);
             EXPECT_TRUE(report.clean()) << report.describe();
             EXPECT_TRUE(report.newWorldFlags.empty());

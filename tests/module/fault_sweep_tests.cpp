@@ -59,6 +59,7 @@ class FaultSweepTest : public ModuleTest {
   protected:
     SweepRun render(const SweepCase &c, const FaultPlan &plan) {
         EffectHost host(entry(), settingsFor(c.app));
+        host.paramsSetup();
         host.settings().currentTime = 5;
         host.setFaults(plan);
         const OwnedWorld input = sweepLayer(c.depth);

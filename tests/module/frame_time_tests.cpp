@@ -16,6 +16,7 @@ std::vector<A_long> checkoutTimes(PF_FilterProc entry, A_long currentTime, A_lon
     settings.currentTime = currentTime;
     settings.timeStep = timeStep;
     EffectHost host(entry, settings);
+    host.paramsSetup();
     OwnedWorld input(4, 200, PixelDepth::Eight, 0, 0x80);
     OwnedWorld output(4, 200, PixelDepth::Eight);
     const CommandReport report = host.render(defaultParamValues(), input.layer(), output.layer());

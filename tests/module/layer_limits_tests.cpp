@@ -80,6 +80,7 @@ LimitsRender renderLayer(PF_FilterProc entry, const OwnedWorld &input, const Par
     HostSettings settings;
     settings.app = app;
     EffectHost host(entry, settings);
+    host.paramsSetup();
     LimitsRender r{CommandReport{},
                    OwnedWorld(input.width(), input.height(),
                               input.deep() ? PixelDepth::Sixteen : PixelDepth::Eight, 0, 0x3A)};

@@ -11,6 +11,7 @@
 #include "host/effect_host.h"
 #include "host/effect_module.h"
 #include "host/owned_world.h"
+#include "support/effect_params.h"
 
 inline const EffectModule &loadedModule() {
     static EffectModule module;

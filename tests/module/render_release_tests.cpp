@@ -46,6 +46,7 @@ class RenderReleaseTest : public ModuleTest {
     CommandReport renderOnce(EffectHost &host, const RenderCase &c, A_long height = kHeight) {
         OwnedWorld input = matteLayer(c.depth, height);
         OwnedWorld output(kWidth, height, c.depth, 8);
+        host.paramsSetup();
         return host.render(defaultParamValues(), input.layer(), output.layer());
     }
 };

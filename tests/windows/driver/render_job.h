@@ -10,6 +10,7 @@
 #include "api/effect_api.h"
 #include "host/host_types.h"
 #include "host/param_array.h"
+#include "tests/support/effect_params.h"
 
 struct RenderJob {
     std::string outputPath;
