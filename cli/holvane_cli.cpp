@@ -32,6 +32,9 @@ one-frame clip. The source is never overwritten.
 
 Render options:
   --frames A-B | A         frames to render (default: the whole clip)
+  --chunk K/N              only the K-th of N contiguous, nearly equal parts of
+                           those frames (1-based), for splitting over machines
+  --skip-existing          leave out frames whose output file is already complete
   --process N|result|changes|alpha|info
   --close-edge-gaps N      --hole-size N          --below-alpha N
   --fill-with N            --set-color R,G,B      --feather N

@@ -225,6 +225,8 @@ bool applyRenderOption(RenderOptions &r, CommandLine &line, const std::string &n
         r.controls.push_back(ControlSetting{name, cursor.valueFor(name, inlineValue)});
     } else if (name == "--frames") {
         r.frames = parse_FrameRange(cursor.valueFor(name, inlineValue));
+    } else if (name == "--chunk") {
+        r.chunk = parse_FrameChunk(cursor.valueFor(name, inlineValue));
     } else if (name == "--downsample") {
         r.downsample = static_cast<A_long>(
             wholeNumberIn(name, cursor.valueFor(name, inlineValue), 1, MAX_DOWNSAMPLE));
@@ -245,6 +247,8 @@ bool applyRenderOption(RenderOptions &r, CommandLine &line, const std::string &n
         r.quiet = true;
     } else if (isFlagNamed(name, inlineValue, "--stats")) {
         r.stats = true;
+    } else if (isFlagNamed(name, inlineValue, "--skip-existing")) {
+        r.skipExisting = true;
     } else {
         return false;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/clip_discovery.h"
+#include "cli/frame_chunks.h"
 #include "host/host_types.h"
 #include "host/param_array.h"
 
@@ -25,6 +26,8 @@ struct RenderOptions {
     std::string input;
     std::string output;
     std::optional<FrameRange> frames;
+    std::optional<FrameChunk> chunk;  // --chunk K/N: one part of `frames`
+    bool skipExisting = false;
     std::vector<ControlSetting> controls;  // in the order given
     A_long downsample = 1;
     HostApp host = HostApp::AfterEffects;

@@ -142,6 +142,10 @@ int run_RenderCommand(const RenderOptions &options, const std::string &modulePat
     }
     ProgressReport progress(static_cast<int>(plan.frames.size()),
                             chooseProgressStyle(options.quiet, stderr), stderr);
+    if (options.skipExisting) {
+        progress.note("holvane: skipped " + std::to_string(plan.skipped) +
+                      (plan.skipped == 1 ? " frame" : " frames") + " whose output already exists");
+    }
     SharedRun run(plan, options, module.entry(), progress, sheet.get());
     run.effect = effect;
     run.infoView = infoView;

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "cli/cli_error.h"
+#include "cli/frame_chunks.h"
 #include "cli/input_frames.h"
 #include "cli/memory_budget.h"
 
@@ -97,6 +98,18 @@ void checkInputFrames(RenderPlan &plan) {
     }
 }
 
+// What a previous run finished stays as it is.
+void leaveOutCompleteOutputs(RenderPlan &plan) {
+    std::vector<long> missing;
+    for (long frame : plan.frames) {
+        if (!is_CompleteOutput(outputPathOf(plan, frame), plan.header.width, plan.header.height)) {
+            missing.push_back(frame);
+        }
+    }
+    plan.skipped = static_cast<long>(plan.frames.size() - missing.size());
+    plan.frames = std::move(missing);
+}
+
 }  // namespace
 
 std::string outputPathOf(const RenderPlan &plan, long frame) {
@@ -108,6 +121,7 @@ RenderPlan plan_Render(const RenderOptions &options) {
     const SequencePattern input = parse_SequencePattern(options.input);
     plan.output = parse_SequencePattern(options.output);
     plan.clip = discover_Clip(input, options.frames);
+    if (options.chunk) plan.clip.rendered = chunk_FrameRange(plan.clip.rendered, *options.chunk);
     for (long f = plan.clip.rendered.first; f <= plan.clip.rendered.last; ++f) {
         plan.frames.push_back(f);
     }
@@ -121,5 +135,6 @@ RenderPlan plan_Render(const RenderOptions &options) {
     // Folders are made only once everything else is known to be sound.
     prepareOutputFolder(outputPathOf(plan, plan.frames.front()));
     if (!options.contactSheet.empty()) prepareOutputFolder(options.contactSheet);
+    if (options.skipExisting) leaveOutCompleteOutputs(plan);
     return plan;
 }

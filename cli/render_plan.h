@@ -14,6 +14,7 @@ struct RenderPlan {
     SequencePattern output;
     ImageHeader header;        // size and depth every frame shares
     std::vector<long> frames;  // to render, in order
+    long skipped = 0;          // left out by --skip-existing
 };
 
 // The output file of one rendered frame: its own frame number.
@@ -23,5 +24,8 @@ std::string outputPathOf(const RenderPlan &plan, long frame);
 // (a pattern for more than one frame, never an input file, a format with
 // alpha), the output folder (created when missing, must be writable), and
 // every frame the render will read (readable, at most 4 channels, supported
-// type, one size and depth). Throws CliError at the first problem.
+// type, one size and depth). Throws CliError at the first problem. With
+// --chunk only that part of the frames is rendered, its neighbours still read
+// from the whole clip; with --skip-existing the frames whose output is
+// already complete are left out last.
 RenderPlan plan_Render(const RenderOptions &options);

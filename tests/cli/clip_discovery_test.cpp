@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "cli/cli_error.h"
+#include "cli/frame_chunks.h"
 #include "cli_test_support.h"
 
 namespace {
@@ -99,4 +100,34 @@ TEST(ClipDiscovery, ListsOnlyFilesThePatternNames) {
     EXPECT_EQ(frames, (std::set<long>{1, 2, 3, 5}));
     EXPECT_THROW(list_ExistingFrames(parse_SequencePattern(folder.file("none/f.%04d.png"))),
                  CliError);
+}
+
+TEST(FrameChunks, PartsCoverTheRangeOnceInNearlyEqualRuns) {
+    for (long frames = 1; frames <= 30; ++frames) {
+        const FrameRange range{1001, 1000 + frames};
+        for (long parts = 1; parts <= frames; ++parts) {
+            long next = range.first;
+            for (long k = 1; k <= parts; ++k) {
+                const FrameRange part = chunk_FrameRange(range, FrameChunk{k, parts});
+                ASSERT_EQ(part.first, next) << k << "/" << parts << " of " << frames;
+                const long size = part.count();
+                ASSERT_TRUE(size == frames / parts || size == frames / parts + 1);
+                next = part.last + 1;
+            }
+            ASSERT_EQ(next, range.last + 1) << parts << " parts of " << frames;
+        }
+    }
+    // Twelve-digit frame numbers and many parts: no overflow.
+    const FrameRange huge{0, 999999999999};
+    EXPECT_EQ(chunk_FrameRange(huge, FrameChunk{999999999, 999999999}).last, 999999999999);
+    // More parts than frames: the last part is empty and refused.
+    EXPECT_EQ(chunk_FrameRange(FrameRange{1, 5}, FrameChunk{5, 6}).first, 5);
+    try {
+        chunk_FrameRange(FrameRange{1, 5}, FrameChunk{6, 6});
+        ADD_FAILURE() << "an empty part was accepted";
+    } catch (const CliError &error) {
+        EXPECT_EQ(error.exitCode, EXIT_USAGE_ERROR);
+        EXPECT_STREQ(error.what(),
+                     "--chunk: part 6 of 6 has no frames; the range has only 5 frames");
+    }
 }

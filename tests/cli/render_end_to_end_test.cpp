@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "cli/world_conversion.h"
 #include "cli_test_support.h"
@@ -111,6 +112,52 @@ TEST(RenderSequence, TwoJobsWriteTheSameBytesAsOne) {
         EXPECT_FALSE(one.empty());
         EXPECT_TRUE(one == readFileBytes(folder.file("jobs2/" + name))) << name;
     }
+}
+
+TEST(RenderSequence, ChunksAndAResumedRunWriteTheSameBytesAsOneRun) {
+    ScratchFolder folder;
+    const auto render = [&](const std::string &out, std::vector<std::string> extra) {
+        std::vector<std::string> args{"render",   exampleClip(), folder.file(out),
+                                      "--frames", "2-5",         "--fill-with",
+                                      "8",        "--jobs",      "1"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const ProcessResult run = runHolvane(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return run.err;
+    };
+    const auto sameAsOneRun = [&]() {
+        for (const char *name : {"o.0002.png", "o.0003.png", "o.0004.png", "o.0005.png"}) {
+            EXPECT_TRUE(readFileBytes(folder.file(std::string("one/") + name)) ==
+                        readFileBytes(folder.file(std::string("parts/") + name)))
+                << name;
+        }
+    };
+    render("one/o.%04d.png", {"--quiet"});
+    // Each part reads its neighbours (frames 1 and 6 included) from the clip.
+    const std::string first = render("parts/o.%04d.png", {"--chunk", "1/2"});
+    EXPECT_NE(first.find("frame 3 -> "), std::string::npos) << first;
+    EXPECT_EQ(first.find("frame 4 -> "), std::string::npos) << first;
+    render("parts/o.%04d.png", {"--chunk=2/2"});
+    EXPECT_EQ(folder.entries("parts").size(), 4u);
+    sameAsOneRun();
+
+    // A run that died: one frame gone, one cut short, a temporary file left.
+    std::filesystem::remove(folder.file("parts/o.0004.png"));
+    const std::string whole = readFileBytes(folder.file("one/o.0002.png"));
+    std::ofstream(folder.file("parts/o.0002.png"), std::ios::binary | std::ios::trunc)
+        << whole.substr(0, whole.size() / 2);
+    std::ofstream(folder.file("parts/.o.0004.png.holvane-1-0.tmp")) << whole.substr(0, 100);
+    const std::string resumed = render("parts/o.%04d.png", {"--skip-existing"});
+    EXPECT_NE(resumed.find("holvane: skipped 2 frames whose output already exists"),
+              std::string::npos)
+        << resumed;
+    EXPECT_NE(resumed.find("frame 2 -> "), std::string::npos) << resumed;
+    EXPECT_NE(resumed.find("frame 4 -> "), std::string::npos) << resumed;
+    EXPECT_NE(resumed.find("2 frames in "), std::string::npos) << resumed;
+    sameAsOneRun();
+    const std::string nothingLeft = render("parts/o.%04d.png", {"--skip-existing"});
+    EXPECT_NE(nothingLeft.find("skipped 4 frames"), std::string::npos) << nothingLeft;
+    EXPECT_NE(nothingLeft.find("0 frames in "), std::string::npos) << nothingLeft;
 }
 
 TEST(RenderSequence, ContactSheetShowsInputAndResultSideBySide) {

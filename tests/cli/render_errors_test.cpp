@@ -101,6 +101,14 @@ TEST(RenderErrors, BadOptionsNameTheOption) {
     EXPECT_TRUE(mentions(failingRender(folder, renderClip(folder, {"--decontam-color", "1,2,300"})),
                          "--decontam-color"));
     EXPECT_EQ(runHolvane(renderClip(folder, {"--jobs", "0"})).exitCode, 2);
+    // Chunks outside 1..N, no parts, or a part without frames (the clip has 2).
+    for (const char *chunk : {"0/3", "4/3", "1/0", "1", "3/3"}) {
+        const ProcessResult run = runHolvane(renderClip(folder, {"--chunk", chunk}));
+        EXPECT_EQ(run.exitCode, 2) << chunk;
+        EXPECT_EQ(run.err.rfind("holvane: --chunk: ", 0), 0u) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+    EXPECT_TRUE(folder.entries("out").empty());
 }
 
 TEST(RenderErrors, TheSourcePlateIsNeverOverwritten) {
