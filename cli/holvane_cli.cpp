@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/cli_error.h"
+#include "cli/cluster_command.h"
 #include "cli/info_command.h"
 #include "cli/options.h"
 #include "cli/render_command.h"
@@ -21,6 +22,7 @@ const char USAGE[] =
 Usage:
   holvane render INPUT OUTPUT [options]
   holvane info [--module PATH]
+  holvane cluster slurm INPUT OUTPUT [render options] [--chunks N] [--submit]
   holvane --version
   holvane --help
 
@@ -51,6 +53,15 @@ Render options:
   --module PATH            the effect module (default: $HOLVANE_MODULE, or the
                            one beside this program or in its build tree)
 
+Cluster options (holvane cluster slurm): prints the sbatch command of a job
+array that renders the clip in N chunks with scripts/cluster/holvane-array.sbatch,
+each task with --chunk K/N --skip-existing, so re-submitting it finishes what
+a failed task left; --submit runs it.
+  --chunks N               array tasks (default: one per 10 frames, at most 1000)
+  --jobs N                 CPUs per task, the task's --jobs (default 1)
+  --script PATH            the array script (default: beside this program or in
+                           its source tree)
+
 Files are read and written with straight (unassociated) alpha: PNG, TIFF,
 OpenEXR and DPX (JPEG for input). RGB files get an opaque alpha; grey is
 expanded. The output keeps the input's depth (8-bit, 16-bit or float).
@@ -69,6 +80,9 @@ std::string holvaneHelpText(const std::string &modulePathOption) {
 int run_HolvaneCommandLine(const std::vector<std::string> &args, std::ostream &out,
                            std::ostream &err) {
     try {
+        if (!args.empty() && args[0] == "cluster") {
+            return run_ClusterCommand({args.begin() + 1, args.end()}, out);
+        }
         const CommandLine line = parse_CommandLine(args);
         switch (line.command) {
             case Command::Help:

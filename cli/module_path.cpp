@@ -16,10 +16,9 @@ constexpr const char MODULE_FILE_NAME[] = "Holvane.so";
 #endif
 
 std::string besideExecutable() {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return std::string();
-    return (self.parent_path() / MODULE_FILE_NAME).string();
+    const std::string self = holvane_ExecutablePath();
+    if (self.empty()) return std::string();
+    return (fs::path(self).parent_path() / MODULE_FILE_NAME).string();
 }
 
 bool isFile(const std::string &path) {
@@ -28,6 +27,12 @@ bool isFile(const std::string &path) {
 }
 
 }  // namespace
+
+std::string holvane_ExecutablePath() {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.string();
+}
 
 std::string resolve_ModulePath(const std::string &option) {
     if (!option.empty()) return option;

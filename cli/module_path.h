@@ -4,5 +4,8 @@
 
 #include <string>
 
+// The running holvane executable's absolute path; empty when unknown.
+std::string holvane_ExecutablePath();
+
 // Throws CliError when no module is found.
 std::string resolve_ModulePath(const std::string &option);

@@ -148,6 +148,11 @@ int defaultJobs() {
 
 }  // namespace
 
+long long parse_WholeNumberOption(const std::string &option, const std::string &text, long long low,
+                                  long long high) {
+    return wholeNumberIn(option, text, low, high);
+}
+
 const char *optionNameOf(A_long controlId) {
     for (const ControlOption &option : CONTROL_OPTIONS) {
         if (option.controlId == controlId) return option.name;

@@ -48,6 +48,11 @@ struct CommandLine {
 // or argument at fault.
 CommandLine parse_CommandLine(const std::vector<std::string> &args);
 
+// The value of a whole-number option within low..high; throws a usage
+// CliError naming the option otherwise.
+long long parse_WholeNumberOption(const std::string &option, const std::string &text, long long low,
+                                  long long high);
+
 // The renderer's own option name of the control the effect declares under
 // this id ("--hole-size"), or "".
 const char *optionNameOf(A_long controlId);

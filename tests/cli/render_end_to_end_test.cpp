@@ -264,3 +264,27 @@ TEST(CommandLine, HelpAndVersion) {
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out.rfind("holvane 1.4.0 ", 0), 0u) << version.out;
 }
+
+TEST(CommandLine, ClusterSlurmPrintsTheArrayJob) {
+    const ProcessResult run = runHolvane({"cluster", "slurm", exampleClip(), "out dir/o.%04d.png",
+                                          "--chunks", "3", "--jobs=2", "--fill-with", "8"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("sbatch --array=1-3 --cpus-per-task=2 --chdir=", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("/scripts/cluster/holvane-array.sbatch " + exampleClip() +
+                           " 'out dir/o.%04d.png' --fill-with 8\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(" --export=ALL,HOLVANE=/"), std::string::npos) << run.out;
+    // One task per 10 frames by default; never more tasks than frames.
+    EXPECT_NE(
+        runHolvane({"cluster", "slurm", exampleClip(), "o.%04d.png"}).out.find("--array=1-1 "),
+        std::string::npos);
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--chunks", "6"},
+                                         {"--chunk", "1/2"},
+                                         {"--skip-existing"},
+                                         {"--bogus"}}) {
+        std::vector<std::string> args{"cluster", "slurm", exampleClip(), "o.%04d.png"};
+        args.insert(args.end(), bad.begin(), bad.end());
+        EXPECT_EQ(runHolvane(args).exitCode, 2) << bad[0];
+    }
+}
