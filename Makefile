@@ -1,6 +1,6 @@
 # Entry points for people and CI. Each target installs what is missing first.
-.PHONY: deps windows-deps build build-demo windows test check test-asan fuzz demo bench format \
-	format-check clean
+.PHONY: deps windows-deps cluster-deps build build-demo windows test check test-asan fuzz demo \
+	bench format format-check clean
 
 deps:
 	@scripts/install-deps.sh core
@@ -8,6 +8,10 @@ deps:
 # MinGW-w64 and Wine, for the Windows deliverable and its checks.
 windows-deps:
 	@scripts/install-deps.sh windows
+
+# Slurm and MUNGE, for the check that runs the job array on this machine.
+cluster-deps:
+	@scripts/install-deps.sh cluster
 
 build: deps
 	cmake --preset default
@@ -27,10 +31,14 @@ windows: deps windows-deps
 
 # Where MinGW-w64 and Wine are installed (or can be: as root), the Windows
 # build comes first, so the Linux build registers the checks that run it
-# under Wine (tests/windows) and finds it built.
+# under Wine (tests/windows) and finds it built. Slurm and MUNGE are
+# installed the same way for the job-array check (tests/cluster), which
+# skips itself without them.
 test: deps
 	@if scripts/install-deps.sh windows; then $(MAKE) --no-print-directory windows; \
 	else echo "make test: no MinGW-w64 or Wine; the Windows checks are left out" >&2; fi
+	@scripts/install-deps.sh cluster \
+	  || echo "make test: no Slurm or MUNGE; the Slurm check skips itself" >&2
 	$(MAKE) --no-print-directory build
 	ctest --preset default
 

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, or, when not root, prints the
-# one apt-get line to run. Usage: install-deps.sh [core|windows|all]
+# one apt-get line to run. Usage: install-deps.sh [core|windows|cluster|all]
 set -euo pipefail
 
 core=(g++ cmake ninja-build make libgtest-dev libgmock-dev libbenchmark-dev
       libopenimageio-dev openimageio-tools clang clang-format libclang-rt-14-dev binutils)
 windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine)
+# Slurm and its authentication daemon, for the render-farm check (tests/cluster).
+cluster=(slurm-wlm munge)
 
 case "${1:-all}" in
   core) wanted=("${core[@]}") ;;
   windows) wanted=("${windows[@]}") ;;
-  all) wanted=("${core[@]}" "${windows[@]}") ;;
-  *) echo "install-deps.sh: unknown set '$1' (core, windows or all)" >&2; exit 2 ;;
+  cluster) wanted=("${cluster[@]}") ;;
+  all) wanted=("${core[@]}" "${windows[@]}" "${cluster[@]}") ;;
+  *) echo "install-deps.sh: unknown set '$1' (core, windows, cluster or all)" >&2; exit 2 ;;
 esac
 
 missing=()
