@@ -5,30 +5,20 @@
 
 #include "cli/cli_error.h"
 #include "cli/image_file.h"
+#include "cli/options.h"
 
-namespace {
-
-// At most 9 digits: part counts beyond any farm, and no overflow.
-bool parseCount(const std::string &text, long &value) {
-    if (text.empty() || text.size() > 9) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    return true;
-}
-
-}  // namespace
+// Far beyond any farm.
+constexpr long MAX_PARTS = 999999999;
 
 FrameChunk parse_FrameChunk(const std::string &text) {
     const auto slash = text.find('/');
-    FrameChunk chunk;
-    if (slash == std::string::npos || !parseCount(text.substr(0, slash), chunk.index) ||
-        !parseCount(text.substr(slash + 1), chunk.count)) {
+    if (slash == std::string::npos) {
         throw usageError("--chunk: '" + text + "' is not K/N (part K of N)");
     }
-    if (chunk.count < 1) throw usageError("--chunk: " + text + " has fewer than 1 part");
+    FrameChunk chunk;
+    chunk.index = long(parse_WholeNumberOption("--chunk", text.substr(0, slash), 0, MAX_PARTS));
+    chunk.count = long(parse_WholeNumberOption("--chunk", text.substr(slash + 1), 0, MAX_PARTS));
+    if (chunk.count < 1) throw usageError("--chunk: " + text + ": N must be at least 1");
     if (chunk.index < 1 || chunk.index > chunk.count) {
         throw usageError("--chunk: " + text + " is outside 1.." + std::to_string(chunk.count));
     }
