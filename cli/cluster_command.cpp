@@ -55,6 +55,9 @@ ClusterRequest parseClusterArgs(const std::vector<std::string> &args) {
         if (name == "--chunk" || name == "--skip-existing") {
             throw usageError(name + ": each array task sets it; give --chunks N instead");
         }
+        if (name == "--contact-sheet") {
+            throw usageError(name + ": each array task would write its own over the others'");
+        }
         if (name == "--submit" && equals == std::string::npos) {
             request.submit = true;
             continue;

@@ -54,9 +54,9 @@ Render options:
                            one beside this program or in its build tree)
 
 Cluster options (holvane cluster slurm): prints the sbatch command of a job
-array that renders the clip in N chunks with scripts/cluster/holvane-array.sbatch,
-each task with --chunk K/N --skip-existing, so re-submitting it finishes what
-a failed task left; --submit runs it.
+array (scripts/cluster/holvane-array.sbatch) whose task K of N renders with
+--chunk K/N --skip-existing, so re-submitting it finishes what a failed task
+left; --submit runs it. The render options go to every task.
   --chunks N               array tasks (default: one per 10 frames, at most 1000)
   --jobs N                 CPUs per task, the task's --jobs (default 1)
   --script PATH            the array script (default: beside this program or in

@@ -282,7 +282,8 @@ TEST(CommandLine, ClusterSlurmPrintsTheArrayJob) {
     for (std::vector<std::string> bad : {std::vector<std::string>{"--chunks", "6"},
                                          {"--chunk", "1/2"},
                                          {"--skip-existing"},
-                                         {"--bogus"}}) {
+                                         {"--bogus"},
+                                         {"--contact-sheet", "s.png"}}) {
         std::vector<std::string> args{"cluster", "slurm", exampleClip(), "o.%04d.png"};
         args.insert(args.end(), bad.begin(), bad.end());
         EXPECT_EQ(runHolvane(args).exitCode, 2) << bad[0];

@@ -90,9 +90,11 @@ start_munge() {
   wait_for munged 20 test -S "$work/munge/socket"
 }
 
+# The short host name, as slurmctld and slurmd find their own.
+host=$(uname -n)
+host=${host%%.*}
+
 write_slurm_conf() {
-  local host
-  host=$(hostname -s)
   mkdir -p "$work/state" "$work/spool" "$work/logs"
   cat >"$work/slurm.conf" <<EOF
 ClusterName=holvanetest
@@ -133,7 +135,7 @@ node_is_idle() {
 start_slurm() {
   slurmctld -D -i -f "$SLURM_CONF" >/dev/null 2>&1 &
   daemons+=($!)
-  slurmd -D -f "$SLURM_CONF" -N "$(hostname -s)" >/dev/null 2>&1 &
+  slurmd -D -f "$SLURM_CONF" -N "$host" >/dev/null 2>&1 &
   daemons+=($!)
   wait_for "the Slurm node" 60 node_is_idle
 }
