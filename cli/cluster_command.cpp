@@ -89,7 +89,7 @@ long framesToRender(const std::vector<std::string> &renderArgs) {
     return discover_Clip(parse_SequencePattern(r.input), r.frames).rendered.count();
 }
 
-int runSbatch(const std::vector<std::string> &arguments) {
+void submitWithSbatch(const std::vector<std::string> &arguments) {
     std::vector<std::string> words{"sbatch"};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char *> argv;
@@ -103,7 +103,6 @@ int runSbatch(const std::vector<std::string> &arguments) {
     if (::waitpid(child, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw CliError("sbatch: the submission failed (see its message above)");
     }
-    return 0;
 }
 
 // One word for a POSIX shell: as is when it holds nothing special, quoted
@@ -152,7 +151,10 @@ int run_ClusterCommand(const std::vector<std::string> &args, std::ostream &out) 
     const std::vector<std::string> command =
         slurm_ArrayCommand(fs::absolute(script).string(), request.renderArgs, request.chunks,
                            request.cpus, fs::current_path().string(), holvane_ExecutablePath());
-    if (request.submit) return runSbatch(command);
+    if (request.submit) {
+        submitWithSbatch(command);
+        return 0;
+    }
     out << "sbatch";
     for (const std::string &word : command) out << " " << shell_Quoted(word);
     out << "\n";
