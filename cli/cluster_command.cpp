@@ -7,8 +7,10 @@
 #include <filesystem>
 
 #include "cli/cli_error.h"
+#include "cli/declared_controls.h"
 #include "cli/module_path.h"
 #include "cli/options.h"
+#include "host/effect_module.h"
 
 extern char **environ;
 
@@ -78,14 +80,20 @@ ClusterRequest parseClusterArgs(const std::vector<std::string> &args) {
     return request;
 }
 
-// The number of frames the array renders, from the same checks of the
-// command line and the clip's folder that each task makes.
+// The number of frames the array renders, after the checks of the command
+// line, the controls and the clip's folder that each task makes first.
 long framesToRender(const std::vector<std::string> &renderArgs) {
     std::vector<std::string> line{"render"};
     line.insert(line.end(), renderArgs.begin(), renderArgs.end());
     const CommandLine parsed = parse_CommandLine(line);
     if (parsed.command != Command::Render) throw usageError("cluster slurm: see holvane --help");
     const RenderOptions &r = parsed.render;
+    const std::string modulePath = resolve_ModulePath(parsed.modulePath);
+    EffectModule module;
+    if (!module.open(modulePath)) {
+        throw CliError(modulePath + ": cannot load the effect module (" + module.error() + ")");
+    }
+    resolve_ControlValues(r.controls, read_DeclaredControls(module.entry()));
     return discover_Clip(parse_SequencePattern(r.input), r.frames).rendered.count();
 }
 

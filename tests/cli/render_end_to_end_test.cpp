@@ -283,7 +283,8 @@ TEST(CommandLine, ClusterSlurmPrintsTheArrayJob) {
                                          {"--chunk", "1/2"},
                                          {"--skip-existing"},
                                          {"--bogus"},
-                                         {"--contact-sheet", "s.png"}}) {
+                                         {"--contact-sheet", "s.png"},
+                                         {"--hole-size", "4001"}}) {
         std::vector<std::string> args{"cluster", "slurm", exampleClip(), "o.%04d.png"};
         args.insert(args.end(), bad.begin(), bad.end());
         EXPECT_EQ(runHolvane(args).exitCode, 2) << bad[0];
