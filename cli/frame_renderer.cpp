@@ -20,6 +20,9 @@ HostSettings settingsFor(const Clip &clip, const HostRequest &request) {
     settings.totalTime = static_cast<A_long>(clip.frames.count()) * TIME_STEP;
     settings.downsampleX = PF_RationalScale{1, static_cast<A_u_long>(request.downsample)};
     settings.downsampleY = PF_RationalScale{1, static_cast<A_u_long>(request.downsample)};
+    // A production host: worlds come from a pool and carry no test mark.
+    settings.markUnclearedWorlds = false;
+    settings.recycleWorlds = true;
     return settings;
 }
 

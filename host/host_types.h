@@ -40,11 +40,15 @@ struct HostSettings {
     // takes them from its input layer).
     A_long width = 0;
     A_long height = 0;
-    // Off for benchmarks: a real host spends no time marking new worlds.
+    // Test aid, on by default: a world the effect did not ask to clear is
+    // painted with a mark that shows a render relying on zeros. A production
+    // host (the renderer, the benchmarks) spends no time on it.
     bool markUnclearedWorlds = true;
-    // On for benchmarks: a disposed world's memory is kept and handed out
-    // again, unfilled, for the next world of the same size and depth, as a
-    // real host's memory pool does. Such a world holds whatever it last held.
+    // Production behaviour, off by default so each test starts from fresh
+    // memory: a disposed world's memory is kept and handed out again for the
+    // next world of the same size and depth, as a real host's memory pool
+    // does. It holds whatever it last held, or zeros when the effect asks for
+    // a cleared world.
     bool recycleWorlds = false;
     A_long rowPaddingBytes = kDefaultRowPaddingBytes;
     // Where checkout_param finds the input layer; when empty, every time

@@ -3,6 +3,7 @@
 // that tests and the renderer pass to a render.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -56,6 +57,8 @@ class OwnedWorld {
     // Sets every pixel (not the row padding) to one value.
     void fill(const PF_Pixel &pixel);
     void fill(const PF_Pixel16 &pixel);
+    // Sets every byte, row padding included.
+    void fillBytes(std::uint8_t byte) { std::fill(bytes_.begin(), bytes_.end(), byte); }
 
   private:
     std::vector<std::uint8_t> bytes_;

@@ -42,10 +42,11 @@ PF_Err newWorldCallback(PF_ProgPtr effectRef, A_long width, A_long height, PF_Ne
         clear || !host->settings.markUnclearedWorlds ? 0 : kUnclearedWorldByte;
     try {
         OwnedWorld owned;
-        if (host->settings.recycleWorlds && !clear)
-            owned = takeRecycledWorld(*host, width, height, depth);
+        if (host->settings.recycleWorlds) owned = takeRecycledWorld(*host, width, height, depth);
         if (owned.layer().data == nullptr)
             owned = OwnedWorld(width, height, depth, host->settings.rowPaddingBytes, fillByte);
+        else if (clear)
+            owned.fillBytes(0);
         *world = owned.layer();
         host->worlds.emplace(owned.layer().data, std::move(owned));
     } catch (const std::bad_alloc &) {
