@@ -5,21 +5,24 @@
 #include <cstring>
 
 #include "detect/classify_holes.h"
-#include "detect/classify_holes_reference.h"
 #include "detect/edge_gaps.h"
-#include "detect/edge_gaps_reference.h"
 #include "detect/fill_limits.h"
 #include "detect/hole_mask.h"
 #include "fill/edge_multiplier.h"
-#include "fill/edge_multiplier_reference.h"
 #include "fill/feather.h"
-#include "fill/feather_reference.h"
 #include "fill/grow_shrink.h"
-#include "fill/grow_shrink_reference.h"
+#include "reference/detect/classify_holes.h"
+#include "reference/detect/edge_gaps.h"
+#include "reference/detect/hole_mask.h"
+#include "reference/fill/edge_multiplier.h"
+#include "reference/fill/feather.h"
+#include "reference/fill/grow_shrink.h"
+#include "reference/render/compose_view.h"
+#include "reference/render/fill_chain.h"
+#include "reference/render/recode_fill_area.h"
+#include "reference/render/worlds/world_ops.h"
 #include "render/compose_view.h"
-#include "render/compose_view_reference.h"
 #include "render/fill_chain.h"
-#include "render/fill_chain_reference.h"
 #include "render/recode_fill_area.h"
 #include "render/worlds/working_images.h"
 #include "render/worlds/world_ops.h"
@@ -183,13 +186,13 @@ void StagePipeline::run(Stage stage, bool reference) {
             break;
         case Stage::LimitsAndMask:
             if (reference) {
-                populateAndInitialise_FillLimitsFromIncomingAlpha(workingInput_.layer(), limits,
-                                                                  s.alphaLevel);
+                populateAndInitialise_FillLimitsFromIncomingAlpha(
+                    InputLayer16{&workingInput_.layer(), false}, limits, s.alphaLevel);
                 growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
                                                                  limits);
                 clearWorldToTransparentBlack(mask, width_, height_);
-                copyAlphaWorldToRedInRedMask(mask, workingInput_.layer(), s.alphaLevel,
-                                             MINIMUM_ALPHA, limits);
+                reference::copyAlphaWorldToRedInRedMask(mask, workingInput_.layer(), s.alphaLevel,
+                                                        MINIMUM_ALPHA, limits);
             } else {
                 populateAndInitialise_FillLimitsFromIncomingAlpha(input_, limits, s.alphaLevel);
                 growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
@@ -199,14 +202,13 @@ void StagePipeline::run(Stage stage, bool reference) {
             break;
         case Stage::EdgeGaps:
             if (reference)
-                bridge_EdgeGapsInRedMask_reference(mask, width_, height_, s.gapDistance, limits);
+                reference::bridge_EdgeGapsInRedMask(mask, width_, height_, s.gapDistance, limits);
             else
-                bridge_EdgeGapsInRedMask(mask, width_, height_, s.gapDistance, limits,
-                                         MaskMarks::LeftOut);
+                bridge_EdgeGapsInRedMask(mask, width_, height_, s.gapDistance, limits);
             break;
         case Stage::Classify:
             if (reference)
-                floodFillHolesRemoveChaffLogInFillTagList_reference(
+                reference::floodFillHolesRemoveChaffLogInFillTagList(
                     workingInput_.layer(), mask, width_, height_, c.fillTags, s.maxAcross,
                     c.seedStack, limits);
             else
@@ -217,7 +219,7 @@ void StagePipeline::run(Stage stage, bool reference) {
         case Stage::Recode:
             if (reference) {
                 clear_RejectedRegionsInRedMask(mask, limits);
-                normalise_FillAreaInRedMask(mask, limits);
+                reference::normalise_FillAreaInRedMask(mask, limits);
             } else {
                 // The verdicts left to this pass by the fast stage 3.
                 recode_FillAreaInRedMask(mask, limits, &c.fillTags);
@@ -226,32 +228,31 @@ void StagePipeline::run(Stage stage, bool reference) {
         case Stage::GrowShrink:
             growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount, limits);
             if (reference)
-                growShrink_JustBlueInRedMaskBlocky_reference(mask, width_, height_, height_ - 1,
-                                                             s.growAmount, limits);
+                reference::growShrink_JustBlueInRedMaskBlocky(mask, width_, height_, height_ - 1,
+                                                              s.growAmount, limits);
             else
                 growShrink_JustBlueInRedMaskBlocky(mask, width_, height_, height_ - 1, s.growAmount,
-                                                   limits, MaskMarks::LeftOut);
+                                                   limits);
             break;
         case Stage::EdgeMultiplier:
             if (reference)
-                make_EdgeMultiplyerMaskOnRedRedMask_reference(&inData_, mask, input_, width_,
-                                                              height_, limits);
+                reference::make_EdgeMultiplyerMaskOnRedRedMask(&inData_, mask, input_, width_,
+                                                               height_, limits);
             else
-                make_EdgeMultiplyerMaskOnRedRedMask(&inData_, mask, input_, width_, height_, limits,
-                                                    MaskMarks::LeftOut);
+                make_EdgeMultiplyerMaskOnRedRedMask(&inData_, mask, input_, width_, height_,
+                                                    limits);
             break;
         case Stage::Feather:
             if (reference)
-                blur_FromBlueAddOrSubtract_reference(&inData_, mask, width_, height_, height_ - 1,
-                                                     static_cast<A_long>(s.featherRadius), false,
-                                                     limits);
+                reference::blur_FromBlueAddOrSubtract(&inData_, mask, width_, height_, height_ - 1,
+                                                      static_cast<A_long>(s.featherRadius), false,
+                                                      limits);
             else
                 blur_FromBlueAddOrSubtract(&inData_, mask, width_, height_, height_ - 1,
-                                           static_cast<A_long>(s.featherRadius), false, limits,
-                                           MaskMarks::LeftOut);
+                                           static_cast<A_long>(s.featherRadius), limits);
             break;
         case Stage::FillChain:
-            (reference ? run_FillChain_reference : run_FillChain)(
+            (reference ? reference::run_FillChain : run_FillChain)(
                 s.fillChain, chainWorlds(mask, reference), s.blurSize, s.quarterLevel, s.setColour,
                 limits, utils_.ansi);
             break;
@@ -260,9 +261,9 @@ void StagePipeline::run(Stage stage, bool reference) {
             const bool eightBit = case_.depth == PixelDepth::Eight;
             if (reference) {
                 // The view in 16 bits, then converted for an 8-bit output.
-                compose_OutputView_reference(output16_.layer(), sources, s.viewMode, width_,
-                                             height_);
-                if (eightBit) copy16To8BitWorld(output16_.layer(), output8_.layer());
+                reference::compose_OutputView(output16_.layer(), sources, s.viewMode, width_,
+                                              height_);
+                if (eightBit) reference::copy16To8BitWorld(output16_.layer(), output8_.layer());
             } else if (eightBit) {
                 compose_OutputViewInto8Bit(output8_.layer(), sources, s.viewMode, width_, height_);
             } else {

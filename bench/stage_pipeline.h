@@ -39,7 +39,7 @@ class StagePipeline {
     // moves forward, so asking for an earlier stage starts it again.
     void advanceTo(Stage stage);
     // Runs one stage on the current state; `reference`: in its
-    // straightforward form (*_reference.cpp), where it has one.
+    // straightforward form (reference/), where it has one.
     void run(Stage stage, bool reference = false);
     // Whether the render runs this stage with these settings at all.
     bool runs(Stage stage) const;

@@ -2,7 +2,6 @@
 # link only the folders it exercises. The module links them all.
 
 set(HOLVANE_PLUGIN_LIBRARIES "" CACHE INTERNAL "")
-set(HOLVANE_REFERENCE_SOURCES "" CACHE INTERNAL "")
 
 # The Windows module carries its property list as a compiled resource.
 if(WIN32)
@@ -15,23 +14,19 @@ endif()
 set(HOLVANE_MACOS_ARCHITECTURES "x86_64;arm64" CACHE STRING
     "Architectures of the macOS plug-in bundle")
 
+# One object library of the module from the sources listed (paths relative
+# to the project), which never include the straightforward forms in
+# reference/.
 function(holvane_plugin_library name)
   set(sources "")
-  foreach(dir IN LISTS ARGN)
-    file(GLOB dir_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
-    # The straightforward forms (*_reference.cpp) that the fast stages are
-    # checked against stay out of the module; holvane_reference_library
-    # builds them for the tests and the benchmarks.
-    set(reference_sources ${dir_sources})
-    list(FILTER reference_sources INCLUDE REGEX "_reference\\.cpp$")
-    list(FILTER dir_sources EXCLUDE REGEX "_reference\\.cpp$")
-    set(HOLVANE_REFERENCE_SOURCES ${HOLVANE_REFERENCE_SOURCES} ${reference_sources}
-        CACHE INTERNAL "")
-    list(APPEND sources ${dir_sources})
+  foreach(source IN LISTS ARGN)
+    get_filename_component(path ${source} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
+    string(FIND "${path}" "${PROJECT_SOURCE_DIR}/reference/" at)
+    if(at EQUAL 0)
+      message(FATAL_ERROR "${name}: ${source} is a reference form, never part of the module")
+    endif()
+    list(APPEND sources ${path})
   endforeach()
-  if(NOT sources)
-    return()
-  endif()
   add_library(${name} OBJECT ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   # Only the entry point leaves the module.
@@ -46,16 +41,6 @@ function(holvane_plugin_library name)
     target_compile_options(${name} PRIVATE -fno-sanitize-coverage=trace-cmp)
   endif()
   set(HOLVANE_PLUGIN_LIBRARIES ${HOLVANE_PLUGIN_LIBRARIES} ${name} CACHE INTERNAL "")
-endfunction()
-
-# The straightforward forms of the stages and of the render driver, as one
-# object library for the tests and the benchmarks; defined once.
-function(holvane_reference_library)
-  if(TARGET holvane_reference OR NOT HOLVANE_REFERENCE_SOURCES)
-    return()
-  endif()
-  add_library(holvane_reference OBJECT ${HOLVANE_REFERENCE_SOURCES})
-  target_include_directories(holvane_reference PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
 function(holvane_plugin_module)

@@ -1,11 +1,10 @@
 // Stage 3: the edge band, chaff removal, pocket flooding and the verdicts.
-// The result is that of the straightforward form (classify_holes_reference
-// .cpp), which the tests compare; the work is narrowed to what can change:
-// pass one on the opaque pixels as bits, the edge band's squares only where
-// pass one found an edge, each chaff iteration only on the rows next to the
-// previous iteration's changes (64 pixels decided at once, absorbed without
-// the mark pass), the pocket scan by the bits of red-0 pixels and each pocket
-// flooded a span at a time (floodPocketFrom).
+// The result is that of the straightforward form
+// (reference/detect/classify_holes.cpp), which the tests compare; the work is narrowed to what can
+// change: pass one on the opaque pixels as bits, the edge band's squares only where pass one found
+// an edge, each chaff iteration only on the rows next to the previous iteration's changes (64
+// pixels decided at once, absorbed without the mark pass), the pocket scan by the bits of red-0
+// pixels and each pocket flooded a span at a time (floodPocketFrom).
 //
 // On entry the mask holds what stages 1 and 2 leave: green 0 or the gap mark
 // (never an edge code), and no alpha of 10 (the plain form's chaff mark).
@@ -306,8 +305,8 @@ void tagPockets(const PF_LayerDef &redMask, A_long width, A_long height, FillTag
 
 // Every tagged pixel takes its tag's verdict. Floods stay within the region,
 // so only its pixels can carry a tag.
-void paintVerdicts(const PF_LayerDef &redMask, A_long width, A_long height, const FillTagList &list,
-                   const FillLimitsArray &limits) {
+void paintVerdictsInRegion(const PF_LayerDef &redMask, A_long width, A_long height,
+                           const FillTagList &list, const FillLimitsArray &limits) {
     for (A_long y = std::max<A_long>(0, limits.firstRow); y <= std::min(height - 1, limits.lastRow);
          ++y) {
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
@@ -323,7 +322,7 @@ void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
                                                const PF_LayerDef &redMask, A_long width,
                                                A_long height, FillTagList &list, A_long maxAcross,
                                                SeedStack &stack, const FillLimitsArray &limits,
-                                               bool paint) {
+                                               bool paintVerdicts) {
     clearFillTagList(list);
     list.count = 1;
     // The floods search whole rows of a span at once (floodPocketFrom) and
@@ -333,21 +332,5 @@ void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
     if (maxAcross <= 0) return;
     removeChaff(redMask, width, height, maxAcross, limits);
     tagPockets(redMask, width, height, list, maxAcross, limits);
-    if (paint) paintVerdicts(redMask, width, height, list, limits);
-}
-
-void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
-                                               const PF_LayerDef &redMask, A_long width,
-                                               A_long height, FillTagList &list, A_long maxAcross,
-                                               SeedStack &stack, const FillLimitsArray &limits) {
-    floodFillHolesRemoveChaffLogInFillTagList(source, redMask, width, height, list, maxAcross,
-                                              stack, limits, true);
-}
-
-void floodFillHolesRemoveChaffLogInFillTagList(const PF_LayerDef &source,
-                                               const PF_LayerDef &redMask, A_long width,
-                                               A_long height, FillTagList &list, A_long maxAcross,
-                                               SeedStack &stack, const FillLimitsArray &limits) {
-    floodFillHolesRemoveChaffLogInFillTagList(InputLayer16{&source, false}, redMask, width, height,
-                                              list, maxAcross, stack, limits);
+    if (paintVerdicts) paintVerdictsInRegion(redMask, width, height, list, limits);
 }

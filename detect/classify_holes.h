@@ -7,13 +7,10 @@
 #include "render/worlds/pixels.h"
 
 // source: the detection source, whose alpha marks the solid edges; an 8-bit
-// layer is read on the 16-bit scale.
-void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
-                                               const PF_LayerDef &redMask, A_long width,
-                                               A_long height, FillTagList &list, A_long maxAcross,
-                                               SeedStack &stack, const FillLimitsArray &limits);
-
-// The render's path when stages 4 and 5 follow: with paintVerdicts false the
+// layer is read on the 16-bit scale. The seed stack goes unused: the pockets
+// are flooded a span at a time (floodPocketFrom).
+//
+// paintVerdicts false is the render's path when stages 4 and 5 follow: the
 // tagged pockets keep their tag codes (red 32 * k) and the verdicts are left
 // to recode_FillAreaInRedMask, which paints them as it recodes.
 void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
@@ -31,9 +28,3 @@ inline void paintVerdictOf(PF_Pixel16 &pixel, const FillTagList &list) {
     pixel.red = tag.redOut;
     pixel.blue = tag.blueOut;
 }
-
-// The same with a 16-bit source world.
-void floodFillHolesRemoveChaffLogInFillTagList(const PF_LayerDef &source,
-                                               const PF_LayerDef &redMask, A_long width,
-                                               A_long height, FillTagList &list, A_long maxAcross,
-                                               SeedStack &stack, const FillLimitsArray &limits);

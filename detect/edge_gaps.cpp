@@ -6,10 +6,10 @@
 // (no band in two opposite quarters around them) are left out, and a word
 // stops as soon as all its pixels are decided.
 //
-// The gap pixels are marked green, then alpha 19000 is set over the inner
-// image and the inner marks turn into band. That alpha is scratch, which
-// nothing after the stage reads: the render leaves it out and has each gap
-// pixel written once, as it is found.
+// The plain form (reference/detect/edge_gaps.cpp) marks the gap pixels green,
+// then sets alpha 19000 over the inner image and turns the inner marks into
+// band. That alpha is scratch, which nothing after the stage reads: here it
+// is left out, and each gap pixel is written once, as it is found.
 #include "detect/edge_gaps.h"
 
 #include <algorithm>
@@ -25,7 +25,6 @@ namespace {
 using Word = std::uint64_t;
 
 constexpr A_u_short GAP_MARK_GREEN = 20000;
-constexpr A_u_short INNER_AREA_ALPHA = 19000;
 constexpr PF_Pixel16 BRIDGED{32768, 32768, 0, 0};
 constexpr A_long BORDER = 10;  // gap marks this close to the image border stay marks
 constexpr A_long WORD_BITS = 64;
@@ -234,17 +233,15 @@ Word gapPixelsOfWord(const BandWindow &band, A_long y, A_long w, Word undecided,
 // (alpha and red 32768); nearer the border it keeps the mark, green 20000.
 // The row's band was read into the window before the row was decided, and
 // later rows read it from there: the change is not seen by the marking.
-void markGapPixel(const PF_LayerDef &redMask, A_long x, A_long y, A_long width, A_long height,
-                  MaskMarks marks) {
-    if (marks == MaskMarks::LeftOut && x >= BORDER && x < width - BORDER && y >= BORDER &&
-        y < height - BORDER)
+void markGapPixel(const PF_LayerDef &redMask, A_long x, A_long y, A_long width, A_long height) {
+    if (x >= BORDER && x < width - BORDER && y >= BORDER && y < height - BORDER)
         *getPixel16(redMask, x, y) = BRIDGED;
     else
         setPixel16Green(redMask, x, y, GAP_MARK_GREEN);
 }
 
 void markRow(const PF_LayerDef &redMask, const BandWindow &band, A_long y, A_long gap, A_long width,
-             A_long height, const FillLimitsArray &limits, MaskMarks marks) {
+             A_long height, const FillLimitsArray &limits) {
     const A_long firstWord = std::max<A_long>(0, limits.left[y]) / WORD_BITS;
     const A_long lastWord = std::min(width - 1, limits.right[y]) / WORD_BITS;
     const Word *row = band.plane(y, BandWindow::BAND);
@@ -252,12 +249,12 @@ void markRow(const PF_LayerDef &redMask, const BandWindow &band, A_long y, A_lon
         Word undecided = ~row[w] & columnBits(w, limits.left[y], limits.right[y]);
         if (undecided == 0) continue;
         forEachBit(gapPixelsOfWord(band, y, w, undecided, gap, width, height), w,
-                   [&](A_long x) { markGapPixel(redMask, x, y, width, height, marks); });
+                   [&](A_long x) { markGapPixel(redMask, x, y, width, height); });
     }
 }
 
 void markGapPixels(const PF_LayerDef &redMask, A_long width, A_long height, A_long gap,
-                   const FillLimitsArray &limits, MaskMarks marks) {
+                   const FillLimitsArray &limits) {
     const A_long firstRow = std::max<A_long>(0, limits.firstRow);
     const A_long lastRow = std::min(height - 1, limits.lastRow);
     if (firstRow > lastRow || width <= 0) return;
@@ -268,33 +265,14 @@ void markGapPixels(const PF_LayerDef &redMask, A_long width, A_long height, A_lo
         // reads the band as it was before the stage.
         while (loaded < std::min(height - 1, y + gap)) band.load(redMask, ++loaded);
         band.centre(y);
-        markRow(redMask, band, y, gap, width, height, limits, marks);
-    }
-}
-
-// Over the whole image, not only the region: every pixel at least BORDER
-// from each edge gets alpha 19000, and its gap marks become hole band.
-void convertGapMarksToBand(const PF_LayerDef &redMask, A_long width, A_long height) {
-    for (A_long y = BORDER; y < height - BORDER; ++y) {
-        PF_Pixel16 *row = getPixel16(redMask, 0, y);
-        for (A_long x = BORDER; x < width - BORDER; ++x) {
-            PF_Pixel16 &pixel = row[x];
-            pixel.alpha = INNER_AREA_ALPHA;
-            if (pixel.red == 0 && pixel.green == GAP_MARK_GREEN) pixel = BRIDGED;
-        }
+        markRow(redMask, band, y, gap, width, height, limits);
     }
 }
 
 }  // namespace
 
 void bridge_EdgeGapsInRedMask(const PF_LayerDef &redMask, A_long width, A_long height,
-                              A_long gapDistance, const FillLimitsArray &limits, MaskMarks marks) {
-    if (gapDistance < 1) return;  // the stage does not run at 0
-    markGapPixels(redMask, width, height, std::min(gapDistance, MAX_GAP), limits, marks);
-    if (marks == MaskMarks::Written) convertGapMarksToBand(redMask, width, height);
-}
-
-void bridge_EdgeGapsInRedMask(const PF_LayerDef &redMask, A_long width, A_long height,
                               A_long gapDistance, const FillLimitsArray &limits) {
-    bridge_EdgeGapsInRedMask(redMask, width, height, gapDistance, limits, MaskMarks::Written);
+    if (gapDistance < 1) return;  // the stage does not run at 0
+    markGapPixels(redMask, width, height, std::min(gapDistance, MAX_GAP), limits);
 }

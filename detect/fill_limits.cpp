@@ -84,13 +84,6 @@ void populateAndInitialise_FillLimitsFromIncomingAlpha(const InputLayer16 &sourc
     }
 }
 
-void populateAndInitialise_FillLimitsFromIncomingAlpha(const PF_LayerDef &world,
-                                                       FillLimitsArray &limits,
-                                                       A_u_short alphaLevel) {
-    populateAndInitialise_FillLimitsFromIncomingAlpha(InputLayer16{&world, false}, limits,
-                                                      alphaLevel);
-}
-
 void growShrink_FillLimitsArrayIfRequiredByGrowShrink(A_long width, A_long height, A_long margin,
                                                       FillLimitsArray &limits) {
     if (margin <= 0 || height > FILL_LIMITS_MAX_ROWS) return;

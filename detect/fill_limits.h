@@ -19,13 +19,8 @@ inline bool isWithinLimits(const FillLimitsArray &limits, A_long x, A_long y) {
            x <= limits.right[y];
 }
 
-// Rebuilds the limits from the alpha of a 16-bit world (height <= 4320).
-void populateAndInitialise_FillLimitsFromIncomingAlpha(const PF_LayerDef &world,
-                                                       FillLimitsArray &limits,
-                                                       A_u_short alphaLevel);
-
-// The same from a layer of either depth, its alpha read on the 16-bit scale,
-// over the layer's width and height.
+// Rebuilds the limits from the alpha of a layer of either depth, read on the
+// 16-bit scale, over the layer's width and height (at most 4320 rows).
 void populateAndInitialise_FillLimitsFromIncomingAlpha(const InputLayer16 &source,
                                                        FillLimitsArray &limits,
                                                        A_u_short alphaLevel);

@@ -27,24 +27,6 @@ inline const void *sourceRow(const InputLayer16 &source, A_long y) {
 
 }  // namespace
 
-// Green, blue and alpha are left alone.
-void copyAlphaWorldToRedInRedMask(const PF_LayerDef &redMask, const InputLayer16 &source,
-                                  A_u_short alphaLevel, A_u_short floor,
-                                  const FillLimitsArray &limits) {
-    for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
-        const void *in = sourceRow(source, y);
-        PF_Pixel16 *mask = getPixel16(redMask, 0, y);
-        for (A_long x = limits.left[y]; x <= limits.right[y]; ++x)
-            mask[x].red = bandRed(alphaAt(source, in, x), floor, alphaLevel);
-    }
-}
-
-void copyAlphaWorldToRedInRedMask(const PF_LayerDef &redMask, const PF_LayerDef &source,
-                                  A_u_short alphaLevel, A_u_short floor,
-                                  const FillLimitsArray &limits) {
-    copyAlphaWorldToRedInRedMask(redMask, InputLayer16{&source, false}, alphaLevel, floor, limits);
-}
-
 void clearAndCopyAlphaToRedInRedMask(const PF_LayerDef &redMask, const InputLayer16 &source,
                                      A_u_short alphaLevel, A_u_short floor,
                                      const FillLimitsArray &limits) {

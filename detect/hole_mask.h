@@ -3,18 +3,11 @@
 
 #include "detect/fill_limits.h"
 
-void copyAlphaWorldToRedInRedMask(const PF_LayerDef &redMask, const PF_LayerDef &source,
-                                  A_u_short alphaLevel, A_u_short floor,
-                                  const FillLimitsArray &limits);
-
-// The same from a layer of either depth, its alpha read on the 16-bit scale.
-void copyAlphaWorldToRedInRedMask(const PF_LayerDef &redMask, const InputLayer16 &source,
-                                  A_u_short alphaLevel, A_u_short floor,
-                                  const FillLimitsArray &limits);
-
-// The whole mask world cleared to transparent black, then
-// copyAlphaWorldToRedInRedMask, in one pass: each pixel is written once,
-// whole. The limits lie within the mask world.
+// The whole mask world cleared to transparent black, then red written within
+// the limits as copyAlphaWorldToRedInRedMask writes it (its plain form is in
+// reference/detect/hole_mask.h), in one pass: each pixel is written once,
+// whole. The source's alpha is read on the 16-bit scale; the limits lie
+// within the mask world.
 void clearAndCopyAlphaToRedInRedMask(const PF_LayerDef &redMask, const InputLayer16 &source,
                                      A_u_short alphaLevel, A_u_short floor,
                                      const FillLimitsArray &limits);

@@ -1,4 +1,7 @@
-// The explicit stack of the scan-line flood fill.
+// The pocket flood of stage 3, and the explicit stack of the scan-line flood
+// fill it stands for. The render's container holds the stack; the seed-stack
+// flood itself, which floodPocketFrom reproduces span by span, is the plain
+// form in reference/detect/seed_stack.h.
 #pragma once
 
 #include <vector>
@@ -30,7 +33,7 @@ constexpr A_long SEED_STACK_CAPACITY = 20000;
 // Entries 1..SEED_STACK_CAPACITY - 1 live in the fixed table. A deep fill (a
 // long serpentine pocket) can need more; those entries go to overflow, which
 // grows as needed, so a pocket is always flooded completely and no push
-// writes past the table. Reach every entry through seedAt.
+// writes past the table.
 struct SeedStack {
     Seed seeds[SEED_STACK_CAPACITY];
     A_long count;                // index of the top entry; 0 means empty
@@ -39,25 +42,6 @@ struct SeedStack {
     SeedStack();
 };
 
-inline Seed &seedAt(SeedStack &stack, A_long index) {
-    return index < SEED_STACK_CAPACITY
-               ? stack.seeds[index]
-               : stack.overflow[static_cast<std::size_t>(index - SEED_STACK_CAPACITY)];
-}
-
-void clearSeedStack(SeedStack &stack);
-
-void addSeedToStack(SeedStack &stack, bool isBelowParent, A_long x, A_long y, A_long limitY,
-                    A_long parent, bool isRoot);
-
-void expandRedMaskFillHolesSeedSideWays(Seed &seed, const PF_LayerDef &redMask, A_u_short matchRed,
-                                        const FillLimitsArray &limits);
-
-void floodFillHolesInRedMaskTillSeedStackTillComplete(SeedStack &stack, const PF_LayerDef &redMask,
-                                                      A_long height, A_u_short matchRed,
-                                                      FillTag &tag, A_u_short tagValue,
-                                                      const FillLimitsArray &limits);
-
 // A span painted by floodPocketFrom whose neighbour rows are still to be
 // searched, with the span of the row it was found from (none for the first).
 struct PocketSpan {
@@ -65,8 +49,8 @@ struct PocketSpan {
     A_long fromY, fromLeft, fromRight;
 };
 
-// What seeding (x, y) as a root and running
-// floodFillHolesInRedMaskTillSeedStackTillComplete paints and measures,
+// What seeding (x, y) as a root and running the seed-stack flood
+// (floodFillHolesInRedMaskTillSeedStackTillComplete) paints and measures,
 // reached span by span: every run of matching pixels within the row's limits
 // (less the limit columns) of two pixels or more, connected to the seed's
 // through a column under a found span's columns but its last. A found span's

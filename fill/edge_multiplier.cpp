@@ -6,8 +6,8 @@
 // neighbouring columns are kept for the five rows around the one being
 // written, so a pixel costs five additions instead of 25 samples. Samples
 // clamp to the frame per axis, so the rows and columns clamp separately and
-// the count is that of the straightforward form (edge_multiplier_reference
-// .cpp), which the tests compare.
+// the count is that of the straightforward form
+// (reference/fill/edge_multiplier.cpp), which the tests compare.
 #include "fill/edge_multiplier.h"
 
 #include <algorithm>
@@ -113,22 +113,10 @@ void findFillColumns(const PF_Pixel16 *row, A_long left, A_long right, std::vect
 
 }  // namespace
 
-void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData *in_data, const PF_LayerDef &redMask,
-                                         const InputLayer16 &input, A_long width, A_long height,
-                                         const FillLimitsArray &limits) {
-    make_EdgeMultiplyerMaskOnRedRedMask(in_data, redMask, input, width, height, limits,
-                                        MaskMarks::Written);
-}
-
 void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
                                          const InputLayer16 &input, A_long width, A_long height,
-                                         const FillLimitsArray &limits, MaskMarks marks) {
+                                         const FillLimitsArray &limits) {
     if (width <= 0 || height <= 0) return;
-    if (marks == MaskMarks::Written)
-        for (A_long y = 0; y < height; ++y) {
-            PF_Pixel16 *row = getPixel16(redMask, 0, y);
-            for (A_long x = 0; x < width; ++x) row[x].red = 0;
-        }
     static const MultiplierTable table;
     const A_long firstRow = std::max<A_long>(0, limits.firstRow);
     const A_long lastRow = std::min(height - 1, limits.lastRow);

@@ -9,8 +9,9 @@
 // ahead of the row it writes, and works out each pixel's best stamp either
 // from the edges near the row (small radii) or from the exact squared
 // distance to the nearest edge (large radii, whose squares would cost radius
-// squared per edge pixel). Both give the values of the straightforward form
-// in feather_reference.cpp, which the tests compare.
+// squared per edge pixel). Both give the blue of the straightforward form
+// (reference/fill/feather.cpp), which the tests compare; its edge marks in
+// alpha, which nothing after the stage reads, are not written.
 #include "fill/feather.h"
 
 #include <algorithm>
@@ -20,23 +21,18 @@
 #include <vector>
 
 #include "detect/row_bits.h"
-#include "fill/fill_region.h"
 #include "render/worlds/pixels.h"
 
 namespace {
 
-constexpr A_u_short MARK_EDGE = 30000;
-constexpr A_u_short MARK_NONE = 10000;
 constexpr A_u_short FULL_BLUE = 32768;
 constexpr float FULL_STRENGTH = 32768.0f;
 // From this radius on, a row's best stamps come from the distance transform.
 constexpr A_long DISTANCE_FROM_RADIUS = 8;
 constexpr float NO_STAMP = -std::numeric_limits<float>::infinity();
 
-// Add mode raises blue to the stamp; subtract mode is its mirror and lowers
-// blue to the stamp's complement. Either way blue moves one way only.
-float stampedBlue(float blue, float stamp, bool subtract) {
-    if (subtract) return std::max(std::min(FULL_STRENGTH - stamp, blue), 0.0f);
+// A stamp raises blue to the stamp's value, never above full scale.
+float stampedBlue(float blue, float stamp) {
     return std::min(std::max(stamp, blue), FULL_STRENGTH);
 }
 
@@ -48,14 +44,6 @@ struct IsFullBlue {
     bool operator()(const PF_Pixel16 &p) const { return p.blue == FULL_BLUE; }
 };
 
-bool isEdgePixel(const PF_LayerDef &redMask, A_long x, A_long y) {
-    if (getPixel16Blue(redMask, x, y) != FULL_BLUE) return false;
-    return getPixel16Blue(redMask, x - 1, y) != FULL_BLUE ||
-           getPixel16Blue(redMask, x + 1, y) != FULL_BLUE ||
-           getPixel16Blue(redMask, x, y - 1) != FULL_BLUE ||
-           getPixel16Blue(redMask, x, y + 1) != FULL_BLUE;
-}
-
 // The world as the stamp sees it: cut to the frame, so that where a host
 // records more than the frame's width no stamp reaches past the frame.
 PF_LayerDef frameView(const PF_LayerDef &world, A_long width, A_long height) {
@@ -65,8 +53,8 @@ PF_LayerDef frameView(const PF_LayerDef &world, A_long width, A_long height) {
     return view;
 }
 
-// The stamp of an edge pixel at offset (dx, dy), computed as the stamp
-// computes it; it depends on dx * dx + dy * dy alone.
+// The stamp of an edge pixel at offset (dx, dy), computed as the plain form's
+// stamp computes it; it depends on dx * dx + dy * dy alone.
 float stampValue(const FloatBlurPlotKernel &kernel, A_long dx, A_long dy) {
     return FULL_STRENGTH * kernel.plot[kernel.centreIndex + dy * kernel.size + dx] *
            kernel.centreScale;
@@ -206,9 +194,8 @@ class EdgeDistance {
 class Feather {
   public:
     Feather(const PF_LayerDef &redMask, A_long width, A_long height, const FillLimitsArray &limits,
-            const FloatBlurPlotKernel &kernel, MaskMarks marks)
+            const FloatBlurPlotKernel &kernel)
         : mask_(redMask),
-          marks_(marks),
           frame_(frameView(redMask, width, height)),
           kernel_(kernel),
           radius_(kernel.radius),
@@ -258,10 +245,8 @@ class Feather {
     }
 
   private:
-    // The edge bits of row y and, when asked, its marks in alpha (30000 on
-    // edge pixels, 10000 on the rest of the swept part of the row): full
-    // blue pixels with a 4-neighbour of another blue (isEdgePixel), 64 at a
-    // time.
+    // The edge bits of row y: full blue pixels with a 4-neighbour of
+    // another blue, 64 at a time.
     void markRow(A_long y) {
         BitWord *bits = edges_.row(y);
         std::fill(bits, bits + edges_.words(), 0);
@@ -280,12 +265,6 @@ class Feather {
             const BitWord fromRight = (here[w] >> 1) | (w + 1 < words ? here[w + 1] << 63 : 0);
             bits[w] = here[w] & ~(fromLeft & fromRight & above[w] & below[w]) &
                       columnBits(w, left, right);
-        }
-        if (marks_ == MaskMarks::Written) {
-            PF_Pixel16 *row = getPixel16(mask_, 0, y);
-            for (A_long x = left; x <= right; ++x)
-                row[x].alpha =
-                    (bits[x / BITS_PER_WORD] >> (x % BITS_PER_WORD)) & 1 ? MARK_EDGE : MARK_NONE;
         }
     }
 
@@ -359,7 +338,7 @@ class Feather {
             if (blue > FULL_BLUE) {
                 if (stampReaches(x, y)) row[x].blue = FULL_BLUE;
             } else if (best_[x] > static_cast<float>(blue)) {
-                row[x].blue = roundedBlue(stampedBlue(static_cast<float>(blue), best_[x], false));
+                row[x].blue = roundedBlue(stampedBlue(static_cast<float>(blue), best_[x]));
             }
         }
     }
@@ -397,14 +376,12 @@ class Feather {
                 if (blue > FULL_BLUE)
                     row[x].blue = FULL_BLUE;
                 else if (best_[x] > static_cast<float>(blue))
-                    row[x].blue =
-                        roundedBlue(stampedBlue(static_cast<float>(blue), best_[x], false));
+                    row[x].blue = roundedBlue(stampedBlue(static_cast<float>(blue), best_[x]));
             });
         }
     }
 
     const PF_LayerDef &mask_;
-    MaskMarks marks_;
     PF_LayerDef frame_;
     const FloatBlurPlotKernel &kernel_;
     A_long radius_;
@@ -420,63 +397,15 @@ class Feather {
     std::vector<BitWord> reached_, widened_;  // columns a stamp reaches (small radii)
 };
 
-// Subtract mode, which the render never asks for: the straightforward marking
-// and stamping.
-void featherBySubtracting(const PF_LayerDef &redMask, A_long width, A_long height,
-                          const FillLimitsArray &limits, const FloatBlurPlotKernel &kernel) {
-    const FillBounds swept{1, width - 2, 1, height - 2};
-    const PF_LayerDef frame = frameView(redMask, width, height);
-    forEachRegionPixel(limits, swept, [&](A_long x, A_long y) {
-        setPixel16Alpha(redMask, x, y, isEdgePixel(redMask, x, y) ? MARK_EDGE : MARK_NONE);
-    });
-    forEachRegionPixel(limits, swept, [&](A_long x, A_long y) {
-        if (getPixel16Alpha(redMask, x, y) == MARK_EDGE)
-            superimposePixel16RedMaskBlurBlueAddOrSubtract(frame, x, y, FULL_STRENGTH, kernel,
-                                                           true);
-    });
-}
-
 }  // namespace
-
-void superimposePixel16RedMaskBlurBlueAddOrSubtract(const PF_LayerDef &world, A_long x, A_long y,
-                                                    float strength,
-                                                    const FloatBlurPlotKernel &kernel,
-                                                    bool subtract) {
-    const A_long r = kernel.radius;
-    for (A_long dy = -r; dy <= r; ++dy) {
-        const A_long py = y + dy;
-        // Row 0 and column 0 are never written; the last row and column are.
-        if (py < 1 || py >= world.height) continue;
-        for (A_long dx = -r; dx <= r; ++dx) {
-            const A_long px = x + dx;
-            if (px < 1 || px >= world.width) continue;
-            PF_Pixel16 *p = getPixel16(world, px, py);
-            const float stamp = strength * kernel.plot[kernel.centreIndex + dy * kernel.size + dx] *
-                                kernel.centreScale;
-            const float blue = stampedBlue(static_cast<float>(p->blue), stamp, subtract);
-            p->blue = roundedBlue(blue);
-        }
-    }
-}
-
-void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
-                                A_long height, A_long lastRow, A_long featherRadius, bool subtract,
-                                const FillLimitsArray &limits) {
-    blur_FromBlueAddOrSubtract(in_data, redMask, width, height, lastRow, featherRadius, subtract,
-                               limits, MaskMarks::Written);
-}
 
 void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
                                 A_long height, A_long /*lastRow*/, A_long featherRadius,
-                                bool subtract, const FillLimitsArray &limits, MaskMarks marks) {
+                                const FillLimitsArray &limits) {
     if (featherRadius <= 0) return;
     // The record holds 40,402 weights: too large for the stack.
     auto kernel = std::make_unique<FloatBlurPlotKernel>();
     clearFloatBlurPlotKernel(*kernel);
     makeRadialPointBlurPlotKernel(in_data, *kernel, 2 * featherRadius + 1);
-    if (subtract) {
-        featherBySubtracting(redMask, width, height, limits, *kernel);
-        return;
-    }
-    Feather(redMask, width, height, limits, *kernel, marks).run();
+    Feather(redMask, width, height, limits, *kernel).run();
 }

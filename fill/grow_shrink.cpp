@@ -3,9 +3,9 @@
 // left; here a pass works on rows of bits, 64 pixels at once, and the fill
 // state lives between passes in the red mask's alpha, the stage's mark plane,
 // packed 16 pixels to an alpha value. One last sweep writes the blue and red
-// of the pixels the passes changed and, when asked, the marks the
-// straightforward form (grow_shrink_reference.cpp) leaves in alpha: 10000,
-// or 30000 where the last pass selected.
+// of the pixels the passes changed. The marks the straightforward form
+// (reference/fill/grow_shrink.cpp) leaves in alpha, which nothing after the
+// stage reads, are not written.
 #include "fill/grow_shrink.h"
 
 #include <algorithm>
@@ -16,13 +16,11 @@
 
 namespace {
 
-constexpr A_u_short MARK_SELECTED = 30000;
-constexpr A_u_short MARK_CLEAR = 10000;
 constexpr A_u_short FILL_BLUE = 32768;
 
-// The planes kept per row: the fill state, the pixels any pass has selected
-// (grow) or failed (shrink), and the last pass's marks.
-enum Plane { FILL, EVER, LAST, PLANES };
+// The planes kept per row: the fill state, and the pixels any pass has
+// selected (grow) or failed (shrink).
+enum Plane { FILL, EVER, PLANES };
 
 // Bit planes of the rows 0..lastRow, stored in the alpha of each row's first
 // pixels (four alpha values per 64-bit word), or in memory of their own when
@@ -114,7 +112,6 @@ BitWord shrinkSurvivors(const Rows &r, A_long w, const Sides &s, bool eight) {
 struct Pass {
     bool grow;
     A_long index;
-    bool lastWithMarks;  // the last pass, whose marks are kept
 };
 
 class GrowShrink {
@@ -129,7 +126,7 @@ class GrowShrink {
           sides_{columnBits(words_ - 1, width - 1, width - 1), words_},
           rowsFirst_(std::max<A_long>(0, limits.firstRow)),
           rowsLast_(std::min(lastRow, limits.lastRow)) {
-        for (auto *row : {&above_, &here_, &below_, &out_, &ever_, &last_, &zero_})
+        for (auto *row : {&above_, &here_, &below_, &out_, &ever_, &zero_})
             row->assign(static_cast<std::size_t>(words_), 0);
     }
 
@@ -142,7 +139,6 @@ class GrowShrink {
                          [](const PF_Pixel16 &p) { return p.blue != 0 && p.red == 0; });
             planes_.store(FILL, y, out_.data());
             planes_.store(EVER, y, zero_.data());
-            planes_.store(LAST, y, zero_.data());
         }
     }
 
@@ -168,12 +164,9 @@ class GrowShrink {
                     out_[w] = here_[w] & ~marked;
                 }
                 ever_[w] |= marked;
-                // Alpha 30000: grow's selected pixels, shrink's survivors.
-                if (pass.lastWithMarks) last_[w] = pass.grow ? marked : region & ~marked;
             }
             planes_.store(FILL, y, out_.data());
             planes_.store(EVER, y, ever_.data());
-            if (pass.lastWithMarks) planes_.store(LAST, y, last_.data());
             // The old state of row y is the next row's row above.
             std::swap(above_, here_);
             std::swap(here_, below_);
@@ -199,20 +192,6 @@ class GrowShrink {
         }
     }
 
-    // The alpha the passes leave: 10000 over rows 0..lastRow, 30000 where the
-    // last pass selected (grow) or kept (shrink) within the region.
-    void writeMarks() {
-        for (A_long y = 0; y <= lastRow_; ++y) {
-            PF_Pixel16 *row = getPixel16(mask_, 0, y);
-            const bool inRegion = y >= rowsFirst_ && y <= rowsLast_;
-            if (inRegion) planes_.load(LAST, y, last_.data());
-            for (A_long x = 0; x < width_; ++x) row[x].alpha = MARK_CLEAR;
-            if (!inRegion) continue;
-            for (A_long w = 0; w < words_; ++w)
-                forEachBit(last_[w], w, [&](A_long x) { row[x].alpha = MARK_SELECTED; });
-        }
-    }
-
   private:
     // Row y of the fill state, rows beyond 0..lastRow clamped to them.
     void loadClamped(A_long y, std::vector<BitWord> &out) const {
@@ -228,7 +207,7 @@ class GrowShrink {
     Sides sides_;
     A_long rowsFirst_;
     A_long rowsLast_;
-    std::vector<BitWord> above_, here_, below_, out_, ever_, last_, zero_;
+    std::vector<BitWord> above_, here_, below_, out_, ever_, zero_;
 };
 
 }  // namespace
@@ -237,21 +216,12 @@ class GrowShrink {
 // width: nothing at or beyond it is read or written.
 void growShrink_JustBlueInRedMaskBlocky(const PF_LayerDef &redMask, A_long width, A_long /*height*/,
                                         A_long lastRow, A_long growAmount,
-                                        const FillLimitsArray &limits, MaskMarks marks) {
+                                        const FillLimitsArray &limits) {
     if (growAmount == 0 || width <= 0 || lastRow < 0) return;
     const bool grow = growAmount > 0;
     const A_long passes = grow ? growAmount : -growAmount;
-    const bool withMarks = marks == MaskMarks::Written;
     GrowShrink stage(redMask, width, lastRow, limits);
     stage.readFill();
-    for (A_long p = 0; p < passes; ++p) stage.run(Pass{grow, p, withMarks && p == passes - 1});
+    for (A_long p = 0; p < passes; ++p) stage.run(Pass{grow, p});
     stage.write(grow);
-    if (withMarks) stage.writeMarks();
-}
-
-void growShrink_JustBlueInRedMaskBlocky(const PF_LayerDef &redMask, A_long width, A_long height,
-                                        A_long lastRow, A_long growAmount,
-                                        const FillLimitsArray &limits) {
-    growShrink_JustBlueInRedMaskBlocky(redMask, width, height, lastRow, growAmount, limits,
-                                       MaskMarks::Written);
 }

@@ -8,7 +8,6 @@
 
 #include "detect/row_bits.h"
 #include "fill/fill_region.h"
-#include "fill/patch_pixels.h"
 
 namespace {
 

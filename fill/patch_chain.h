@@ -1,8 +1,9 @@
 // Stage 9 pixel by pixel: each fill pixel of the region takes the colour of
 // the first source of the chain that has one for it, and the patch world is
-// written once per fill pixel. The result there is what the sources of
-// patch_sources.h, run one after the other over the region, leave; the
-// patch world is not written anywhere else (nothing reads it elsewhere).
+// written once per fill pixel. The result there is what the plain sources
+// (reference/fill/patch_sources.h), run one after the other over the region,
+// leave; the patch world is not written anywhere else (nothing reads it
+// elsewhere).
 #pragma once
 
 #include "detect/fill_limits.h"

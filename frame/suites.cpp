@@ -27,9 +27,7 @@ AEGP_SuiteHandler::AEGP_SuiteHandler(const SPBasicSuite *basic)
     : basic_(basic),
       slots_{{kPFANSISuite, kPFANSISuiteVersion1, nullptr},
              {kPFHandleSuite, kPFHandleSuiteVersion1, nullptr},
-             {kPFColorParamSuite, kPFColorParamSuiteVersion1, nullptr},
-             {kPFUtilitySuite, kPFUtilitySuiteVersion4, nullptr},
-             {kPFPixelFormatSuite, kPFPixelFormatSuiteVersion1, nullptr}} {
+             {kPFColorParamSuite, kPFColorParamSuiteVersion1, nullptr}} {
     if (!basic_) MissingSuiteError();
 }
 
@@ -58,14 +56,6 @@ const PF_HandleSuite1 *AEGP_SuiteHandler::HandleSuite1() {
 
 const PF_ColorParamSuite1 *AEGP_SuiteHandler::ColorParamSuite1() {
     return static_cast<const PF_ColorParamSuite1 *>(acquire(COLOR_PARAM_SLOT));
-}
-
-const PF_UtilitySuite4 *AEGP_SuiteHandler::UtilitySuite4() {
-    return static_cast<const PF_UtilitySuite4 *>(acquire(UTILITY_SLOT));
-}
-
-const PF_PixelFormatSuite1 *AEGP_SuiteHandler::PixelFormatSuite1() {
-    return static_cast<const PF_PixelFormatSuite1 *>(acquire(PIXEL_FORMAT_SLOT));
 }
 
 const void *acquireSuiteOrNull(const PF_InData *in_data, const char *name, int32_t version) {

@@ -25,8 +25,6 @@ class AEGP_SuiteHandler {
     const PF_ANSICallbacksSuite1 *ANSICallbacksSuite1();
     const PF_HandleSuite1 *HandleSuite1();
     const PF_ColorParamSuite1 *ColorParamSuite1();
-    const PF_UtilitySuite4 *UtilitySuite4();
-    const PF_PixelFormatSuite1 *PixelFormatSuite1();
 
   private:
     struct Slot {
@@ -34,14 +32,7 @@ class AEGP_SuiteHandler {
         int32_t version;
         const void *suite;
     };
-    enum SlotIndex {
-        ANSI_SLOT,
-        HANDLE_SLOT,
-        COLOR_PARAM_SLOT,
-        UTILITY_SLOT,
-        PIXEL_FORMAT_SLOT,
-        SLOT_COUNT
-    };
+    enum SlotIndex { ANSI_SLOT, HANDLE_SLOT, COLOR_PARAM_SLOT, SLOT_COUNT };
 
     const void *acquire(SlotIndex index);
 

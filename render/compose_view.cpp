@@ -82,7 +82,8 @@ struct Decontamination {
             return PF_Pixel16{patch.alpha, channel(patch.red, colour.red),
                               channel(patch.green, colour.green), channel(patch.blue, colour.blue)};
         }
-        // decontaminatedPatchColour, the three channels at once.
+        // The plain form's decontaminatedPatchColour
+        // (reference/render/compose_view.cpp), the three channels at once.
         const float strength =
             std::min(1.0f, 0.5f + static_cast<float>(amount) * (1.0f / 32768.0f));
         Float4 v = colourOf(patch) - strength * offset;
@@ -250,19 +251,6 @@ A_u_short taperedFillAmount(const PF_Pixel16 &mask) {
         b = std::min<A_u_short>(b, static_cast<A_u_short>(static_cast<A_long>(f)));
     }
     return b;
-}
-
-PF_Pixel16 decontaminatedPatchColour(const PF_Pixel16 &patch, const PF_Pixel16 &decontam,
-                                     A_u_short fillAmount) {
-    const float strength =
-        std::min(1.0f, 0.5f + static_cast<float>(fillAmount) * (1.0f / 32768.0f));
-    auto channel = [strength](A_u_short p, A_u_short d) {
-        float v = static_cast<float>(p) - strength * (static_cast<float>(d) - 16384.0f);
-        v = std::clamp(v, 0.0f, 32768.0f);
-        return static_cast<A_u_short>(static_cast<A_long>(v));
-    };
-    return PF_Pixel16{patch.alpha, channel(patch.red, decontam.red),
-                      channel(patch.green, decontam.green), channel(patch.blue, decontam.blue)};
 }
 
 void compose_OutputView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,

@@ -16,10 +16,6 @@ struct ComposeSources {
 // Fill amount after tapering at the fill's edge by the edge multiplier (red).
 A_u_short taperedFillAmount(const PF_Pixel16 &mask);
 
-// The patch colour with the background colour's cast removed.
-PF_Pixel16 decontaminatedPatchColour(const PF_Pixel16 &patch, const PF_Pixel16 &decontam,
-                                     A_u_short fillAmount);
-
 // Writes every pixel of output within width x height. The patch world is
 // read only where the fill amount is above 0.
 void compose_OutputView(const PF_LayerDef &output, const ComposeSources &sources, A_long viewMode,

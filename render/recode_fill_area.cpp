@@ -26,18 +26,6 @@ void clear_RejectedRegionsInRedMask(const PF_LayerDef &redMask, const FillLimits
     });
 }
 
-void normalise_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits) {
-    forEachPixelWithinLimits(redMask, limits, [](PF_Pixel16 &p) {
-        if (p.red == 0 && p.green == 20000 && p.blue == 32768) {
-            p = GREEN_FILL_TAG;
-        } else if (p.red > 0 || p.green > 0 || p.blue > 0) {
-            p = OPAQUE_BLUE;
-        } else {
-            p = TRANSPARENT_BLACK;
-        }
-    });
-}
-
 void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits,
                               const FillTagList *verdicts) {
     for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {

@@ -9,11 +9,9 @@
 // Stage 4: rejected regions without a green mark become transparent black.
 void clear_RejectedRegionsInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits);
 
-// Stage 5: every remaining code becomes a pixel to fill.
-void normalise_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits);
-
 // Stage 4 then stage 5 on every pixel in one pass, as the driver runs them
-// when both run. verdicts: the tags of a stage 3 that left its final paint
+// when both run (stage 5 alone, the plain form's second pass, is in
+// reference/render/recode_fill_area.h). verdicts: the tags of a stage 3 that left its final paint
 // to this pass (null: it painted them), applied to each pixel first.
 void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits,
                               const FillTagList *verdicts = nullptr);

@@ -43,14 +43,14 @@ struct RenderWorlds {
     InputLayer16 currentFrameView{};
 };
 
-// Stages 2 to 8 on the mask, each leaving out the marks nothing after it
-// reads (MaskMarks). source: the detection source, whose alpha stage 3 reads.
+// Stages 2 to 8 on the mask. source: the detection source, whose alpha stage 3
+// reads.
 void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_LayerDef &mask,
                  const InputLayer16 &input, const InputLayer16 &source, HolvaneMemoryContainer &c,
                  A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
     if (s.stageLimit >= 2 && s.gapDistance >= 1) {
-        bridge_EdgeGapsInRedMask(mask, width, height, s.gapDistance, limits, MaskMarks::LeftOut);
+        bridge_EdgeGapsInRedMask(mask, width, height, s.gapDistance, limits);
     }
     // Stages 4 and 5 only ever run together: one pass does both, and paints
     // stage 3's verdicts on its way.
@@ -66,17 +66,14 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
     }
     if (s.stageLimit >= 6) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
-        growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits,
-                                           MaskMarks::LeftOut);
+        growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits);
     }
     if (s.stageLimit >= 7 && s.featherRadius > 0.0f) {
-        make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits,
-                                            MaskMarks::LeftOut);
+        make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits);
     }
     if (s.stageLimit >= 8 && s.featherRadius > 0.0f) {
         blur_FromBlueAddOrSubtract(in_data, mask, width, height, height - 1,
-                                   static_cast<A_long>(s.featherRadius), false, limits,
-                                   MaskMarks::LeftOut);
+                                   static_cast<A_long>(s.featherRadius), limits);
     }
 }
 
@@ -266,7 +263,7 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
 
 // Steps 5 to 17: the worlds, the settings, the stages and the view. Returns
 // the first host error; the caller disposes. The host sees the calls of the
-// straightforward driver (render_reference.cpp) in the same order; what
+// straightforward driver (reference/render/render.cpp) in the same order; what
 // changes is what is copied into the worlds and which world holds the mask.
 PF_Err prepareAndRun(const RenderCall &r) {
     RenderSettings s = derive_RenderSettings(r.in_data, r.params, r.height);

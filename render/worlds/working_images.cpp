@@ -163,16 +163,6 @@ PF_Err populate_BitDepthAndSizing(const PF_InData *in_data, PF_OutData *out_data
     return PF_Err_NONE;
 }
 
-PF_Err populate_OrConvertWrldPreserveOriginalFrameWithMask(
-    PF_LayerDef &world, const PF_LayerDef &source, const PF_InData *in_data, DisposalList &list,
-    A_long width, A_long sizeFactor, A_long height, bool convertFrom8Bit, bool setAlpha) {
-    const PF_Err err = createListedWorld16(world, in_data, list, width, sizeFactor, height);
-    if (err != PF_Err_NONE) return err;
-    fillWorldFromLayer(world, source, convertFrom8Bit);
-    if (setAlpha) setWorldToAlpha32760(world, width, height);
-    return PF_Err_NONE;
-}
-
 PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRAY_SLOTS],
                                              PF_LayerDef *frameArray[FRAME_ARRAY_SLOTS],
                                              PF_LayerDef &fallback, const PF_InData *in_data,
@@ -232,13 +222,6 @@ PF_Err setup_OutputPointer(PF_LayerDef *&outputWorld, PF_LayerDef &temporary,
     }
     const PF_Err err = createListedWorld16(temporary, in_data, list, width, sizeFactor, height);
     outputWorld = &temporary;
-    return err;
-}
-
-PF_Err create_AnalysisWorld(PF_LayerDef &world, const PF_InData *in_data, DisposalList &list,
-                            A_long width, A_long sizeFactor, A_long height) {
-    const PF_Err err = createListedWorld16(world, in_data, list, width, sizeFactor, height);
-    if (err == PF_Err_NONE) clearWorldToTransparentBlack(world, world.width, world.height);
     return err;
 }
 

@@ -12,13 +12,6 @@ constexpr A_long FRAME_ARRAY_CENTRE = 10;
 PF_Err populate_BitDepthAndSizing(const PF_InData *in_data, PF_OutData *out_data,
                                   const PF_LayerDef *output, bool &eightBit, A_long &sizeFactor);
 
-// world is zeroed, created (width * sizeFactor by height, 16-bit) and listed,
-// then filled from source (converted when convertFrom8Bit). setAlpha forces
-// the alpha to 32760.
-PF_Err populate_OrConvertWrldPreserveOriginalFrameWithMask(
-    PF_LayerDef &world, const PF_LayerDef &source, const PF_InData *in_data, DisposalList &list,
-    A_long width, A_long sizeFactor, A_long height, bool convertFrom8Bit, bool setAlpha);
-
 // Which of the neighbouring frames the render reads after the check-outs, and
 // where. The world of every slot is still created and every frame checked
 // out and in, in the same order; only the copies nobody reads are left out.
@@ -51,18 +44,15 @@ PF_Err setup_OutputPointer(PF_LayerDef *&outputWorld, PF_LayerDef &temporary,
                            PF_LayerDef *hostOutput, const PF_InData *in_data, DisposalList &list,
                            A_long width, A_long sizeFactor, A_long height, bool eightBit);
 
-// Creates a zero-filled 16-bit analysis world and lists it. The host zeroes
-// new pixels only on request, so the clear is explicit.
-PF_Err create_AnalysisWorld(PF_LayerDef &world, const PF_InData *in_data, DisposalList &list,
-                            A_long width, A_long sizeFactor, A_long height);
-
-// Creates and lists a 16-bit world as the two above do, without filling it:
-// for worlds whose every pixel is written before it is read.
+// Zeroes the record, creates a 16-bit world (width * sizeFactor by height)
+// and lists it, without filling it: for worlds whose every pixel is written
+// before it is read.
 PF_Err create_ListedWorld16(PF_LayerDef &world, const PF_InData *in_data, DisposalList &list,
                             A_long width, A_long sizeFactor, A_long height);
 
-// What populate_OrConvertWrldPreserveOriginalFrameWithMask puts into the
-// world it creates, over the region only (null: all of it).
+// A working copy of source: its pixels (converted when convertFrom8Bit),
+// transparent black where it does not reach, the alpha forced to 32760 when
+// setAlpha; over the region only (null: all of it).
 void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
                             bool convertFrom8Bit, bool setAlpha, A_long width, A_long height,
                             const FillLimitsArray *region);

@@ -47,15 +47,6 @@ void copy8To16BitWorld(const PF_LayerDef &source8, const PF_LayerDef &destinatio
     }
 }
 
-void copy16To8BitWorld(const PF_LayerDef &source16, const PF_LayerDef &destination8) {
-    const Extent e = sharedExtent(source16, destination8);
-    for (A_long y = 0; y < e.height; ++y) {
-        const PF_Pixel16 *from = getPixel16(source16, 0, y);
-        PF_Pixel *to = getPixel8(destination8, 0, y);
-        for (A_long x = 0; x < e.width; ++x) to[x] = convertPix16To8WithMaxCheck(from[x]);
-    }
-}
-
 void clearWorldToTransparentBlack(const PF_LayerDef &world, A_long width, A_long height) {
     const Extent e = clippedExtent(world, width, height);
     const PF_Pixel16 transparentBlack{0, 0, 0, 0};

@@ -8,7 +8,6 @@
 
 void copyWorldToWorld(const PF_LayerDef &source, const PF_LayerDef &destination);
 void copy8To16BitWorld(const PF_LayerDef &source8, const PF_LayerDef &destination16);
-void copy16To8BitWorld(const PF_LayerDef &source16, const PF_LayerDef &destination8);
 
 // width and height: the frame extent, clipped to the world's own size.
 void clearWorldToTransparentBlack(const PF_LayerDef &world, A_long width, A_long height);

@@ -32,8 +32,8 @@ struct Analysis {
         setRedRect(mask.def, x0, y0, x1, y1, 0);
     }
     void classify(A_long maxAcross) {
-        floodFillHolesRemoveChaffLogInFillTagList(source.def, mask.def, width, height, *tags,
-                                                  maxAcross, *stack, *limits);
+        floodFillHolesRemoveChaffLogInFillTagList(InputLayer16{&source.def, false}, mask.def, width,
+                                                  height, *tags, maxAcross, *stack, *limits, true);
     }
     const PF_Pixel16 &at(A_long x, A_long y) const { return *getPixel16(mask.def, x, y); }
     bool rectIs(A_long x0, A_long y0, A_long x1, A_long y1, const PF_Pixel16 &p) const {

@@ -34,11 +34,7 @@ inline void setAlphaRect(const PF_LayerDef &world, A_long x0, A_long y0, A_long 
         for (A_long x = x0; x <= x1; ++x) setPixel16Alpha(world, x, y, alpha);
 }
 
-inline std::unique_ptr<SeedStack> emptySeedStack() {
-    auto stack = std::make_unique<SeedStack>();
-    clearSeedStack(*stack);
-    return stack;
-}
+inline std::unique_ptr<SeedStack> emptySeedStack() { return std::make_unique<SeedStack>(); }
 
 inline std::unique_ptr<FillTagList> clearedTags() {
     auto list = std::make_unique<FillTagList>();

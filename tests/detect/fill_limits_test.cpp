@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "detect/hole_mask.h"
+#include "reference/detect/hole_mask.h"
 #include "worlds/test_worlds.h"
 
 namespace {
@@ -19,7 +19,8 @@ struct LimitsCase {
             for (A_long x = x0; x <= x1; ++x) setPixel16Alpha(alpha.def, x, y, 32768);
     }
     void populate(A_u_short alphaLevel = 32113) {
-        populateAndInitialise_FillLimitsFromIncomingAlpha(alpha.def, *limits, alphaLevel);
+        populateAndInitialise_FillLimitsFromIncomingAlpha(InputLayer16{&alpha.def, false}, *limits,
+                                                          alphaLevel);
     }
     void widen(A_long margin) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(alpha.def.width, alpha.def.height, margin,
@@ -95,13 +96,13 @@ TEST(HoleMask, MarksPartlyTransparentPixelsInsideTheRegionOnly) {
     *limits = FillLimitsArray{};
     limits->right[0] = 5;  // column 6 lies outside the region
 
-    copyAlphaWorldToRedInRedMask(mask.def, source.def, 32113, 660, *limits);
+    reference::copyAlphaWorldToRedInRedMask(mask.def, source.def, 32113, 660, *limits);
     const A_u_short expected[] = {0, 0, 32768, 32768, 0, 0, 77};
     for (A_long x = 0; x < 7; ++x)
         EXPECT_TRUE(samePixel(*getPixel16(mask.def, x, 0), PF_Pixel16{5, expected[x], 6, 7})) << x;
-    copyAlphaWorldToRedInRedMask(mask.def, source.def, 32768, 660, *limits);
+    reference::copyAlphaWorldToRedInRedMask(mask.def, source.def, 32768, 660, *limits);
     EXPECT_EQ(getPixel16Red(mask.def, 4, 0), 32768);  // 32113 is now below the level
     EXPECT_EQ(getPixel16Red(mask.def, 5, 0), 0);
-    copyAlphaWorldToRedInRedMask(mask.def, source.def, 0, 660, *limits);
+    reference::copyAlphaWorldToRedInRedMask(mask.def, source.def, 0, 660, *limits);
     for (A_long x = 0; x < 6; ++x) EXPECT_EQ(getPixel16Red(mask.def, x, 0), 0);
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "detect/seed_stack.h"
 #include "detect_test_support.h"
+#include "reference/detect/seed_stack.h"
 
 namespace {
 
@@ -10,9 +10,9 @@ constexpr A_u_short TAG_VALUE = 64;
 FillTag floodFrom(SeedStack &stack, const PF_LayerDef &mask, const FillLimitsArray &limits,
                   A_long x, A_long y) {
     FillTag tag{0, 99999, 0, 99999, 0, false, 0, 0, 0};
-    addSeedToStack(stack, false, x, y, mask.height - 1, 0, true);
-    floodFillHolesInRedMaskTillSeedStackTillComplete(stack, mask, mask.height, 0, tag, TAG_VALUE,
-                                                     limits);
+    reference::addSeedToStack(stack, false, x, y, mask.height - 1, 0, true);
+    reference::floodFillHolesInRedMaskTillSeedStackTillComplete(stack, mask, mask.height, 0, tag,
+                                                                TAG_VALUE, limits);
     EXPECT_EQ(stack.count, 0);
     return tag;
 }

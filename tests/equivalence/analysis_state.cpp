@@ -3,15 +3,16 @@
 #include <cmath>
 #include <cstring>
 
-#include "detect/classify_holes_reference.h"
-#include "detect/edge_gaps_reference.h"
 #include "detect/fill_limits.h"
-#include "detect/hole_mask.h"
-#include "fill/edge_multiplier_reference.h"
-#include "fill/feather_reference.h"
-#include "fill/grow_shrink_reference.h"
-#include "render/compose_view_reference.h"
-#include "render/fill_chain_reference.h"
+#include "reference/detect/classify_holes.h"
+#include "reference/detect/edge_gaps.h"
+#include "reference/detect/hole_mask.h"
+#include "reference/fill/edge_multiplier.h"
+#include "reference/fill/feather.h"
+#include "reference/fill/grow_shrink.h"
+#include "reference/render/compose_view.h"
+#include "reference/render/fill_chain.h"
+#include "reference/render/recode_fill_area.h"
 #include "render/recode_fill_area.h"
 #include "render/worlds/world_ops.h"
 
@@ -84,51 +85,51 @@ void AnalysisState::runReference(Step step) {
     const PF_LayerDef &mask = redMask.layer();
     switch (step) {
         case Step::LimitsAndMask:
-            populateAndInitialise_FillLimitsFromIncomingAlpha(workingInput.layer(), limits,
-                                                              s.alphaLevel);
+            populateAndInitialise_FillLimitsFromIncomingAlpha(
+                InputLayer16{&workingInput.layer(), false}, limits, s.alphaLevel);
             growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
                                                              limits);
             clearWorldToTransparentBlack(mask, width_, height_);
-            copyAlphaWorldToRedInRedMask(mask, workingInput.layer(), s.alphaLevel, MINIMUM_ALPHA,
-                                         limits);
+            reference::copyAlphaWorldToRedInRedMask(mask, workingInput.layer(), s.alphaLevel,
+                                                    MINIMUM_ALPHA, limits);
             break;
         case Step::EdgeGaps:
             if (s.gapDistance >= 1)
-                bridge_EdgeGapsInRedMask_reference(mask, width_, height_, s.gapDistance, limits);
+                reference::bridge_EdgeGapsInRedMask(mask, width_, height_, s.gapDistance, limits);
             break;
         case Step::Classify:
-            floodFillHolesRemoveChaffLogInFillTagList_reference(workingInput.layer(), mask, width_,
-                                                                height_, c.fillTags, s.maxAcross,
-                                                                c.seedStack, limits);
+            reference::floodFillHolesRemoveChaffLogInFillTagList(workingInput.layer(), mask, width_,
+                                                                 height_, c.fillTags, s.maxAcross,
+                                                                 c.seedStack, limits);
             break;
         case Step::Recode:
             clear_RejectedRegionsInRedMask(mask, limits);
-            normalise_FillAreaInRedMask(mask, limits);
+            reference::normalise_FillAreaInRedMask(mask, limits);
             break;
         case Step::GrowShrink:
             growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount, limits);
-            growShrink_JustBlueInRedMaskBlocky_reference(mask, width_, height_, height_ - 1,
-                                                         s.growAmount, limits);
+            reference::growShrink_JustBlueInRedMaskBlocky(mask, width_, height_, height_ - 1,
+                                                          s.growAmount, limits);
             break;
         case Step::EdgeMultiplier:
             if (s.featherRadius > 0.0f)
-                make_EdgeMultiplyerMaskOnRedRedMask_reference(&inData, mask, input, width_, height_,
-                                                              limits);
+                reference::make_EdgeMultiplyerMaskOnRedRedMask(&inData, mask, input, width_,
+                                                               height_, limits);
             break;
         case Step::Feather:
             if (s.featherRadius > 0.0f)
-                blur_FromBlueAddOrSubtract_reference(&inData, mask, width_, height_, height_ - 1,
-                                                     static_cast<A_long>(s.featherRadius), false,
-                                                     limits);
+                reference::blur_FromBlueAddOrSubtract(&inData, mask, width_, height_, height_ - 1,
+                                                      static_cast<A_long>(s.featherRadius), false,
+                                                      limits);
             break;
         case Step::FillChain:
-            run_FillChain_reference(
+            reference::run_FillChain(
                 s.fillChain,
                 FillChainWorlds{currentFrame, frameArray, input, &patch.layer(), &mask}, s.blurSize,
                 s.quarterLevel, s.setColour, limits, utils.ansi);
             break;
         case Step::Compose:
-            compose_OutputView_reference(
+            reference::compose_OutputView(
                 output.layer(),
                 ComposeSources{input, &patch.layer(), &mask, &limits, s.decontamColour}, s.viewMode,
                 width_, height_);

@@ -6,8 +6,8 @@
 
 #include "analysis_state.h"
 #include "detect/classify_holes.h"
-#include "detect/classify_holes_reference.h"
 #include "random_masks.h"
+#include "reference/detect/classify_holes.h"
 #include "render/recode_fill_area.h"
 
 namespace {
@@ -25,13 +25,13 @@ void expectSameClassification(const PF_LayerDef &sourceWorld, const InputLayer16
     auto plainTags = std::make_unique<FillTagList>();
     auto fastTags = std::make_unique<FillTagList>();
     auto stack = std::make_unique<SeedStack>();
-    floodFillHolesRemoveChaffLogInFillTagList_reference(sourceWorld, mask.layer(), width, height,
-                                                        *plainTags, maxAcross, *stack, limits);
+    reference::floodFillHolesRemoveChaffLogInFillTagList(sourceWorld, mask.layer(), width, height,
+                                                         *plainTags, maxAcross, *stack, limits);
     OwnedWorld plain(width, height, PixelDepth::Sixteen, mask.rowbytes() - width * 8);
     restore(plain, snapshot(mask));
     restore(mask, before);
     floodFillHolesRemoveChaffLogInFillTagList(source, mask.layer(), width, height, *fastTags,
-                                              maxAcross, *stack, limits);
+                                              maxAcross, *stack, limits, true);
     EXPECT_TRUE(samePixels(plain.layer(), mask.layer(), width, height))
         << "hole limit " << maxAcross;
     ASSERT_EQ(plainTags->count, fastTags->count);

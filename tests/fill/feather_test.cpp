@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "fill_test_worlds.h"
+#include "reference/fill/feather.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ TEST(FeatherStamp, ReproducesTheStampTableThroughTheLinearKernel) {
         World16 w(13, 13);
         clearFloatBlurPlotKernel(*kernel);
         makeRadialPointBlurPlotKernel(&host.in, *kernel, 2 * row.radius + 1);
-        superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 6, 6, 32768.0f, *kernel, false);
+        reference::superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 6, 6, 32768.0f, *kernel,
+                                                                  false);
         expectStampTable(w, 6, 6, row);
     }
 }
@@ -59,14 +61,16 @@ TEST(FeatherStamp, SkipsRowAndColumnZeroButWritesTheLastOnes) {
     clearFloatBlurPlotKernel(*kernel);
     makeRadialPointBlurPlotKernel(&host.in, *kernel, 3);
     World16 w(6, 5);
-    superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 1, 1, 32768.0f, *kernel, false);
+    reference::superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 1, 1, 32768.0f, *kernel,
+                                                              false);
     EXPECT_EQ(w.at(1, 1).blue, 32768);
     EXPECT_EQ(w.at(2, 2).blue, 9598);
     for (A_long i = 0; i < 3; ++i) {
         EXPECT_EQ(w.at(0, i).blue, 0);
         EXPECT_EQ(w.at(i, 0).blue, 0);
     }
-    superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 5, 4, 32768.0f, *kernel, false);
+    reference::superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 5, 4, 32768.0f, *kernel,
+                                                              false);
     EXPECT_EQ(w.at(5, 4).blue, 32768);
     EXPECT_EQ(w.at(4, 4).blue, 16384);
     EXPECT_EQ(w.at(6, 4).blue, 0);  // the first padding pixel past the width
@@ -80,7 +84,7 @@ TEST(FeatherStamp, SubtractModeOnlyLowersBlue) {
     makeRadialPointBlurPlotKernel(&host.in, *kernel, 3);
     World16 w(7, 7, PF_Pixel16{0, 0, 0, 32768});
     w.at(4, 3).blue = 1000;
-    superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 3, 3, 32768.0f, *kernel, true);
+    reference::superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 3, 3, 32768.0f, *kernel, true);
     EXPECT_EQ(w.at(3, 3).blue, 0);
     EXPECT_EQ(w.at(2, 3).blue, 16384);
     EXPECT_EQ(w.at(4, 3).blue, 1000);
@@ -89,7 +93,7 @@ TEST(FeatherStamp, SubtractModeOnlyLowersBlue) {
 
 void featherWhole(TestInData &host, World16 &w, A_long radius) {
     blur_FromBlueAddOrSubtract(&host.in, w.def, w.def.width, w.def.height, w.def.height - 1, radius,
-                               false, *wholeLimits(w.def));
+                               *wholeLimits(w.def));
 }
 
 TEST(Feather, OnePixelAreaIsStampedOnceWithTheTable) {
@@ -99,11 +103,23 @@ TEST(Feather, OnePixelAreaIsStampedOnceWithTheTable) {
         w.at(6, 6).blue = 32768;
         featherWhole(host, w, row.radius);
         expectStampTable(w, 6, 6, row);
-        EXPECT_EQ(w.at(6, 6).alpha, 30000);
-        EXPECT_EQ(w.at(6, 7).alpha, 10000);
-        EXPECT_EQ(w.at(0, 6).alpha, 555);  // border columns and rows are not swept
-        EXPECT_EQ(w.at(12, 6).alpha, 555);
+        EXPECT_EQ(w.at(6, 7).alpha, 555);  // no marks
     }
+}
+
+// The plain form marks the swept area in alpha: 30000 on edge pixels, 10000
+// on the rest.
+TEST(Feather, ThePlainFormMarksTheEdgePixelsInAlpha) {
+    TestInData host;
+    World16 w(13, 13, PF_Pixel16{555, 0, 0, 0});
+    w.at(6, 6).blue = 32768;
+    reference::blur_FromBlueAddOrSubtract(&host.in, w.def, 13, 13, 12, 2, false,
+                                          *wholeLimits(w.def));
+    expectStampTable(w, 6, 6, STAMP_TABLE[1]);
+    EXPECT_EQ(w.at(6, 6).alpha, 30000);
+    EXPECT_EQ(w.at(6, 7).alpha, 10000);
+    EXPECT_EQ(w.at(0, 6).alpha, 555);  // border columns and rows are not swept
+    EXPECT_EQ(w.at(12, 6).alpha, 555);
 }
 
 // Outside the area a pixel ends with 32768 (1 - d / (radius + 1)) for its
@@ -161,7 +177,7 @@ TEST(Feather, StampsStayWithinTheFrameWidthGiven) {
     TestInData host;
     World16 w(16, 8);
     w.at(6, 4).blue = 32768;
-    blur_FromBlueAddOrSubtract(&host.in, w.def, 8, 8, 7, 3, false, *wholeLimits(w.def));
+    blur_FromBlueAddOrSubtract(&host.in, w.def, 8, 8, 7, 3, *wholeLimits(w.def));
     EXPECT_EQ(w.at(7, 4).blue, 24576);
     EXPECT_EQ(w.at(8, 4).blue, 0);
     EXPECT_EQ(w.at(9, 4).blue, 0);

@@ -1,4 +1,4 @@
-#include "fill/patch_sources.h"
+#include "reference/fill/patch_sources.h"
 
 #include <gtest/gtest.h>
 
@@ -36,8 +36,8 @@ TEST(PatchExisting, CopiesColourFromAlpha660KeepingThePatchAlpha) {
     row.mask.at(3, 0).red = 32768;  // the hole band is not a fill pixel
     row.mask.at(4, 0).red = 20000;  // an edge multiplier does not matter
     row.mask.at(5, 0).blue = 0;
-    patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(current.def, row.patch.def,
-                                                             row.mask.def, MIN_ALPHA, *row.limits);
+    reference::patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(
+        current.def, row.patch.def, row.mask.def, MIN_ALPHA, *row.limits);
     for (A_long x : {1, 4, 7}) expectRGB(row.patch.at(x, 0), 10, 20, 30);
     for (A_long x : {0, 2, 3, 5}) expectRGB(row.patch.at(x, 0), 0, 0, 0);  // 0 is off the region
     for (A_long x = 0; x < PatchRow::WIDTH; ++x) EXPECT_EQ(row.patch.at(x, 0).alpha, 111);
@@ -47,8 +47,8 @@ TEST(PatchSetColour, FillsOnlyStillNeededFillPixelsOpaque) {
     PatchRow row;
     row.patch.at(2, 0) = colour(5, 0, 0, 1);  // already coloured
     row.mask.at(3, 0).red = 32768;
-    patch_ColorsNeededWithSetColorfStillNeeded(row.patch.def, row.mask.def, colour(0, 7, 8, 9),
-                                               *row.limits);
+    reference::patch_ColorsNeededWithSetColorfStillNeeded(row.patch.def, row.mask.def,
+                                                          colour(0, 7, 8, 9), *row.limits);
     EXPECT_EQ(row.patch.at(1, 0).alpha, 32768);
     expectRGB(row.patch.at(1, 0), 7, 8, 9);
     EXPECT_EQ(row.patch.at(2, 0).alpha, 5);
@@ -64,10 +64,10 @@ TEST(PatchChain, ExistingThenSetColour) {
     World16 current(PatchRow::WIDTH, 1, colour(32768, 100, 200, 300));
     current.at(2, 0) = colour(600, 100, 200, 300);
     current.at(3, 0) = colour(32768, 0, 0, 0);
-    patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(current.def, row.patch.def,
-                                                             row.mask.def, MIN_ALPHA, *row.limits);
-    patch_ColorsNeededWithSetColorfStillNeeded(row.patch.def, row.mask.def, colour(32768, 1, 2, 3),
-                                               *row.limits);
+    reference::patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(
+        current.def, row.patch.def, row.mask.def, MIN_ALPHA, *row.limits);
+    reference::patch_ColorsNeededWithSetColorfStillNeeded(row.patch.def, row.mask.def,
+                                                          colour(32768, 1, 2, 3), *row.limits);
     expectRGB(row.patch.at(1, 0), 100, 200, 300);
     expectRGB(row.patch.at(2, 0), 1, 2, 3);
     expectRGB(row.patch.at(3, 0), 1, 2, 3);
@@ -100,8 +100,8 @@ TEST(PatchOtherFrames, NearestColouredPairWinsAndBothGiveTheRoundedMean) {
     f.at(2, 5) = colour(32768, 7, 7, 7);
     row.patch.at(6, 0) = colour(111, 0, 5, 0);  // already coloured
     f.at(1, 6) = colour(32768, 9, 9, 9);
-    patch_ColorsNeededWithOtherFramesIfStillNeeded(f.array, row.patch.def, row.mask.def, 3,
-                                                   MIN_ALPHA, *row.limits);
+    reference::patch_ColorsNeededWithOtherFramesIfStillNeeded(f.array, row.patch.def, row.mask.def,
+                                                              3, MIN_ALPHA, *row.limits);
     expectRGB(row.patch.at(1, 0), 1, 2, 3);
     // (101 + 200) / 2 = 150.5 rounds to 151; (0 + 1) / 2 to 1; 32767.5 to 32768.
     expectRGB(row.patch.at(2, 0), 151, 1, 32768);
@@ -117,8 +117,8 @@ TEST(PatchOtherFrames, ReachOneLooksOnlyAtTheAdjacentFrames) {
     FrameSet f;
     f.at(-2, 1) = colour(32768, 4, 5, 6);
     f.at(1, 2) = colour(32768, 7, 8, 9);
-    patch_ColorsNeededWithOtherFramesIfStillNeeded(f.array, row.patch.def, row.mask.def, 1,
-                                                   MIN_ALPHA, *row.limits);
+    reference::patch_ColorsNeededWithOtherFramesIfStillNeeded(f.array, row.patch.def, row.mask.def,
+                                                              1, MIN_ALPHA, *row.limits);
     expectRGB(row.patch.at(1, 0), 0, 0, 0);
     expectRGB(row.patch.at(2, 0), 7, 8, 9);
 }
@@ -129,10 +129,10 @@ TEST(PatchChain, BlackExistingColourIsReplacedByTheFrames) {
     FrameSet f;
     World16 current(PatchRow::WIDTH, 1, colour(32768, 0, 0, 0));
     f.at(1, 1) = colour(32768, 7, 8, 9);
-    patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(current.def, row.patch.def,
-                                                             row.mask.def, MIN_ALPHA, *row.limits);
-    patch_ColorsNeededWithOtherFramesIfStillNeeded(f.array, row.patch.def, row.mask.def, 3,
-                                                   MIN_ALPHA, *row.limits);
+    reference::patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(
+        current.def, row.patch.def, row.mask.def, MIN_ALPHA, *row.limits);
+    reference::patch_ColorsNeededWithOtherFramesIfStillNeeded(f.array, row.patch.def, row.mask.def,
+                                                              3, MIN_ALPHA, *row.limits);
     expectRGB(row.patch.at(1, 0), 7, 8, 9);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "reference/render/compose_view.h"
 #include "render/render_settings.h"
 #include "support/test_world.h"
 
@@ -23,7 +24,7 @@ TEST(Taper, GreenFillTagAndZeroRedAreNeverTapered) {
 
 TEST(Decontamination, NeutralGreyLeavesTheColourUnchanged) {
     const PF_Pixel16 patch{7, 100, 20000, 32768};
-    const PF_Pixel16 p = decontaminatedPatchColour(patch, GREY, 32768);
+    const PF_Pixel16 p = reference::decontaminatedPatchColour(patch, GREY, 32768);
     EXPECT_EQ(p.red, 100);
     EXPECT_EQ(p.green, 20000);
     EXPECT_EQ(p.blue, 32768);
@@ -33,18 +34,18 @@ TEST(Decontamination, StrengthFollowsTheFillAmount) {
     const PF_Pixel16 above{32768, 16384 + 64, 16384 + 64, 16384 + 64};
     const PF_Pixel16 patch{0, 1000, 2000, 3000};
     for (A_u_short b : {A_u_short{16384}, A_u_short{32768}}) {
-        const PF_Pixel16 p = decontaminatedPatchColour(patch, above, b);
+        const PF_Pixel16 p = reference::decontaminatedPatchColour(patch, above, b);
         EXPECT_EQ(p.red, 1000 - 64);
         EXPECT_EQ(p.blue, 3000 - 64);
     }
-    const PF_Pixel16 weak = decontaminatedPatchColour(patch, above, 8192);
+    const PF_Pixel16 weak = reference::decontaminatedPatchColour(patch, above, 8192);
     EXPECT_EQ(weak.red, 1000 - 48);
     EXPECT_EQ(weak.green, 2000 - 48);
 }
 
 TEST(Decontamination, ClampsToTheChannelRange) {
-    const PF_Pixel16 p = decontaminatedPatchColour(PF_Pixel16{0, 10, 32760, 0},
-                                                   PF_Pixel16{0, 32768, 0, 16384}, 32768);
+    const PF_Pixel16 p = reference::decontaminatedPatchColour(
+        PF_Pixel16{0, 10, 32760, 0}, PF_Pixel16{0, 32768, 0, 16384}, 32768);
     EXPECT_EQ(p.red, 0);
     EXPECT_EQ(p.green, 32768);
     EXPECT_EQ(p.blue, 0);

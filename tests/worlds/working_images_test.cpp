@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "reference/render/worlds/working_images.h"
 #include "worlds/fake_host.h"
 #include "worlds/test_worlds.h"
 
@@ -62,16 +63,16 @@ TEST(WorkingImages, ConvertCopyAndForceAlphaIntoListedWorlds) {
     DisposalList list{};
     TestWorld8 layer = makeWorld8(4, 3, PF_Pixel{255, 10, 20, 30});
     PF_LayerDef converted{}, forced{}, analysis{};
-    ASSERT_EQ(populate_OrConvertWrldPreserveOriginalFrameWithMask(converted, layer.def, &host.in,
-                                                                  list, 4, 1, 3, true, false),
+    ASSERT_EQ(reference::populate_OrConvertWrldPreserveOriginalFrameWithMask(
+                  converted, layer.def, &host.in, list, 4, 1, 3, true, false),
               PF_Err_NONE);
     EXPECT_TRUE(columnsEqual(converted, 0, 4, 3, PF_Pixel16{32640, 1280, 2560, 3840}));
     TestWorld16 deep = makeWorld16(4, 3, PF_Pixel16{32768, 1, 2, 3});
-    populate_OrConvertWrldPreserveOriginalFrameWithMask(forced, deep.def, &host.in, list, 4, 1, 3,
-                                                        false, true);
+    reference::populate_OrConvertWrldPreserveOriginalFrameWithMask(forced, deep.def, &host.in, list,
+                                                                   4, 1, 3, false, true);
     EXPECT_TRUE(columnsEqual(forced, 0, 4, 3, PF_Pixel16{32760, 1, 2, 3}));
     // The host leaves a pattern in new worlds; analysis worlds start at zero.
-    ASSERT_EQ(create_AnalysisWorld(analysis, &host.in, list, 5, 2, 3), PF_Err_NONE);
+    ASSERT_EQ(reference::create_AnalysisWorld(analysis, &host.in, list, 5, 2, 3), PF_Err_NONE);
     EXPECT_EQ(analysis.width, 10);
     EXPECT_TRUE(columnsEqual(analysis, 0, 10, 3, PF_Pixel16{}));
     EXPECT_EQ(list.count, 3);
@@ -86,8 +87,8 @@ TEST(WorkingImages, DoubleWidthWorldIsClearedBeyondTheLayer) {
     DisposalList list{};
     TestWorld16 layer = makeWorld16(4, 3, PF_Pixel16{32768, 9, 9, 9});
     PF_LayerDef world{};
-    populate_OrConvertWrldPreserveOriginalFrameWithMask(world, layer.def, &host.in, list, 4, 2, 3,
-                                                        false, false);
+    reference::populate_OrConvertWrldPreserveOriginalFrameWithMask(world, layer.def, &host.in, list,
+                                                                   4, 2, 3, false, false);
     EXPECT_EQ(world.width, 8);
     EXPECT_TRUE(columnsEqual(world, 0, 4, 3, PF_Pixel16{32768, 9, 9, 9}));
     EXPECT_TRUE(columnsEqual(world, 4, 8, 3, PF_Pixel16{}));
@@ -101,13 +102,14 @@ TEST(WorkingImages, FailedCreationOrAFullListLeavesNothingBehind) {
     TestWorld16 layer = makeWorld16(4, 3);
     PF_LayerDef world{};
     host.newWorldError = PF_Err_OUT_OF_MEMORY;
-    EXPECT_EQ(populate_OrConvertWrldPreserveOriginalFrameWithMask(world, layer.def, &host.in, list,
-                                                                  4, 1, 3, false, false),
+    EXPECT_EQ(reference::populate_OrConvertWrldPreserveOriginalFrameWithMask(
+                  world, layer.def, &host.in, list, 4, 1, 3, false, false),
               PF_Err_OUT_OF_MEMORY);
     EXPECT_EQ(list.count, 0);
     host.newWorldError = PF_Err_NONE;
     list.count = DISPOSAL_LIST_CAPACITY;
-    EXPECT_EQ(create_AnalysisWorld(world, &host.in, list, 4, 1, 3), PF_Err_OUT_OF_MEMORY);
+    EXPECT_EQ(reference::create_AnalysisWorld(world, &host.in, list, 4, 1, 3),
+              PF_Err_OUT_OF_MEMORY);
     EXPECT_TRUE(host.live.empty());  // the refused world was given back
 }
 

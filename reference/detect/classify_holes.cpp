@@ -1,12 +1,13 @@
 // The straightforward form of stage 3: whole passes for the edge band and
 // the final paint, and a pass over the region for every chaff iteration.
-#include "detect/classify_holes_reference.h"
+#include "reference/detect/classify_holes.h"
 
 #include <algorithm>
 
-#include "detect/seed_stack.h"
+#include "reference/detect/seed_stack.h"
 #include "render/worlds/pixels.h"
 
+namespace reference {
 namespace {
 
 constexpr A_u_short FULL = 32768;
@@ -132,11 +133,10 @@ void paintVerdicts(const PF_LayerDef &redMask, A_long width, A_long height,
 
 }  // namespace
 
-void floodFillHolesRemoveChaffLogInFillTagList_reference(const PF_LayerDef &source,
-                                                         const PF_LayerDef &redMask, A_long width,
-                                                         A_long height, FillTagList &list,
-                                                         A_long maxAcross, SeedStack &stack,
-                                                         const FillLimitsArray &limits) {
+void floodFillHolesRemoveChaffLogInFillTagList(const PF_LayerDef &source,
+                                               const PF_LayerDef &redMask, A_long width,
+                                               A_long height, FillTagList &list, A_long maxAcross,
+                                               SeedStack &stack, const FillLimitsArray &limits) {
     clearFillTagList(list);
     list.count = 1;
     clearSeedStack(stack);
@@ -147,3 +147,5 @@ void floodFillHolesRemoveChaffLogInFillTagList_reference(const PF_LayerDef &sour
     tagPockets(redMask, height, list, maxAcross, stack, limits);
     paintVerdicts(redMask, width, height, list);
 }
+
+}  // namespace reference

@@ -1,12 +1,15 @@
-// Stage 9's adjacent blur: a still-needed fill pixel takes the Gaussian
-// average of the visible input pixels around it, itself excluded.
+// Stage 9's adjacent blur in its straightforward form: a still-needed fill
+// pixel takes the Gaussian average of the visible input pixels around it,
+// itself excluded, each pixel's whole window summed on its own. The render's
+// form is the AdjacentBlur of fill/patch_chain.cpp.
 #include <cmath>
 #include <memory>
 
 #include "fill/fill_region.h"
-#include "fill/patch_pixels.h"
-#include "fill/patch_sources.h"
+#include "reference/fill/patch_pixels.h"
+#include "reference/fill/patch_sources.h"
 
+namespace reference {
 namespace {
 
 constexpr float WIDE_SIGMA = 20000.0f;  // makes the kernel all but flat
@@ -80,3 +83,5 @@ void patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(
         setPixel16Alpha(patch, x, y, alpha);
     });
 }
+
+}  // namespace reference

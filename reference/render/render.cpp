@@ -1,23 +1,19 @@
-// The render driver in its straightforward form: every neighbouring frame
-// copied whole, every stage in its plain form. Kept to check the render
-// against, call for call and pixel for pixel (not part of the module).
-#include "render/render_reference.h"
+#include "reference/render/render.h"
 
-#include <algorithm>
-
-#include "detect/classify_holes_reference.h"
-#include "detect/edge_gaps_reference.h"
 #include "detect/fill_limits.h"
-#include "detect/hole_mask.h"
-#include "detect/mask_test.h"
-#include "fill/edge_multiplier_reference.h"
-#include "fill/feather_reference.h"
-#include "fill/grow_shrink_reference.h"
 #include "frame/params/params.h"
 #include "frame/suites.h"
-#include "render/compose_view_reference.h"
-#include "render/fill_chain_reference.h"
-#include "render/pass_through.h"
+#include "reference/detect/classify_holes.h"
+#include "reference/detect/edge_gaps.h"
+#include "reference/detect/hole_mask.h"
+#include "reference/fill/edge_multiplier.h"
+#include "reference/fill/feather.h"
+#include "reference/fill/grow_shrink.h"
+#include "reference/render/compose_view.h"
+#include "reference/render/fill_chain.h"
+#include "reference/render/recode_fill_area.h"
+#include "reference/render/worlds/working_images.h"
+#include "reference/render/worlds/world_ops.h"
 #include "render/recode_fill_area.h"
 #include "render/render_call.h"
 #include "render/render_settings.h"
@@ -25,6 +21,7 @@
 #include "render/worlds/working_images.h"
 #include "render/worlds/world_ops.h"
 
+namespace reference {
 namespace {
 
 // Every world one render call works with.
@@ -43,33 +40,33 @@ void runStages(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &
                const InputLayer16 &input, HolvaneMemoryContainer &c, A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
     if (s.stageLimit >= 2 && s.gapDistance >= 1) {
-        bridge_EdgeGapsInRedMask_reference(w.redMask, width, height, s.gapDistance, limits);
+        reference::bridge_EdgeGapsInRedMask(w.redMask, width, height, s.gapDistance, limits);
     }
     if (s.stageLimit >= 3) {
-        floodFillHolesRemoveChaffLogInFillTagList_reference(*w.frameArray[FRAME_ARRAY_CENTRE],
-                                                            w.redMask, width, height, c.fillTags,
-                                                            s.maxAcross, c.seedStack, limits);
+        reference::floodFillHolesRemoveChaffLogInFillTagList(*w.frameArray[FRAME_ARRAY_CENTRE],
+                                                             w.redMask, width, height, c.fillTags,
+                                                             s.maxAcross, c.seedStack, limits);
     }
     if (s.stageLimit >= 4) clear_RejectedRegionsInRedMask(w.redMask, limits);
-    if (s.stageLimit >= 5) normalise_FillAreaInRedMask(w.redMask, limits);
+    if (s.stageLimit >= 5) reference::normalise_FillAreaInRedMask(w.redMask, limits);
     if (s.stageLimit >= 6) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
-        growShrink_JustBlueInRedMaskBlocky_reference(w.redMask, width, height, height - 1,
-                                                     s.growAmount, limits);
+        reference::growShrink_JustBlueInRedMaskBlocky(w.redMask, width, height, height - 1,
+                                                      s.growAmount, limits);
     }
     if (s.stageLimit >= 7 && s.featherRadius > 0.0f) {
-        make_EdgeMultiplyerMaskOnRedRedMask_reference(in_data, w.redMask, input, width, height,
-                                                      limits);
+        reference::make_EdgeMultiplyerMaskOnRedRedMask(in_data, w.redMask, input, width, height,
+                                                       limits);
     }
     if (s.stageLimit >= 8 && s.featherRadius > 0.0f) {
-        blur_FromBlueAddOrSubtract_reference(in_data, w.redMask, width, height, height - 1,
-                                             static_cast<A_long>(s.featherRadius), false, limits);
+        reference::blur_FromBlueAddOrSubtract(in_data, w.redMask, width, height, height - 1,
+                                              static_cast<A_long>(s.featherRadius), false, limits);
     }
     if (s.stageLimit >= 9) {
         const FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch,
                                           &w.redMask};
-        run_FillChain_reference(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour,
-                                limits, in_data->utils->ansi);
+        reference::run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour,
+                                 limits, in_data->utils->ansi);
     }
 }
 
@@ -80,7 +77,7 @@ PF_Err prepareAndRun(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *out
                      A_long width, A_long height, HolvaneMemoryContainer &c, RenderWorlds &w,
                      AEGP_SuiteHandler &suites) {
     DisposalList &list = c.disposalList;
-    PF_Err err = populate_OrConvertWrldPreserveOriginalFrameWithMask(
+    PF_Err err = reference::populate_OrConvertWrldPreserveOriginalFrameWithMask(
         w.workingInput, *input.layer, in_data, list, width, sizeFactor, height, input.eightBit,
         !hasMatte);
     if (!err) {
@@ -98,8 +95,9 @@ PF_Err prepareAndRun(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *out
     s.setColour = readColourParam(in_data, suites, params[PARAM_SET_COLOR]);
     s.decontamColour = readColourParam(in_data, suites, params[PARAM_DECONTAM_COLOR]);
 
-    err = create_AnalysisWorld(w.redMask, in_data, list, width, sizeFactor, height);
-    if (!err) err = create_AnalysisWorld(w.patch, in_data, list, width, sizeFactor, height);
+    err = reference::create_AnalysisWorld(w.redMask, in_data, list, width, sizeFactor, height);
+    if (!err)
+        err = reference::create_AnalysisWorld(w.patch, in_data, list, width, sizeFactor, height);
     if (err) return err;
 
     PF_LayerDef *detectionSource =
@@ -108,22 +106,24 @@ PF_Err prepareAndRun(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *out
     w.frameArray[FRAME_ARRAY_CENTRE] = detectionSource;
 
     FillLimitsArray &limits = c.fillLimits;
-    populateAndInitialise_FillLimitsFromIncomingAlpha(*detectionSource, limits, s.alphaLevel);
+    populateAndInitialise_FillLimitsFromIncomingAlpha(InputLayer16{detectionSource, false}, limits,
+                                                      s.alphaLevel);
     growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.limitsMargin, limits);
     clearWorldToTransparentBlack(w.redMask, width, height);
-    copyAlphaWorldToRedInRedMask(w.redMask, *detectionSource, s.alphaLevel, MINIMUM_ALPHA, limits);
+    reference::copyAlphaWorldToRedInRedMask(w.redMask, *detectionSource, s.alphaLevel,
+                                            MINIMUM_ALPHA, limits);
 
     runStages(in_data, s, w, input, c, width, height);
 
     const ComposeSources sources{input, &w.patch, &w.redMask, &limits, s.decontamColour};
-    compose_OutputView_reference(*w.output, sources, s.viewMode, width, height);
+    reference::compose_OutputView(*w.output, sources, s.viewMode, width, height);
     return PF_Err_NONE;
 }
 
 }  // namespace
 
-PF_Err Render_reference(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
-                        PF_LayerDef *output) {
+PF_Err Render(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *params[],
+              PF_LayerDef *output) {
     AEGP_SuiteHandler suites(in_data->pica_basicP);
     HolvaneMemoryContainerPtr container = allocate_HolvaneMemoryContainer();
     if (!container) return PF_Err_OUT_OF_MEMORY;
@@ -138,9 +138,11 @@ PF_Err Render_reference(PF_InData *in_data, PF_OutData *out_data, PF_ParamDef *p
     PF_Err err = prepareAndRun(in_data, params, output, f.input, f.hasMatte, f.eightBit,
                                f.sizeFactor, f.width, f.height, c, worlds, suites);
     if (!err) {
-        if (f.eightBit) copy16To8BitWorld(worlds.temporary, *output);
+        if (f.eightBit) reference::copy16To8BitWorld(worlds.temporary, *output);
         clearUncoveredOutput(*output, f.eightBit, f.width, f.height);
     }
     const PF_Err disposeErr = Dispose_OfAllWorldsOnDisposalList(in_data, c.disposalList);
     return err ? err : disposeErr;
 }
+
+}  // namespace reference

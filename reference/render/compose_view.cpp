@@ -1,11 +1,10 @@
-// The straightforward form of the composition: every pixel prepared through
-// the accessors, the fill colour worked out whether or not it is used.
-#include "render/compose_view_reference.h"
+#include "reference/render/compose_view.h"
 
 #include <algorithm>
 
 #include "render/render_settings.h"
 
+namespace reference {
 namespace {
 
 constexpr PF_Pixel16 TRANSPARENT_BLACK{0, 0, 0, 0};
@@ -85,8 +84,21 @@ void writeView(const PF_LayerDef &output, const ComposeSources &s, A_long width,
 
 }  // namespace
 
-void compose_OutputView_reference(const PF_LayerDef &output, const ComposeSources &s,
-                                  A_long viewMode, A_long width, A_long height) {
+PF_Pixel16 decontaminatedPatchColour(const PF_Pixel16 &patch, const PF_Pixel16 &decontam,
+                                     A_u_short fillAmount) {
+    const float strength =
+        std::min(1.0f, 0.5f + static_cast<float>(fillAmount) * (1.0f / 32768.0f));
+    auto channel = [strength](A_u_short p, A_u_short d) {
+        float v = static_cast<float>(p) - strength * (static_cast<float>(d) - 16384.0f);
+        v = std::clamp(v, 0.0f, 32768.0f);
+        return static_cast<A_u_short>(static_cast<A_long>(v));
+    };
+    return PF_Pixel16{patch.alpha, channel(patch.red, decontam.red),
+                      channel(patch.green, decontam.green), channel(patch.blue, decontam.blue)};
+}
+
+void compose_OutputView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,
+                        A_long width, A_long height) {
     switch (viewMode) {
         case VIEW_SHOW_ONLY_CHANGES:
             writeView(output, s, width, height, TRANSPARENT_BLACK, onlyChangesPixel);
@@ -102,3 +114,5 @@ void compose_OutputView_reference(const PF_LayerDef &output, const ComposeSource
             break;
     }
 }
+
+}  // namespace reference

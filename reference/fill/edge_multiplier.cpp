@@ -1,13 +1,13 @@
-// The straightforward form of stage 7: 25 samples per fill pixel.
-// Stage 7: the share of each fill pixel's 5 x 5 surroundings that is matte in
-// the input or fill in the mask, as 800..20000 in red. The composition tapers
-// the fill amount by it.
-#include "fill/edge_multiplier_reference.h"
+// The straightforward form of stage 7: the share of each fill pixel's 5 x 5
+// surroundings that is matte in the input or fill in the mask, as 800..20000
+// in red, from its 25 samples.
+#include "reference/fill/edge_multiplier.h"
 
 #include <algorithm>
 
 #include "fill/fill_region.h"
 
+namespace reference {
 namespace {
 
 constexpr float FULL_MULTIPLIER = 20000.0f;
@@ -39,10 +39,9 @@ A_u_short edgeMultiplierAt(const PF_LayerDef &redMask, const InputLayer16 &input
 
 }  // namespace
 
-void make_EdgeMultiplyerMaskOnRedRedMask_reference(const PF_InData * /*in_data*/,
-                                                   const PF_LayerDef &redMask,
-                                                   const InputLayer16 &input, A_long width,
-                                                   A_long height, const FillLimitsArray &limits) {
+void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
+                                         const InputLayer16 &input, A_long width, A_long height,
+                                         const FillLimitsArray &limits) {
     if (width <= 0 || height <= 0) return;
     clearRed(redMask, width, height);
     // Blue is only read here, so the order of the sweep does not matter.
@@ -51,3 +50,5 @@ void make_EdgeMultiplyerMaskOnRedRedMask_reference(const PF_InData * /*in_data*/
         setPixel16Red(redMask, x, y, edgeMultiplierAt(redMask, input, x, y, width, height));
     });
 }
+
+}  // namespace reference

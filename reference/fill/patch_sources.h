@@ -1,11 +1,15 @@
-// Stage 9: the colour sources of the fill chain, each writing into the patch
-// world only where a fill pixel still needs a colour.
+// Stage 9's colour sources in their straightforward form: each goes over the
+// whole region and writes into the patch world where a fill pixel still needs
+// a colour. The render takes each fill pixel through the chain at once
+// (patch_FillPixelsThroughChain, fill/patch_chain.h).
 #pragma once
 
 #include "detect/fill_limits.h"
 #include "fill/blur_kernel.h"
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
+
+namespace reference {
 
 void patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(const PF_LayerDef &currentFrame,
                                                               const PF_LayerDef &patch,
@@ -33,3 +37,5 @@ void patch_ColorsNeededWithSetColorfStillNeeded(const PF_LayerDef &patch,
 void blendGausSummedAreaIntoSinglePixel(const InputLayer16 &source, const PF_LayerDef &target,
                                         A_long x, A_long y, const FloatBlurPlotKernel &kernel,
                                         A_u_short minimumAlpha);
+
+}  // namespace reference

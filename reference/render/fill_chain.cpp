@@ -1,10 +1,9 @@
-// The straightforward form of stage 9: each source of the chain in turn over
-// the whole region, through the patch world.
-#include "render/fill_chain_reference.h"
+#include "reference/render/fill_chain.h"
 
-#include "fill/patch_sources.h"
+#include "reference/fill/patch_sources.h"
 #include "render/render_settings.h"
 
+namespace reference {
 namespace {
 
 enum class Source { Existing, OneFrame, ThreeFrames, AdjacentBlur, SetColour, None };
@@ -25,9 +24,9 @@ constexpr Source CHAINS[10][3] = {
 
 }  // namespace
 
-void run_FillChain_reference(A_long fillChain, const FillChainWorlds &w, A_long blurSize,
-                             A_u_short quarterLevel, const PF_Pixel16 &setColour,
-                             const FillLimitsArray &limits, const PF_ANSICallbacks &maths) {
+void run_FillChain(A_long fillChain, const FillChainWorlds &w, A_long blurSize,
+                   A_u_short quarterLevel, const PF_Pixel16 &setColour,
+                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths) {
     const A_long chain = fillChain >= 1 && fillChain <= 10 ? fillChain : 10;
     for (Source source : CHAINS[chain - 1]) {
         switch (source) {
@@ -53,3 +52,5 @@ void run_FillChain_reference(A_long fillChain, const FillChainWorlds &w, A_long 
         }
     }
 }
+
+}  // namespace reference

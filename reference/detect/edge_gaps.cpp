@@ -1,10 +1,11 @@
 // The straightforward form of stage 2: every offset tried at every pixel.
-// The render uses the bitwise form in edge_gaps.cpp; the tests and the
-// benchmarks compare the two.
-#include "detect/edge_gaps_reference.h"
+// The render uses the bitwise form in detect/edge_gaps.cpp; the tests and
+// the benchmarks compare the two.
+#include "reference/detect/edge_gaps.h"
 
 #include "render/worlds/pixels.h"
 
+namespace reference {
 namespace {
 
 constexpr A_u_short GAP_MARK_GREEN = 20000;
@@ -64,9 +65,11 @@ void convertGapMarksToBand(const PF_LayerDef &redMask, A_long width, A_long heig
 
 }  // namespace
 
-void bridge_EdgeGapsInRedMask_reference(const PF_LayerDef &redMask, A_long width, A_long height,
-                                        A_long gapDistance, const FillLimitsArray &limits) {
+void bridge_EdgeGapsInRedMask(const PF_LayerDef &redMask, A_long width, A_long height,
+                              A_long gapDistance, const FillLimitsArray &limits) {
     if (gapDistance < 1) return;  // the stage does not run at 0
     markGapPixels(redMask, width, height, gapDistance, limits);
     convertGapMarksToBand(redMask, width, height);
 }
+
+}  // namespace reference

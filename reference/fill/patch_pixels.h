@@ -1,7 +1,9 @@
-// What the colour sources ask of the red mask and the patch world.
+// What the plain colour sources ask of the red mask and the patch world.
 #pragma once
 
 #include "render/worlds/pixels.h"
+
+namespace reference {
 
 // Red 32768 is the unprocessed hole band, never a fill pixel; by the time the
 // chain runs red holds at most an edge multiplier of 20000.
@@ -16,3 +18,5 @@ inline bool isStillNeeded(const PF_LayerDef &patch, A_long x, A_long y) {
     const PF_Pixel16 *p = getPixel16(patch, x, y);
     return p->red == 0 && p->green == 0 && p->blue == 0;
 }
+
+}  // namespace reference

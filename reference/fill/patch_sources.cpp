@@ -1,11 +1,12 @@
-// Stage 9: the colour sources that need no kernel. Each writes red, green and
+// Stage 9's plain colour sources that need no kernel. Each writes red, green and
 // blue into the patch world for fill pixels of the region; all but the first
 // of a chain only where the patch pixel still needs a colour.
-#include "fill/patch_sources.h"
+#include "reference/fill/patch_sources.h"
 
 #include "fill/fill_region.h"
-#include "fill/patch_pixels.h"
+#include "reference/fill/patch_pixels.h"
 
+namespace reference {
 namespace {
 
 constexpr A_u_short OPAQUE = 32768;
@@ -92,3 +93,5 @@ void patch_ColorsNeededWithSetColorfStillNeeded(const PF_LayerDef &patch,
             setPixel16(patch, x, y, &colour);
     });
 }
+
+}  // namespace reference

@@ -1,15 +1,15 @@
-// The straightforward form of stage 6: every pass marks and applies over
-// the whole region.
-// Grows or shrinks the fill area (blue) of the red mask by whole pixels. The
-// red mask's alpha is the mark plane: each pass marks every region pixel from
-// the state the previous pass left, then applies the marks.
-#include "fill/grow_shrink_reference.h"
+// The straightforward form of stage 6: grows or shrinks the fill area (blue)
+// of the red mask by whole pixels. The red mask's alpha is the mark plane:
+// each pass marks every region pixel from the state the previous pass left,
+// then applies the marks.
+#include "reference/fill/grow_shrink.h"
 
 #include <algorithm>
 
 #include "fill/fill_region.h"
 #include "render/worlds/pixels.h"
 
+namespace reference {
 namespace {
 
 constexpr A_u_short MARK_SELECTED = 30000;
@@ -81,10 +81,9 @@ void shrinkPass(const ClampedMask &mask, const FillBounds &bounds, const FillLim
 
 // width is the frame's width, which may be less than the world's recorded
 // width: nothing at or beyond it is read or written.
-void growShrink_JustBlueInRedMaskBlocky_reference(const PF_LayerDef &redMask, A_long width,
-                                                  A_long /*height*/, A_long lastRow,
-                                                  A_long growAmount,
-                                                  const FillLimitsArray &limits) {
+void growShrink_JustBlueInRedMaskBlocky(const PF_LayerDef &redMask, A_long width, A_long /*height*/,
+                                        A_long lastRow, A_long growAmount,
+                                        const FillLimitsArray &limits) {
     if (growAmount == 0 || width <= 0 || lastRow < 0) return;
     resetMarks(redMask, width, lastRow);
     const ClampedMask mask{redMask, width, lastRow};
@@ -95,3 +94,5 @@ void growShrink_JustBlueInRedMaskBlocky_reference(const PF_LayerDef &redMask, A_
         for (A_long pass = 0; pass < -growAmount; ++pass) shrinkPass(mask, bounds, limits, pass);
     }
 }
+
+}  // namespace reference
