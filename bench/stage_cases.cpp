@@ -27,8 +27,10 @@ StagePipeline &pipelineFor(const BenchCase &c) {
 void stageCase(benchmark::State &state, const BenchCase &c, Stage stage, bool reference) {
     StagePipeline &pipeline = pipelineFor(c);
     pipeline.advanceTo(stage);
-    if (!pipeline.runs(stage)) {
-        state.SkipWithError("the render skips this stage with these settings");
+    if (!pipeline.runs(stage, reference)) {
+        state.SkipWithError(
+            "the render skips this stage with these settings, or runs it with "
+            "the one before");
         return;
     }
     pipeline.save();
@@ -43,7 +45,7 @@ void stageCase(benchmark::State &state, const BenchCase &c, Stage stage, bool re
     // in its fast form, when it moves on. The frames go back to the whole
     // copies both forms of the later stages read.
     pipeline.restore();
-    if (stage == Stage::WorkingCopies) pipeline.run(stage, true);
+    if (stage == Stage::WorkingImages) pipeline.run(stage, true);
     state.counters["MP/s"] =
         benchmark::Counter(static_cast<double>(pipeline.width()) * pipeline.height() / 1e6 *
                                static_cast<double>(state.iterations()),
@@ -54,9 +56,10 @@ void stageCase(benchmark::State &state, const BenchCase &c, Stage stage, bool re
 
 void registerStageCases(bool withReference) {
     for (const BenchCase &c : benchRenderCases()) {
-        for (int s = 0; s < static_cast<int>(Stage::Count); ++s) {
-            const Stage stage = static_cast<Stage>(s);
-            const std::string name = c.name + "/" + stageName(stage);
+        for (const StageEntry &entry : STAGES) {
+            const Stage stage = entry.stage;
+            const std::string name =
+                c.name + "/" + std::to_string(stageNumber(stage)) + "_" + entry.name;
             // A fixed number of runs: each needs the stage's input put back
             // first, which costs more than the quickest stages themselves.
             benchmark::RegisterBenchmark(("stage/" + name).c_str(), stageCase, c, stage, false)

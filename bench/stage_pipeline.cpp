@@ -56,13 +56,6 @@ struct StagePipeline::Saved {
 
 StagePipeline::~StagePipeline() = default;
 
-const char *stageName(Stage stage) {
-    static const char *const names[] = {
-        "working_copies", "limits_and_mask",   "2_edge_gaps", "3_classify",   "4_5_recode",
-        "6_grow_shrink",  "7_edge_multiplier", "8_feather",   "9_fill_chain", "compose"};
-    return names[static_cast<int>(stage)];
-}
-
 StagePipeline::StagePipeline(const BenchCase &benchCase)
     : case_(benchCase),
       clip_(benchClip(benchCase.width, benchCase.height, benchCase.depth)),
@@ -90,18 +83,7 @@ StagePipeline::StagePipeline(const BenchCase &benchCase)
     reset();
 }
 
-// Whether stage 9 reads the frame at this offset (the render's capture plan).
-bool StagePipeline::chainReads(A_long offset) const {
-    const A_long chain = settings_.fillChain;
-    if (settings_.stageLimit < 9) return false;
-    if (offset == 0) return chain >= 2 && chain <= 6;
-    const A_long reach = chain == 3 || chain == 7                               ? 1
-                         : chain == 4 || chain == 5 || chain == 8 || chain == 9 ? 3
-                                                                                : 0;
-    return (offset < 0 ? -offset : offset) <= reach;
-}
-
-// Stage 9's worlds; the fast form reads 8-bit captures as they were made.
+// FillChain's worlds; the fast form reads 8-bit captures as they were made.
 FillChainWorlds StagePipeline::chainWorlds(const PF_LayerDef &mask, bool reference) {
     FillChainWorlds w{currentFrame_, frameArray_, input_, &patch_.layer(), &mask};
     if (reference) return w;
@@ -117,34 +99,18 @@ void StagePipeline::reset() {
     for (PF_LayerDef *&slot : frameArray_) slot = nullptr;
 }
 
-bool StagePipeline::runs(Stage stage) const {
-    const RenderSettings &s = settings_;
-    switch (stage) {
-        case Stage::EdgeGaps:
-            return s.stageLimit >= 2 && s.gapDistance >= 1;
-        case Stage::Classify:
-            return s.stageLimit >= 3;
-        case Stage::Recode:
-            return s.stageLimit >= 4;
-        case Stage::GrowShrink:
-            return s.stageLimit >= 6;
-        case Stage::EdgeMultiplier:
-            return s.stageLimit >= 7 && s.featherRadius > 0.0f;
-        case Stage::Feather:
-            return s.stageLimit >= 8 && s.featherRadius > 0.0f;
-        case Stage::FillChain:
-            return s.stageLimit >= 9;
-        default:
-            return true;
-    }
+bool StagePipeline::runs(Stage stage, bool reference) const {
+    if (stage == Stage::Normalise && !reference) return false;
+    return stageRuns(settings_, stage);
 }
 
 void StagePipeline::advanceTo(Stage stage) {
-    if (next_ > static_cast<int>(stage)) reset();
-    while (next_ < static_cast<int>(stage)) {
-        const Stage s = static_cast<Stage>(next_);
-        // Whole 16-bit copies of the frames, which both forms of stage 9 read.
-        if (runs(s)) run(s, s == Stage::WorkingCopies);
+    if (next_ > stageNumber(stage)) reset();
+    while (next_ < stageNumber(stage)) {
+        const Stage s = STAGES[next_].stage;
+        // Whole 16-bit copies of the frames, which both forms of FillChain read.
+        const bool reference = s == Stage::WorkingImages;
+        if (runs(s, reference)) run(s, reference);
         ++next_;
     }
 }
@@ -155,7 +121,7 @@ void StagePipeline::run(Stage stage, bool reference) {
     FillLimitsArray &limits = c.fillLimits;
     const PF_LayerDef &mask = redMask_.layer();
     switch (stage) {
-        case Stage::WorkingCopies:
+        case Stage::WorkingImages:
             if (reference) {
                 // Every frame copied whole, and the working copy of the input.
                 std::fill(std::begin(packed_), std::end(packed_), false);
@@ -174,17 +140,23 @@ void StagePipeline::run(Stage stage, bool reference) {
                                                                  *region);
                 growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount,
                                                                  *region);
-                for (std::size_t i = 0; i < clip_.size(); ++i)
-                    if (chainReads(static_cast<A_long>(i) - BENCH_FRAMES_AROUND))
-                        packed_[FRAME_ARRAY_CENTRE - BENCH_FRAMES_AROUND + i] = capture_FrameRegion(
+                const FillChain &chain = fillChainOf(s.fillChain);
+                for (std::size_t i = 0; i < clip_.size(); ++i) {
+                    const A_long offset = static_cast<A_long>(i) - BENCH_FRAMES_AROUND;
+                    const bool read = stageRuns(s, Stage::FillChain) &&
+                                      (offset == 0 ? chain.readsCurrentFrame
+                                                   : std::abs(offset) <= chain.frameReach);
+                    if (read)
+                        packed_[FRAME_ARRAY_CENTRE + offset] = capture_FrameRegion(
                             frames_[i].layer(), clip_[i].layer(), input_.eightBit, *region);
+                }
             }
             for (std::size_t i = 0; i < clip_.size(); ++i)
                 frameArray_[FRAME_ARRAY_CENTRE - BENCH_FRAMES_AROUND + i] = &frames_[i].layer();
             currentFrame_ = frameArray_[FRAME_ARRAY_CENTRE];
             frameArray_[FRAME_ARRAY_CENTRE] = &workingInput_.layer();
             break;
-        case Stage::LimitsAndMask:
+        case Stage::HoleMask:
             if (reference) {
                 populateAndInitialise_FillLimitsFromIncomingAlpha(
                     InputLayer16{&workingInput_.layer(), false}, limits, s.alphaLevel);
@@ -214,16 +186,18 @@ void StagePipeline::run(Stage stage, bool reference) {
             else
                 floodFillHolesRemoveChaffLogInFillTagList(input_, mask, width_, height_, c.fillTags,
                                                           s.maxAcross, c.seedStack, limits,
-                                                          s.stageLimit < 5);
+                                                          !stageRuns(s, Stage::Normalise));
             break;
-        case Stage::Recode:
-            if (reference) {
+        case Stage::ClearRejected:
+            // The fast form runs Normalise in the same pass, as the render
+            // does, painting the verdicts the fast Classify left to it.
+            if (reference || !stageRuns(s, Stage::Normalise))
                 clear_RejectedRegionsInRedMask(mask, limits);
-                reference::normalise_FillAreaInRedMask(mask, limits);
-            } else {
-                // The verdicts left to this pass by the fast stage 3.
+            else
                 recode_FillAreaInRedMask(mask, limits, &c.fillTags);
-            }
+            break;
+        case Stage::Normalise:
+            reference::normalise_FillAreaInRedMask(mask, limits);
             break;
         case Stage::GrowShrink:
             growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount, limits);
@@ -271,8 +245,6 @@ void StagePipeline::run(Stage stage, bool reference) {
             }
             break;
         }
-        case Stage::Count:
-            break;
     }
 }
 

@@ -10,25 +10,10 @@
 #include "bench_clip.h"
 #include "render/fill_chain.h"
 #include "render/render_settings.h"
+#include "render/stages.h"
 #include "render/worlds/memory_container.h"
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
-
-enum class Stage {
-    WorkingCopies,   // the 16-bit copies of the current frame and its neighbours
-    LimitsAndMask,   // fill limits, their widening, the cleared red mask and the hole band
-    EdgeGaps,        // stage 2
-    Classify,        // stage 3
-    Recode,          // stages 4 and 5
-    GrowShrink,      // stage 6
-    EdgeMultiplier,  // stage 7
-    Feather,         // stage 8
-    FillChain,       // stage 9
-    Compose,         // the chosen view into the output (8-bit: converted)
-    Count
-};
-
-const char *stageName(Stage stage);
 
 class StagePipeline {
   public:
@@ -39,10 +24,13 @@ class StagePipeline {
     // moves forward, so asking for an earlier stage starts it again.
     void advanceTo(Stage stage);
     // Runs one stage on the current state; `reference`: in its
-    // straightforward form (reference/), where it has one.
+    // straightforward form (reference/), where it has one. WorkingImages in
+    // its fast form copies only what FillChain reads; Compose into an 8-bit
+    // output converts (the plain form afterwards, the fast one as it writes).
     void run(Stage stage, bool reference = false);
-    // Whether the render runs this stage with these settings at all.
-    bool runs(Stage stage) const;
+    // Whether the render runs this stage with these settings on its own (the
+    // fast form runs Normalise within ClearRejected's pass).
+    bool runs(Stage stage, bool reference = false) const;
 
     // Keep and put back the state a stage changes, so it can run repeatedly.
     void save();
@@ -53,7 +41,6 @@ class StagePipeline {
 
   private:
     void reset();
-    bool chainReads(A_long offset) const;
     FillChainWorlds chainWorlds(const PF_LayerDef &mask, bool reference);
 
     BenchCase case_;

@@ -44,8 +44,9 @@ struct FrameRow {
     }
 };
 
-// Row y of the current frame and of the frames -3..+3 (index = offset + 3).
-constexpr A_long ROW_REACH = 3;
+// Row y of the current frame and of the frames -3..+3 (index = offset + 3),
+// as far as any source reaches.
+constexpr A_long ROW_REACH = frameReachOf(PatchSource::ThreeFrames);
 struct ChainRows {
     FrameRow current;
     FrameRow frames[2 * ROW_REACH + 1];
@@ -298,10 +299,12 @@ void applySource(PatchSource source, const PatchChainInputs &in, const ChainRows
             break;
         }
         case PatchSource::OneFrame:
-            colourFromNearestFrames(rows, x, 1, in.minimumAlpha, colour);
+            colourFromNearestFrames(rows, x, frameReachOf(PatchSource::OneFrame), in.minimumAlpha,
+                                    colour);
             break;
         case PatchSource::ThreeFrames:
-            colourFromNearestFrames(rows, x, 3, in.minimumAlpha, colour);
+            colourFromNearestFrames(rows, x, frameReachOf(PatchSource::ThreeFrames),
+                                    in.minimumAlpha, colour);
             break;
         case PatchSource::SetColour:
             colour.takeColourOf(in.setColour);

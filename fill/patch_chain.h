@@ -11,9 +11,15 @@
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
 
+// The colour sources a fill chain tries (render/fill_chain.h has the chains).
 enum class PatchSource { Existing, OneFrame, ThreeFrames, AdjacentBlur, SetColour, None };
 
 constexpr int PATCH_CHAIN_LENGTH = 3;
+
+// The frames a source reads on either side of the current one.
+constexpr A_long frameReachOf(PatchSource source) {
+    return source == PatchSource::OneFrame ? 1 : source == PatchSource::ThreeFrames ? 3 : 0;
+}
 
 struct PatchChainInputs {
     // The frames as stage 9 reads them, each on the 16-bit scale whatever its

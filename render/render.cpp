@@ -38,52 +38,53 @@ struct RenderWorlds {
     // The mask the stages work on: the red mask world, or (see
     // analyseBeforeFetching) the working copy's.
     const PF_LayerDef *mask = nullptr;
-    // How stage 9 reads each slot's frame and the current frame.
+    // How FillChain reads each slot's frame and the current frame.
     InputLayer16 frameViews[FRAME_ARRAY_SLOTS]{};
     InputLayer16 currentFrameView{};
 };
 
-// Stages 2 to 8 on the mask. source: the detection source, whose alpha stage 3
-// reads.
+// The stages from EdgeGaps to Feather on the mask. source: the detection
+// source, whose alpha Classify reads.
 void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_LayerDef &mask,
                  const InputLayer16 &input, const InputLayer16 &source, HolvaneMemoryContainer &c,
                  A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
-    if (s.stageLimit >= 2 && s.gapDistance >= 1) {
+    if (stageRuns(s, Stage::EdgeGaps)) {
         bridge_EdgeGapsInRedMask(mask, width, height, s.gapDistance, limits);
     }
-    // Stages 4 and 5 only ever run together: one pass does both, and paints
-    // stage 3's verdicts on its way.
-    const bool recode = s.stageLimit >= 5;
-    if (s.stageLimit >= 3) {
+    // ClearRejected and Normalise only ever run together: one pass does both,
+    // and paints Classify's verdicts on its way.
+    const bool recode = stageRuns(s, Stage::Normalise);
+    if (stageRuns(s, Stage::Classify)) {
         floodFillHolesRemoveChaffLogInFillTagList(source, mask, width, height, c.fillTags,
                                                   s.maxAcross, c.seedStack, limits, !recode);
     }
     if (recode) {
-        recode_FillAreaInRedMask(mask, limits, s.stageLimit >= 3 ? &c.fillTags : nullptr);
-    } else if (s.stageLimit >= 4) {
+        recode_FillAreaInRedMask(mask, limits,
+                                 stageRuns(s, Stage::Classify) ? &c.fillTags : nullptr);
+    } else if (stageRuns(s, Stage::ClearRejected)) {
         clear_RejectedRegionsInRedMask(mask, limits);
     }
-    if (s.stageLimit >= 6) {
+    if (stageRuns(s, Stage::GrowShrink)) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
         growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits);
     }
-    if (s.stageLimit >= 7 && s.featherRadius > 0.0f) {
+    if (stageRuns(s, Stage::EdgeMultiplier)) {
         make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits);
     }
-    if (s.stageLimit >= 8 && s.featherRadius > 0.0f) {
+    if (stageRuns(s, Stage::Feather)) {
         blur_FromBlueAddOrSubtract(in_data, mask, width, height, height - 1,
                                    static_cast<A_long>(s.featherRadius), limits);
     }
 }
 
-// Stage 9 and the view, into the host's output (8-bit: written straight
+// FillChain and Compose, into the host's output (8-bit: written straight
 // away, converted pixel by pixel as the temporary world would have been).
 void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &w,
                       const InputLayer16 &input, HolvaneMemoryContainer &c, bool eightBit,
                       PF_LayerDef *output, A_long width, A_long height) {
     const FillLimitsArray &limits = c.fillLimits;
-    if (s.stageLimit >= 9) {
+    if (stageRuns(s, Stage::FillChain)) {
         FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch, w.mask};
         chainWorlds.frameViews = w.frameViews;
         chainWorlds.currentFrameView = w.currentFrameView;
@@ -97,21 +98,17 @@ void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderW
         compose_OutputView(*w.output, sources, s.viewMode, width, height);
 }
 
-// The frames stage 9 reads: the current one for the existing colour, one or
-// three on either side for the other frames.
+// The frames FillChain reads: the current one for the existing colour, one
+// or three on either side for the other frames.
 void wantChainFrames(const RenderSettings &s, FrameCapturePlan &plan) {
-    if (s.stageLimit < 9) return;
-    const A_long chain = s.fillChain;
-    const bool existing = chain >= 2 && chain <= 6;
-    const A_long reach = chain == 3 || chain == 7                               ? 1
-                         : chain == 4 || chain == 5 || chain == 8 || chain == 9 ? 3
-                                                                                : 0;
-    if (existing) plan.wanted[FRAME_ARRAY_CENTRE] = true;
-    for (A_long k = 1; k <= reach; ++k)
+    if (!stageRuns(s, Stage::FillChain)) return;
+    const FillChain &chain = fillChainOf(s.fillChain);
+    if (chain.readsCurrentFrame) plan.wanted[FRAME_ARRAY_CENTRE] = true;
+    for (A_long k = 1; k <= chain.frameReach; ++k)
         plan.wanted[FRAME_ARRAY_CENTRE - k] = plan.wanted[FRAME_ARRAY_CENTRE + k] = true;
 }
 
-// How stage 9 reads each frame: a captured world as its copy was made; a
+// How FillChain reads each frame: a captured world as its copy was made; a
 // slot that shows the working copy, through `working`.
 void setFrameViews(RenderWorlds &w, const FrameCapturePlan &plan, const InputLayer16 &working) {
     auto view = [&](const PF_LayerDef *frame, A_long slot) {
@@ -123,8 +120,8 @@ void setFrameViews(RenderWorlds &w, const FrameCapturePlan &plan, const InputLay
     w.currentFrameView = view(w.currentFrame, FRAME_ARRAY_CENTRE);
 }
 
-// The limits from the detection source, widened by the limits margin (steps
-// 14 of the render).
+// The processing region of the hole mask: the limits from the detection
+// source, widened by the limits margin.
 void buildLimits(const InputLayer16 &source, const RenderSettings &s, A_long width, A_long height,
                  FillLimitsArray &limits) {
     populateAndInitialise_FillLimitsFromIncomingAlpha(source, limits, s.alphaLevel);
@@ -155,8 +152,8 @@ struct RenderCall {
     AEGP_SuiteHandler &suites;
 };
 
-// The output target, the colours and the two analysis worlds: steps 8 to 11,
-// the host calls after the frames.
+// The output target, the colours and the two analysis worlds: the host calls
+// that come after the frames.
 PF_Err setUpAfterTheFrames(const RenderCall &r, RenderSettings &s) {
     RenderWorlds &w = r.w;
     DisposalList &list = r.c.disposalList;
@@ -166,7 +163,7 @@ PF_Err setUpAfterTheFrames(const RenderCall &r, RenderSettings &s) {
     s.setColour = readColourParam(r.in_data, r.suites, r.params[PARAM_SET_COLOR]);
     s.decontamColour = readColourParam(r.in_data, r.suites, r.params[PARAM_DECONTAM_COLOR]);
     // Every pixel of these that anything reads is written first: the mask by
-    // the hole mask, the patch world by stage 9.
+    // HoleMask, the patch world by FillChain.
     err = create_ListedWorld16(w.redMask, r.in_data, list, r.width, r.sizeFactor, r.height);
     if (!err) err = create_ListedWorld16(w.patch, r.in_data, list, r.width, r.sizeFactor, r.height);
     return err;
@@ -174,8 +171,9 @@ PF_Err setUpAfterTheFrames(const RenderCall &r, RenderSettings &s) {
 
 // After Effects with a matte: the working copy would be the input itself, so
 // the input is the detection source and the copy's world is free. The
-// analysis (stages 1 to 8) runs in it, as the mask, before the frames are
-// fetched; each frame stage 9 reads is then copied only at the fill pixels.
+// analysis (HoleMask to Feather) runs in it, as the mask, before the frames
+// are fetched; each frame FillChain reads is then copied only at the fill
+// pixels.
 // The host's calls come in the same order; the red mask world is created
 // and left unused.
 PF_Err analyseBeforeFetching(const RenderCall &r, RenderSettings &s) {
@@ -210,7 +208,7 @@ PF_Err analyseBeforeFetching(const RenderCall &r, RenderSettings &s) {
 
 // Premiere Pro (the detection source is the current frame as fetched), or a
 // layer without a matte (the working copy, alpha 32760, is the source): the
-// frames first, then the analysis in the red mask world. The frames stage 9
+// frames first, then the analysis in the red mask world. The frames FillChain
 // reads are copied over the region it reads; under After Effects that is
 // known before the fetch, under Premiere Pro they are copied whole.
 PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
@@ -232,9 +230,9 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
                                r.width, r.height, nullptr);
         workingFilled = true;
         buildLimits(InputLayer16{&w.workingInput, false}, s, r.width, r.height, limits);
-        // Stage 9 reads within the limits as stage 6 leaves them.
+        // FillChain reads within the limits as GrowShrink leaves them.
         chainRegion = std::make_unique<FillLimitsArray>(limits);
-        if (s.stageLimit >= 6)
+        if (stageRuns(s, Stage::GrowShrink))
             growShrink_FillLimitsArrayIfRequiredByGrowShrink(r.width, r.height, s.growAmount,
                                                              *chainRegion);
         plan.region = chainRegion.get();
@@ -261,8 +259,9 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
     return PF_Err_NONE;
 }
 
-// Steps 5 to 17: the worlds, the settings, the stages and the view. Returns
-// the first host error; the caller disposes. The host sees the calls of the
+// The worlds, the settings, the stages and the view (everything between
+// reading the frame and disposing of the worlds). Returns the first host
+// error; the caller disposes. The host sees the calls of the
 // straightforward driver (reference/render/render.cpp) in the same order; what
 // changes is what is copied into the worlds and which world holds the mask.
 PF_Err prepareAndRun(const RenderCall &r) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "frame/params/params.h"
+#include "render/fill_chain.h"
 
 namespace {
 
@@ -25,10 +26,6 @@ A_long downsampleFactor(const PF_InData *in_data) {
     return 1;
 }
 
-bool chainUsesAdjacentBlur(A_long fillChain) {
-    return fillChain == 5 || fillChain == 6 || fillChain == 9 || fillChain == 10;
-}
-
 RenderSettings derive_RenderSettings(const PF_InData *in_data, PF_ParamDef *params[],
                                      A_long outputHeight) {
     RenderSettings s{};
@@ -36,7 +33,7 @@ RenderSettings derive_RenderSettings(const PF_InData *in_data, PF_ParamDef *para
     const A_long ds = s.downsample;
 
     s.viewMode = popupValue(params, PARAM_PROCESS);
-    s.stageLimit = s.viewMode == VIEW_SHOW_INFO ? 3 : 10;
+    s.stageLimit = s.viewMode == VIEW_SHOW_INFO ? Stage::Classify : Stage::Compose;
     s.gapDistance = static_cast<A_u_short>(sliderValue(params, PARAM_CLOSE_EDGE_GAPS));
     s.maxAcross = sliderValue(params, PARAM_HOLE_SIZE) / ds;
 
@@ -49,10 +46,26 @@ RenderSettings derive_RenderSettings(const PF_InData *in_data, PF_ParamDef *para
         0.0f, static_cast<float>(sliderValue(params, PARAM_FEATHER_IN)) / static_cast<float>(ds));
     s.growAmount = sliderValue(params, PARAM_SHRINK_GROW) / ds;
 
-    const A_long chain = popupValue(params, PARAM_FILL_WITH);
-    s.fillChain = chain >= 1 && chain <= 10 ? chain : 10;
+    s.fillChain = fillChainNumber(popupValue(params, PARAM_FILL_WITH));
     s.blurSize = std::min<A_long>(100, ((outputHeight - 1) / 20) / ds);
-    s.limitsMargin = std::max<A_long>(0, s.growAmount) + 4 +
-                     (chainUsesAdjacentBlur(s.fillChain) ? s.blurSize : 0);
+    // The adjacent blur samples up to the blur size around every hole.
+    s.limitsMargin =
+        std::max<A_long>(0, s.growAmount) + 4 + (fillChainOf(s.fillChain).blurs ? s.blurSize : 0);
     return s;
+}
+
+bool stageRuns(const RenderSettings &s, Stage stage) {
+    switch (stage) {
+        case Stage::WorkingImages:
+        case Stage::HoleMask:
+        case Stage::Compose:
+            return true;
+        case Stage::EdgeGaps:
+            return s.stageLimit >= Stage::EdgeGaps && s.gapDistance >= 1;
+        case Stage::EdgeMultiplier:
+        case Stage::Feather:
+            return s.stageLimit >= stage && s.featherRadius > 0.0f;
+        default:
+            return s.stageLimit >= stage;
+    }
 }

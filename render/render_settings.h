@@ -3,6 +3,7 @@
 #pragma once
 
 #include "api/effect_api.h"
+#include "render/stages.h"
 
 enum ViewMode : A_long {
     VIEW_SHOW_RESULT = 1,
@@ -17,14 +18,14 @@ constexpr A_u_short MINIMUM_ALPHA =
 struct RenderSettings {
     A_long downsample;      // 1, 2, 3 or 4
     A_long viewMode;        // ViewMode
-    A_long stageLimit;      // 10; 3 for Show info
+    Stage stageLimit;       // the last stage gated by it that runs: Compose; Classify for Show info
     A_u_short gapDistance;  // not scaled by the downsampling
     A_long maxAcross;       // hole size limit
     A_u_short alphaLevel;   // upper bound (exclusive) of the hole band
     A_u_short quarterLevel;
     float featherRadius;
     A_long growAmount;  // negative shrinks
-    A_long fillChain;   // 1..10
+    A_long fillChain;   // 1..10 (FILL_CHAINS)
     A_long blurSize;
     A_long limitsMargin;
     PF_Pixel16 setColour;
@@ -33,8 +34,12 @@ struct RenderSettings {
 
 A_long downsampleFactor(const PF_InData *in_data);
 
-bool chainUsesAdjacentBlur(A_long fillChain);
-
 // Everything but the two colours, which are read through the host's suites.
 RenderSettings derive_RenderSettings(const PF_InData *in_data, PF_ParamDef *params[],
                                      A_long outputHeight);
+
+// Whether a render with these settings runs the stage: the stage limit gates
+// the stages from EdgeGaps to FillChain, the gap bridging runs only with a
+// gap distance and the edge multiplier and the feather only with a feather
+// radius; the others always run.
+bool stageRuns(const RenderSettings &s, Stage stage);

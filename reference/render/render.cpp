@@ -36,33 +36,34 @@ struct RenderWorlds {
     const PF_LayerDef *currentFrame = nullptr;
 };
 
+// The stages from EdgeGaps to FillChain, each in its plain form.
 void runStages(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &w,
                const InputLayer16 &input, HolvaneMemoryContainer &c, A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
-    if (s.stageLimit >= 2 && s.gapDistance >= 1) {
+    if (stageRuns(s, Stage::EdgeGaps)) {
         reference::bridge_EdgeGapsInRedMask(w.redMask, width, height, s.gapDistance, limits);
     }
-    if (s.stageLimit >= 3) {
+    if (stageRuns(s, Stage::Classify)) {
         reference::floodFillHolesRemoveChaffLogInFillTagList(*w.frameArray[FRAME_ARRAY_CENTRE],
                                                              w.redMask, width, height, c.fillTags,
                                                              s.maxAcross, c.seedStack, limits);
     }
-    if (s.stageLimit >= 4) clear_RejectedRegionsInRedMask(w.redMask, limits);
-    if (s.stageLimit >= 5) reference::normalise_FillAreaInRedMask(w.redMask, limits);
-    if (s.stageLimit >= 6) {
+    if (stageRuns(s, Stage::ClearRejected)) clear_RejectedRegionsInRedMask(w.redMask, limits);
+    if (stageRuns(s, Stage::Normalise)) reference::normalise_FillAreaInRedMask(w.redMask, limits);
+    if (stageRuns(s, Stage::GrowShrink)) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
         reference::growShrink_JustBlueInRedMaskBlocky(w.redMask, width, height, height - 1,
                                                       s.growAmount, limits);
     }
-    if (s.stageLimit >= 7 && s.featherRadius > 0.0f) {
+    if (stageRuns(s, Stage::EdgeMultiplier)) {
         reference::make_EdgeMultiplyerMaskOnRedRedMask(in_data, w.redMask, input, width, height,
                                                        limits);
     }
-    if (s.stageLimit >= 8 && s.featherRadius > 0.0f) {
+    if (stageRuns(s, Stage::Feather)) {
         reference::blur_FromBlueAddOrSubtract(in_data, w.redMask, width, height, height - 1,
                                               static_cast<A_long>(s.featherRadius), false, limits);
     }
-    if (s.stageLimit >= 9) {
+    if (stageRuns(s, Stage::FillChain)) {
         const FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch,
                                           &w.redMask};
         reference::run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour,
@@ -70,8 +71,9 @@ void runStages(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &
     }
 }
 
-// Steps 5 to 17: the worlds, the settings, the stages and the view. Returns
-// the first host error; the caller converts and disposes.
+// The worlds, the settings, the stages and the view (everything between
+// reading the frame and disposing of the worlds). Returns the first host
+// error; the caller converts and disposes.
 PF_Err prepareAndRun(PF_InData *in_data, PF_ParamDef *params[], PF_LayerDef *output,
                      const InputLayer16 &input, bool hasMatte, bool eightBit, A_long sizeFactor,
                      A_long width, A_long height, HolvaneMemoryContainer &c, RenderWorlds &w,

@@ -74,17 +74,21 @@ AnalysisState::AnalysisState(const KeyedFrameOptions &frame, const ParamValues &
     clearWorldToTransparentBlack(patch.layer(), width_, height_);
 }
 
-void AnalysisState::runReferenceUpTo(Step step) {
-    while (next_ < static_cast<int>(step)) runReference(static_cast<Step>(next_));
+void AnalysisState::runReferenceUpTo(Stage stage) {
+    while (next_ < stageNumber(stage)) runReference(STAGES[next_].stage);
 }
 
-void AnalysisState::runReference(Step step) {
+void AnalysisState::runReference(Stage stage) {
     const RenderSettings &s = settings;
     HolvaneMemoryContainer &c = *container;
     FillLimitsArray &limits = c.fillLimits;
     const PF_LayerDef &mask = redMask.layer();
-    switch (step) {
-        case Step::LimitsAndMask:
+    next_ = stageNumber(stage) + 1;
+    if (!stageRuns(s, stage)) return;
+    switch (stage) {
+        case Stage::WorkingImages:  // made by the constructor
+            break;
+        case Stage::HoleMask:
             populateAndInitialise_FillLimitsFromIncomingAlpha(
                 InputLayer16{&workingInput.layer(), false}, limits, s.alphaLevel);
             growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
@@ -93,51 +97,47 @@ void AnalysisState::runReference(Step step) {
             reference::copyAlphaWorldToRedInRedMask(mask, workingInput.layer(), s.alphaLevel,
                                                     MINIMUM_ALPHA, limits);
             break;
-        case Step::EdgeGaps:
-            if (s.gapDistance >= 1)
-                reference::bridge_EdgeGapsInRedMask(mask, width_, height_, s.gapDistance, limits);
+        case Stage::EdgeGaps:
+            reference::bridge_EdgeGapsInRedMask(mask, width_, height_, s.gapDistance, limits);
             break;
-        case Step::Classify:
+        case Stage::Classify:
             reference::floodFillHolesRemoveChaffLogInFillTagList(workingInput.layer(), mask, width_,
                                                                  height_, c.fillTags, s.maxAcross,
                                                                  c.seedStack, limits);
             break;
-        case Step::Recode:
+        case Stage::ClearRejected:
             clear_RejectedRegionsInRedMask(mask, limits);
+            break;
+        case Stage::Normalise:
             reference::normalise_FillAreaInRedMask(mask, limits);
             break;
-        case Step::GrowShrink:
+        case Stage::GrowShrink:
             growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount, limits);
             reference::growShrink_JustBlueInRedMaskBlocky(mask, width_, height_, height_ - 1,
                                                           s.growAmount, limits);
             break;
-        case Step::EdgeMultiplier:
-            if (s.featherRadius > 0.0f)
-                reference::make_EdgeMultiplyerMaskOnRedRedMask(&inData, mask, input, width_,
-                                                               height_, limits);
+        case Stage::EdgeMultiplier:
+            reference::make_EdgeMultiplyerMaskOnRedRedMask(&inData, mask, input, width_, height_,
+                                                           limits);
             break;
-        case Step::Feather:
-            if (s.featherRadius > 0.0f)
-                reference::blur_FromBlueAddOrSubtract(&inData, mask, width_, height_, height_ - 1,
-                                                      static_cast<A_long>(s.featherRadius), false,
-                                                      limits);
+        case Stage::Feather:
+            reference::blur_FromBlueAddOrSubtract(&inData, mask, width_, height_, height_ - 1,
+                                                  static_cast<A_long>(s.featherRadius), false,
+                                                  limits);
             break;
-        case Step::FillChain:
+        case Stage::FillChain:
             reference::run_FillChain(
                 s.fillChain,
                 FillChainWorlds{currentFrame, frameArray, input, &patch.layer(), &mask}, s.blurSize,
                 s.quarterLevel, s.setColour, limits, utils.ansi);
             break;
-        case Step::Compose:
+        case Stage::Compose:
             reference::compose_OutputView(
                 output.layer(),
                 ComposeSources{input, &patch.layer(), &mask, &limits, s.decontamColour}, s.viewMode,
                 width_, height_);
             break;
-        case Step::Done:
-            break;
     }
-    next_ = static_cast<int>(step) + 1;
 }
 
 std::vector<std::uint8_t> snapshot(const OwnedWorld &world) {

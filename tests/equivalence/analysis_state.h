@@ -11,6 +11,7 @@
 #include "host/owned_world.h"
 #include "host/param_array.h"
 #include "render/render_settings.h"
+#include "render/stages.h"
 #include "render/worlds/memory_container.h"
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
@@ -18,28 +19,16 @@
 #include "support/keyed_frames.h"
 #include "support/standard_maths.h"
 
-enum class Step {
-    LimitsAndMask,   // fill limits, widened, and the initial hole mask
-    EdgeGaps,        // stage 2
-    Classify,        // stage 3
-    Recode,          // stages 4 and 5
-    GrowShrink,      // stage 6
-    EdgeMultiplier,  // stage 7
-    Feather,         // stage 8
-    FillChain,       // stage 9
-    Compose,
-    Done
-};
-
 class AnalysisState {
   public:
+    // Makes the working images (Stage::WorkingImages) as the plain driver does.
     AnalysisState(const KeyedFrameOptions &frame, const ParamValues &values);
 
-    // Runs the straightforward form of every step before `step` that has not
-    // run yet.
-    void runReferenceUpTo(Step step);
-    // Runs one step in its straightforward form.
-    void runReference(Step step);
+    // Runs the straightforward form of every stage before `stage` that has
+    // not run yet, as the settings gate them.
+    void runReferenceUpTo(Stage stage);
+    // Runs one stage in its straightforward form, as the settings gate it.
+    void runReference(Stage stage);
 
     A_long width() const { return width_; }
     A_long height() const { return height_; }

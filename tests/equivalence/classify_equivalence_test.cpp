@@ -67,7 +67,7 @@ TEST_P(ClassifyEquivalence, LeavesTheSameMaskAndTags) {
     values.number[PARAM_CLOSE_EDGE_GAPS] = c.gap;
     values.number[PARAM_HOLE_SIZE] = c.holeSize;
     AnalysisState state(frame, values);
-    state.runReferenceUpTo(Step::Classify);
+    state.runReferenceUpTo(Stage::Classify);
     // The render's detection source: the input layer itself.
     expectSameClassification(state.workingInput.layer(), state.input, state.redMask, state.width(),
                              state.height(), state.settings.maxAcross, state.container->fillLimits);
@@ -84,11 +84,12 @@ TEST_P(ClassifyEquivalence, VerdictsPaintedByTheRecodeGiveTheSameFillArea) {
     values.number[PARAM_CLOSE_EDGE_GAPS] = c.gap;
     values.number[PARAM_HOLE_SIZE] = c.holeSize;
     AnalysisState state(frameOptions(c.width, c.height, c.depth, c.seed + 100), values);
-    state.runReferenceUpTo(Step::Classify);
+    state.runReferenceUpTo(Stage::Classify);
     const std::vector<std::uint8_t> before = snapshot(state.redMask);
     const FillLimitsArray &limits = state.container->fillLimits;
-    state.runReference(Step::Classify);
-    state.runReference(Step::Recode);
+    state.runReference(Stage::Classify);
+    state.runReference(Stage::ClearRejected);
+    state.runReference(Stage::Normalise);
     OwnedWorld plain(state.width(), state.height(), PixelDepth::Sixteen,
                      state.redMask.rowbytes() - state.width() * 8);
     restore(plain, snapshot(state.redMask));

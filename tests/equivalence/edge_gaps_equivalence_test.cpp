@@ -10,7 +10,7 @@
 namespace {
 
 void expectSameBridging(AnalysisState &state, A_long gap) {
-    state.runReferenceUpTo(Step::EdgeGaps);
+    state.runReferenceUpTo(Stage::EdgeGaps);
     const std::vector<std::uint8_t> before = snapshot(state.redMask);
     const FillLimitsArray &limits = state.container->fillLimits;
     reference::bridge_EdgeGapsInRedMask(state.redMask.layer(), state.width(), state.height(), gap,

@@ -41,7 +41,7 @@ TEST(EdgeMultiplierEquivalence, OnThePlainPipelinesFillAreas) {
         ParamValues values = defaultParamValues();
         values.number[PARAM_SHRINK_GROW] = 3;
         AnalysisState state(frameOptions(400, 260, depth, 21), values);
-        state.runReferenceUpTo(Step::EdgeMultiplier);
+        state.runReferenceUpTo(Stage::EdgeMultiplier);
         // What the render's path relies on: red is 0 everywhere by now.
         EXPECT_TRUE(redIsZero(snapshot(state.redMask), state.redMask.rowbytes(), state.width(),
                               state.height()));

@@ -41,7 +41,7 @@ TEST_P(FeatherEquivalence, LeavesTheSameMask) {
     values.number[PARAM_FEATHER_IN] = c.radius;
     values.number[PARAM_SHRINK_GROW] = c.grow;
     AnalysisState state(frameOptions(c.width, c.height, c.depth, c.seed), values);
-    state.runReferenceUpTo(Step::Feather);
+    state.runReferenceUpTo(Stage::Feather);
     expectSameFeather(state.redMask, state.width(), state.height(), c.radius,
                       state.container->fillLimits);
 }

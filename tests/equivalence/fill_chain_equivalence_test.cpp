@@ -29,8 +29,8 @@ TEST_P(FillChainEquivalence, GivesEveryFillPixelTheSameColour) {
     values.number[PARAM_SHRINK_GROW] = c.grow;
     values.colour[PARAM_SET_COLOR] = c.setColour;
     AnalysisState state(frameOptions(c.width, c.height, c.depth, c.seed), values);
-    state.runReferenceUpTo(Step::FillChain);
-    state.runReference(Step::FillChain);
+    state.runReferenceUpTo(Stage::FillChain);
+    state.runReference(Stage::FillChain);
     OwnedWorld plain(state.width(), state.height(), PixelDepth::Sixteen,
                      state.patch.rowbytes() - state.width() * 8);
     restore(plain, snapshot(state.patch));

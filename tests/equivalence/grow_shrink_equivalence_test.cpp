@@ -39,7 +39,7 @@ TEST_P(GrowShrinkEquivalence, LeavesTheSameMask) {
     values.number[PARAM_SHRINK_GROW] = c.amount;
     values.number[PARAM_HOLE_SIZE] = c.holeSize;
     AnalysisState state(frameOptions(c.width, c.height, c.depth, c.seed), values);
-    state.runReferenceUpTo(Step::GrowShrink);
+    state.runReferenceUpTo(Stage::GrowShrink);
     FillLimitsArray &limits = state.container->fillLimits;
     growShrink_FillLimitsArrayIfRequiredByGrowShrink(state.width(), state.height(), c.amount,
                                                      limits);

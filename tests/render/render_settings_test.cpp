@@ -34,7 +34,7 @@ TEST(RenderSettings, DefaultsAtFullResolution) {
     DefaultParams p;
     const RenderSettings s = p.derive(1080);
     EXPECT_EQ(s.viewMode, VIEW_SHOW_RESULT);
-    EXPECT_EQ(s.stageLimit, 10);
+    EXPECT_EQ(s.stageLimit, Stage::Compose);
     EXPECT_EQ(s.gapDistance, 10);
     EXPECT_EQ(s.maxAcross, 200);
     EXPECT_EQ(s.alphaLevel, 32113);
@@ -80,7 +80,25 @@ TEST(RenderSettings, OtherDownsamplesDivideNothing) {
 TEST(RenderSettings, InfoViewStopsAfterClassification) {
     DefaultParams p;
     p.set(PARAM_PROCESS, VIEW_SHOW_INFO);
-    EXPECT_EQ(p.derive().stageLimit, 3);
+    const RenderSettings s = p.derive();
+    EXPECT_EQ(s.stageLimit, Stage::Classify);
+    for (const StageEntry &e : STAGES) {
+        const bool runs = e.stage <= Stage::Classify || e.stage == Stage::Compose;
+        EXPECT_EQ(stageRuns(s, e.stage), runs) << e.name;
+    }
+}
+
+TEST(RenderSettings, GapsAndFeatherRunOnlyWithADistance) {
+    DefaultParams p;
+    EXPECT_TRUE(stageRuns(p.derive(), Stage::EdgeGaps));
+    EXPECT_TRUE(stageRuns(p.derive(), Stage::Feather));
+    p.set(PARAM_CLOSE_EDGE_GAPS, 0);
+    p.set(PARAM_FEATHER_IN, 0);
+    const RenderSettings s = p.derive();
+    EXPECT_FALSE(stageRuns(s, Stage::EdgeGaps));
+    EXPECT_FALSE(stageRuns(s, Stage::EdgeMultiplier));
+    EXPECT_FALSE(stageRuns(s, Stage::Feather));
+    EXPECT_TRUE(stageRuns(s, Stage::GrowShrink));
 }
 
 TEST(RenderSettings, BlurChainsWidenTheLimitsMargin) {
