@@ -13,28 +13,20 @@
 #include <algorithm>
 #include <vector>
 
+#include "detect/red_mask.h"
 #include "detect/row_bits.h"
 #include "render/worlds/pixels.h"
 
 namespace {
 
-constexpr A_u_short FULL = 32768;
-constexpr A_u_short POCKET_RED = 0;
-constexpr A_u_short BAND_RED = 32768;
-constexpr A_u_short EDGE_GREEN = 32768;
-constexpr A_u_short EDGE_BAND_GREEN = 32766;
-constexpr A_u_short CHAFF_BLUE = 37268;  // above full scale, as the info view shows it
-constexpr A_u_short ACCEPTED_BLUE = 20000;
-constexpr A_u_short REJECTED_BLUE = 32768;
 constexpr A_long LAST_TAG = FILL_TAG_CAPACITY - 1;
-constexpr A_long TAG_STEP = 32;  // tag k is painted as red 32 * k
 
 // An 8-bit layer reads at most 255 * 128 = 32640: no pixel is exactly full,
 // so no solid edge exists.
 bool canBeFull(const InputLayer16 &source) { return !source.eightBit; }
 
 struct IsOpaque {
-    bool operator()(const PF_Pixel16 &p) const { return p.alpha == FULL; }
+    bool operator()(const PF_Pixel16 &p) const { return p.alpha == FULL_SCALE; }
 };
 // The opaque pixels of the source rows as bits, each row read once as pass
 // one moves down the image.
@@ -190,10 +182,9 @@ struct AbsorbedRow {
 
 void writeAbsorbed(const PF_LayerDef &redMask, const AbsorbedRow &row) {
     if (row.y < 0) return;
-    const PF_Pixel16 absorbed{0, BAND_RED, 0, CHAFF_BLUE};
     PF_Pixel16 *pixels = getPixel16(redMask, 0, row.y);
     for (A_long w = row.first; w <= row.last; ++w)
-        forEachBit(row.bits[w], w, [&](A_long x) { pixels[x] = absorbed; });
+        forEachBit(row.bits[w], w, [&](A_long x) { pixels[x] = ABSORBED_CHAFF; });
 }
 
 // Adds the words first..last of row r to the next iteration's, within the

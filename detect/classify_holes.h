@@ -3,6 +3,7 @@
 
 #include "detect/fill_limits.h"
 #include "detect/fill_tags.h"
+#include "detect/red_mask.h"
 #include "detect/seed_stack.h"
 #include "render/worlds/pixels.h"
 
@@ -22,8 +23,7 @@ void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
 // A tagged pixel's verdict (red and blue from its tag), as the final paint
 // of stage 3 gives it; other pixels are left alone.
 inline void paintVerdictOf(PF_Pixel16 &pixel, const FillTagList &list) {
-    constexpr A_u_short TAG_STEP = 32, LAST_TAG_CODE = (FILL_TAG_CAPACITY - 1) * TAG_STEP;
-    if (pixel.red < TAG_STEP || pixel.red > LAST_TAG_CODE) return;
+    if (pixel.red < TAG_STEP || pixel.red > LAST_TAG_RED) return;
     const FillTag &tag = list.tags[pixel.red / TAG_STEP];
     pixel.red = tag.redOut;
     pixel.blue = tag.blueOut;

@@ -17,26 +17,21 @@
 #include <cstdlib>
 #include <vector>
 
+#include "detect/red_mask.h"
 #include "detect/row_bits.h"
 #include "render/worlds/pixels.h"
 
 namespace {
 
-using Word = std::uint64_t;
-
-constexpr A_u_short GAP_MARK_GREEN = 20000;
-constexpr PF_Pixel16 BRIDGED{32768, 32768, 0, 0};
-constexpr A_long BORDER = 10;  // gap marks this close to the image border stay marks
-constexpr A_long WORD_BITS = 64;
 // Offsets are read within a word and its two neighbours. The control allows
 // gaps up to 30; larger requests are held to this.
 constexpr A_long MAX_GAP = 63;
 
 // Bits x + s and x - s of a row, 0 <= s <= 63, for the pixels of word w.
-inline Word readRightward(const Word *row, A_long w, A_long s) {
+inline BitWord readRightward(const BitWord *row, A_long w, A_long s) {
     return (row[w] >> s) | ((row[w + 1] << 1) << (63 - s));
 }
-inline Word readLeftward(const Word *row, A_long w, A_long s) {
+inline BitWord readLeftward(const BitWord *row, A_long w, A_long s) {
     return (row[w] << s) | ((row[w - 1] >> 1) >> (63 - s));
 }
 
@@ -61,7 +56,7 @@ class BandWindow {
 
     BandWindow(A_long width, A_long gap)
         : width_(width),
-          words_((width + WORD_BITS - 1) / WORD_BITS),
+          words_((width + BITS_PER_WORD - 1) / BITS_PER_WORD),
           stride_(words_ + 2),
           slots_(2 * gap + 1),
           gap_(gap),
@@ -72,11 +67,11 @@ class BandWindow {
     A_long words() const { return words_; }
     // Row y's planes start at slot (y mod 2g + 1); centre() keeps the slot of
     // every row within g of the row being decided at hand.
-    const Word *plane(A_long y, Plane p) const {
+    const BitWord *plane(A_long y, Plane p) const {
         return rowStart_[y - centre_ + gap_] + p * stride_;
     }
     // The word w of row y read at offsets 0..g to one side, one word each.
-    const Word *offsets(A_long y, Side side, A_long w) const {
+    const BitWord *offsets(A_long y, Side side, A_long w) const {
         return rowStart_[y - centre_ + gap_] - 1 + PLANES * stride_ + (2 * w + side) * (gap_ + 1);
     }
 
@@ -90,14 +85,14 @@ class BandWindow {
 
     // Reads row y of the red mask: red other than 0 is band.
     void load(const PF_LayerDef &redMask, A_long y) {
-        Word *band = slotStart(y);
+        BitWord *band = slotStart(y);
         pixelRowBits(getPixel16(redMask, 0, y), width_, band,
                      [](const PF_Pixel16 &p) { return p.red != 0; });
-        Word *table = slotStart(y) - 1 + PLANES * stride_;
+        BitWord *table = slotStart(y) - 1 + PLANES * stride_;
         for (A_long w = 0; w < words_; ++w) {
-            Word *right = table + (2 * w + RIGHTWARD) * (gap_ + 1);
-            Word *left = table + (2 * w + LEFTWARD) * (gap_ + 1);
-            Word rightSoFar = 0, leftSoFar = 0;
+            BitWord *right = table + (2 * w + RIGHTWARD) * (gap_ + 1);
+            BitWord *left = table + (2 * w + LEFTWARD) * (gap_ + 1);
+            BitWord rightSoFar = 0, leftSoFar = 0;
             for (A_long k = 0; k <= gap_; ++k) {
                 right[k] = readRightward(band, w, k);
                 left[k] = readLeftward(band, w, k);
@@ -112,10 +107,11 @@ class BandWindow {
     }
 
   private:
-    Word *slotStart(A_long y) {
+    BitWord *slotStart(A_long y) {
         return bits_.data() + static_cast<std::size_t>(y % slots_) * slotWords_ + 1;
     }
-    void setPlanes(A_long y, A_long w, Plane right, Plane left, Word rightBits, Word leftBits) {
+    void setPlanes(A_long y, A_long w, Plane right, Plane left, BitWord rightBits,
+                   BitWord leftBits) {
         slotStart(y)[right * stride_ + w] = rightBits;
         slotStart(y)[left * stride_ + w] = leftBits;
     }
@@ -126,27 +122,17 @@ class BandWindow {
     A_long slots_;
     A_long gap_;
     A_long slotWords_;
-    std::vector<Word> bits_;
-    std::vector<Word *> rowStart_;
+    std::vector<BitWord> bits_;
+    std::vector<BitWord *> rowStart_;
     A_long centre_ = 0;
 };
-
-// The bits of word w for the columns first..last.
-Word columnBits(A_long w, A_long first, A_long last) {
-    first = std::max(first, w * WORD_BITS);
-    last = std::min(last, w * WORD_BITS + WORD_BITS - 1);
-    if (first > last) return 0;
-    const A_long n = last - first + 1;
-    const Word ones = n == WORD_BITS ? ~Word{0} : ((Word{1} << n) - 1);
-    return ones << (first - w * WORD_BITS);
-}
 
 // The pixels that some offset of this dy could mark, for dx >= 0 (`right`)
 // and dx <= 0: band must lie on the side the offsets reach, within their
 // full, half and third reach, on both sides of the pixel.
 struct Reachable {
-    Word right;
-    Word left;
+    BitWord right;
+    BitWord left;
 };
 
 Reachable reachableAt(const BandWindow &band, A_long y, A_long dy, A_long w) {
@@ -158,8 +144,8 @@ Reachable reachableAt(const BandWindow &band, A_long y, A_long dy, A_long w) {
     const A_long a1 = y + dy, a2 = y + dy / 2, a3 = y + dy / 3;
     const A_long b1 = y - dy, b2 = y - dy / 2, b3 = y - dy / 3;
     // dx >= 0: the positive side lies to the right, the negative to the left.
-    const Word right = sideOr(a1, a2, a3, P::RIGHT_FULL) & sideOr(b1, b2, b3, P::LEFT_FULL);
-    const Word left = sideOr(a1, a2, a3, P::LEFT_FULL) & sideOr(b1, b2, b3, P::RIGHT_FULL);
+    const BitWord right = sideOr(a1, a2, a3, P::RIGHT_FULL) & sideOr(b1, b2, b3, P::LEFT_FULL);
+    const BitWord left = sideOr(a1, a2, a3, P::LEFT_FULL) & sideOr(b1, b2, b3, P::RIGHT_FULL);
     return Reachable{right, left};
 }
 
@@ -177,39 +163,40 @@ constexpr OffsetParts PARTS;
 // the rows y - dy/n read to the left) or dx = -1..-g (the mirror). a[n] and
 // b[n] hold each row's word read at offsets 0..g; ok, when given, holds for
 // each |dx| the pixels whose offset stays inside the image.
-Word gapPixelsOnOneSide(const Word *const a[3], const Word *const b[3], A_long firstOffset,
-                        A_long gap, const Word *ok) {
-    Word found = 0;
+BitWord gapPixelsOnOneSide(const BitWord *const a[3], const BitWord *const b[3], A_long firstOffset,
+                           A_long gap, const BitWord *ok) {
+    BitWord found = 0;
     for (A_long k = firstOffset; k <= gap; ++k) {
         const A_long h = PARTS.half[k], t = PARTS.third[k];
-        const Word positive = a[0][k] | a[1][h] | a[2][t];
-        const Word negative = b[0][k] | b[1][h] | b[2][t];
+        const BitWord positive = a[0][k] | a[1][h] | a[2][t];
+        const BitWord negative = b[0][k] | b[1][h] | b[2][t];
         found |= ok != nullptr ? positive & negative & ok[k] : positive & negative;
     }
     return found;
 }
 
 // The pixels of `undecided` (a word of row y) that lie in a gap.
-Word gapPixelsOfWord(const BandWindow &band, A_long y, A_long w, Word undecided, A_long gap,
-                     A_long width, A_long height) {
+BitWord gapPixelsOfWord(const BandWindow &band, A_long y, A_long w, BitWord undecided, A_long gap,
+                        A_long width, A_long height) {
     // Near the image's sides some offsets reach outside it and are not tried.
-    Word within[MAX_GAP + 1];
-    const bool nearSide = w * WORD_BITS < gap || w * WORD_BITS + WORD_BITS - 1 > width - 1 - gap;
+    BitWord within[MAX_GAP + 1];
+    const bool nearSide =
+        w * BITS_PER_WORD < gap || w * BITS_PER_WORD + BITS_PER_WORD - 1 > width - 1 - gap;
     if (nearSide)
         for (A_long k = 0; k <= gap; ++k) within[k] = columnBits(w, k, width - 1 - k);
-    const Word *ok = nearSide ? within : nullptr;
+    const BitWord *ok = nearSide ? within : nullptr;
 
-    Word found = 0;
+    BitWord found = 0;
     for (A_long dy = 0; dy <= gap; ++dy) {
         if (y + dy > height - 1 || y - dy < 0) break;
         const Reachable reach = reachableAt(band, y, dy, w);
-        const Word open = undecided & ~found;
+        const BitWord open = undecided & ~found;
         if ((open & (reach.right | reach.left)) == 0) continue;
         const A_long above[3] = {y + dy, y + dy / 2, y + dy / 3};
         const A_long below[3] = {y - dy, y - dy / 2, y - dy / 3};
         if (open & reach.right) {
             // dx >= 0: p + d/n to the right, p - d/n to the left.
-            const Word *a[3], *b[3];
+            const BitWord *a[3], *b[3];
             for (int n = 0; n < 3; ++n) {
                 a[n] = band.offsets(above[n], BandWindow::RIGHTWARD, w);
                 b[n] = band.offsets(below[n], BandWindow::LEFTWARD, w);
@@ -217,7 +204,7 @@ Word gapPixelsOfWord(const BandWindow &band, A_long y, A_long w, Word undecided,
             found |= gapPixelsOnOneSide(a, b, 0, gap, ok);
         }
         if (open & reach.left) {
-            const Word *a[3], *b[3];
+            const BitWord *a[3], *b[3];
             for (int n = 0; n < 3; ++n) {
                 a[n] = band.offsets(above[n], BandWindow::LEFTWARD, w);
                 b[n] = band.offsets(below[n], BandWindow::RIGHTWARD, w);
@@ -229,12 +216,13 @@ Word gapPixelsOfWord(const BandWindow &band, A_long y, A_long w, Word undecided,
     return found & undecided;
 }
 
-// A gap pixel at least BORDER from each side of the image becomes hole band
+// A gap pixel at least BRIDGE_BORDER from each side of the image becomes hole band
 // (alpha and red 32768); nearer the border it keeps the mark, green 20000.
 // The row's band was read into the window before the row was decided, and
 // later rows read it from there: the change is not seen by the marking.
 void markGapPixel(const PF_LayerDef &redMask, A_long x, A_long y, A_long width, A_long height) {
-    if (x >= BORDER && x < width - BORDER && y >= BORDER && y < height - BORDER)
+    if (x >= BRIDGE_BORDER && x < width - BRIDGE_BORDER && y >= BRIDGE_BORDER &&
+        y < height - BRIDGE_BORDER)
         *getPixel16(redMask, x, y) = BRIDGED;
     else
         setPixel16Green(redMask, x, y, GAP_MARK_GREEN);
@@ -242,11 +230,11 @@ void markGapPixel(const PF_LayerDef &redMask, A_long x, A_long y, A_long width, 
 
 void markRow(const PF_LayerDef &redMask, const BandWindow &band, A_long y, A_long gap, A_long width,
              A_long height, const FillLimitsArray &limits) {
-    const A_long firstWord = std::max<A_long>(0, limits.left[y]) / WORD_BITS;
-    const A_long lastWord = std::min(width - 1, limits.right[y]) / WORD_BITS;
-    const Word *row = band.plane(y, BandWindow::BAND);
+    const A_long firstWord = std::max<A_long>(0, limits.left[y]) / BITS_PER_WORD;
+    const A_long lastWord = std::min(width - 1, limits.right[y]) / BITS_PER_WORD;
+    const BitWord *row = band.plane(y, BandWindow::BAND);
     for (A_long w = firstWord; w <= lastWord; ++w) {
-        Word undecided = ~row[w] & columnBits(w, limits.left[y], limits.right[y]);
+        BitWord undecided = ~row[w] & columnBits(w, limits.left[y], limits.right[y]);
         if (undecided == 0) continue;
         forEachBit(gapPixelsOfWord(band, y, w, undecided, gap, width, height), w,
                    [&](A_long x) { markGapPixel(redMask, x, y, width, height); });

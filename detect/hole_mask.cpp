@@ -2,16 +2,15 @@
 
 #include <algorithm>
 
+#include "detect/red_mask.h"
 #include "render/worlds/pixels.h"
 
 namespace {
 
-constexpr A_u_short BAND_RED = 32768;
-
-// Red 32768 marks the hole band: alpha from the clear floor (inclusive) up to
+// Red BAND_RED marks the hole band: alpha from the clear floor (inclusive) up to
 // alphaLevel (exclusive).
 inline A_u_short bandRed(A_u_short alpha, A_u_short floor, A_u_short alphaLevel) {
-    return alpha >= floor && alpha < alphaLevel ? BAND_RED : 0;
+    return alpha >= floor && alpha < alphaLevel ? BAND_RED : POCKET_RED;
 }
 
 inline A_u_short alphaAt(const InputLayer16 &source, const void *row, A_long x) {

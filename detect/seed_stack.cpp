@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
+#include "detect/red_mask.h"
 #include "render/worlds/pixels.h"
 
 namespace {
-
-constexpr A_u_short PAINTED_ALPHA = 32768;
 
 // The span a seed at column x of row y would find: the run of matching
 // pixels around x within the limit columns left..right, less a limit column

@@ -27,3 +27,6 @@ void makeNiceGausBlurPlotKernel(const PF_ANSICallbacks &maths, FloatBlurPlotKern
                                 A_long size, float sigma);
 void makeNiceGausColourPatchPlotKernel(const PF_ANSICallbacks &maths, FloatBlurPlotKernel &kernel,
                                        A_long size, float sigma);
+
+// The adjacent blur's sigma, which makes its kernel all but flat.
+constexpr float ADJACENT_BLUR_SIGMA = 20000.0f;

@@ -13,11 +13,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "detect/red_mask.h"
 #include "detect/row_bits.h"
 
 namespace {
 
-constexpr float FULL_MULTIPLIER = 20000.0f;
+constexpr float FULL_MULTIPLIER = FULL_EDGE_MULTIPLIER;
 constexpr A_long SAMPLES = 25;
 
 // The multiplier for each count of inside samples, in the single precision

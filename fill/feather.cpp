@@ -20,13 +20,13 @@
 #include <memory>
 #include <vector>
 
+#include "detect/red_mask.h"
 #include "detect/row_bits.h"
 #include "render/worlds/pixels.h"
 
 namespace {
 
-constexpr A_u_short FULL_BLUE = 32768;
-constexpr float FULL_STRENGTH = 32768.0f;
+constexpr float FULL_STRENGTH = FULL_SCALE;  // of a stamp
 // From this radius on, a row's best stamps come from the distance transform.
 constexpr A_long DISTANCE_FROM_RADIUS = 8;
 constexpr float NO_STAMP = -std::numeric_limits<float>::infinity();
@@ -41,7 +41,7 @@ A_u_short roundedBlue(float blue) {
 }
 
 struct IsFullBlue {
-    bool operator()(const PF_Pixel16 &p) const { return p.blue == FULL_BLUE; }
+    bool operator()(const PF_Pixel16 &p) const { return p.blue == FILL_BLUE; }
 };
 
 // The world as the stamp sees it: cut to the frame, so that where a host
@@ -335,8 +335,8 @@ class Feather {
             const A_u_short blue = row[x].blue;
             // A stamp moves blue only when it is higher; above full scale a
             // reached pixel is brought down to it.
-            if (blue > FULL_BLUE) {
-                if (stampReaches(x, y)) row[x].blue = FULL_BLUE;
+            if (blue > FULL_SCALE) {
+                if (stampReaches(x, y)) row[x].blue = FULL_SCALE;
             } else if (best_[x] > static_cast<float>(blue)) {
                 row[x].blue = roundedBlue(stampedBlue(static_cast<float>(blue), best_[x]));
             }
@@ -373,8 +373,8 @@ class Feather {
         for (A_long w = reach.first / BITS_PER_WORD; w <= reach.last / BITS_PER_WORD; ++w) {
             forEachBit(reached_[w] & columnBits(w, reach.first, reach.last), w, [&](A_long x) {
                 const A_u_short blue = row[x].blue;
-                if (blue > FULL_BLUE)
-                    row[x].blue = FULL_BLUE;
+                if (blue > FULL_SCALE)
+                    row[x].blue = FULL_SCALE;
                 else if (best_[x] > static_cast<float>(blue))
                     row[x].blue = roundedBlue(stampedBlue(static_cast<float>(blue), best_[x]));
             });

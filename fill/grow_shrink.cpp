@@ -11,12 +11,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "detect/red_mask.h"
 #include "detect/row_bits.h"
 #include "render/worlds/pixels.h"
 
 namespace {
-
-constexpr A_u_short FILL_BLUE = 32768;
 
 // The planes kept per row: the fill state, and the pixels any pass has
 // selected (grow) or failed (shrink).

@@ -6,14 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "detect/red_mask.h"
 #include "detect/row_bits.h"
 #include "fill/fill_region.h"
 
 namespace {
-
-constexpr A_u_short OPAQUE = 32768;
-constexpr float WIDE_SIGMA = 20000.0f;  // the adjacent blur's kernel, all but flat
-constexpr float FULL_CHANNEL = 32768.0f;
 
 struct Colour {
     A_u_short alpha = 0;  // the patch starts at 0; only the set colour writes it
@@ -93,7 +90,7 @@ void colourFromNearestFrames(const ChainRows &rows, A_long x, A_long reach, A_u_
 A_u_short averagedChannel(float sum, float weightSum) {
     const float v = sum / weightSum;
     if (std::isnan(v) || v <= 0.0f) return 0;
-    if (v >= FULL_CHANNEL) return 32768;
+    if (v >= static_cast<float>(FULL_SCALE)) return FULL_SCALE;
     return static_cast<A_u_short>(static_cast<A_long>(v));
 }
 
@@ -122,7 +119,7 @@ class AdjacentBlur {
           minimumAlpha_(minimumAlpha),
           kernel_(std::make_unique<FloatBlurPlotKernel>()) {
         clearFloatBlurPlotKernel(*kernel_);
-        makeNiceGausColourPatchPlotKernel(maths, *kernel_, blurSize, WIDE_SIGMA);
+        makeNiceGausColourPatchPlotKernel(maths, *kernel_, blurSize, ADJACENT_BLUR_SIGMA);
         radius_ = kernel_->radius;
         words_ = bitWordsFor(width_) + 1;  // a spare word for reads past the last column
         slots_ = 2 * radius_ + 1;
@@ -308,7 +305,7 @@ void applySource(PatchSource source, const PatchChainInputs &in, const ChainRows
             break;
         case PatchSource::SetColour:
             colour.takeColourOf(in.setColour);
-            colour.alpha = OPAQUE;
+            colour.alpha = FULL_SCALE;
             break;
         default:
             break;
@@ -349,8 +346,7 @@ void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
         const PF_Pixel16 *mask = getPixel16(redMask, 0, y);
         PF_Pixel16 *out = getPixel16(patch, 0, y);
         const A_long left = regionLeft(limits, y, bounds), right = regionRight(limits, y, bounds);
-        // A fill pixel: blue above 0, red not the unprocessed band.
-        auto isFill = [&](A_long x) { return mask[x].blue != 0 && mask[x].red != 32768; };
+        auto isFill = [&](A_long x) { return isFillPixel(mask[x]); };
         const ChainRows rows(in, y);
         if (blurAt < 0) {
             for (A_long x = left; x <= right; ++x) {

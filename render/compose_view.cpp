@@ -8,11 +8,7 @@
 
 namespace {
 
-constexpr PF_Pixel16 TRANSPARENT_BLACK{0, 0, 0, 0};
-constexpr PF_Pixel16 OPAQUE_BLACK{32768, 0, 0, 0};
-constexpr PF_Pixel16 OPAQUE_BLUE{32768, 0, 0, 32768};
-constexpr A_u_short FULL = 32768;
-constexpr A_u_short BACKGROUND_ALPHA = 300;  // below it, the input counts as background
+constexpr float FULL = FULL_SCALE;
 
 // Red, green and blue (and a spare lane) as one: each lane's operations are
 // the plain single precision ones of the per-channel code they stand for.
@@ -38,7 +34,7 @@ inline PF_Pixel16 weightedMean(const PF_Pixel16 &p, const PF_Pixel16 &q, float w
 }
 
 A_u_short saturatingAlpha(A_u_short inAlpha, A_u_short fillAmount) {
-    return static_cast<A_u_short>(std::min<A_long>(FULL, A_long{inAlpha} + fillAmount));
+    return static_cast<A_u_short>(std::min<A_long>(FULL_SCALE, A_long{inAlpha} + fillAmount));
 }
 
 PF_Pixel16 withAlpha(PF_Pixel16 p, A_u_short alpha) {
@@ -47,11 +43,12 @@ PF_Pixel16 withAlpha(PF_Pixel16 p, A_u_short alpha) {
 }
 
 // The fill amount after the taper (taperedFillAmount) without its single
-// precision steps where they cannot change it: a multiplier of 20000 or more
-// keeps the amount (t / 10000 >= 1), one of 10000 or less removes it.
+// precision steps where they cannot change it: a multiplier of
+// FULL_EDGE_MULTIPLIER or more keeps the amount, one of TAPER_FROM or less
+// removes it.
 inline A_u_short taperedAmount(const PF_Pixel16 &mask) {
-    if (mask.green != 0 || mask.red == 0 || mask.red >= 20000) return mask.blue;
-    if (mask.red <= 10000) return 0;
+    if (mask.green != 0 || mask.red == 0 || mask.red >= FULL_EDGE_MULTIPLIER) return mask.blue;
+    if (mask.red <= TAPER_FROM) return 0;
     return taperedFillAmount(mask);
 }
 
@@ -69,7 +66,7 @@ struct Decontamination {
 
     PF_Pixel16 of(const PF_Pixel16 &patch, A_u_short amount) const {
         if (neutral) {
-            auto clamp = [](A_u_short v) { return std::min(v, FULL); };
+            auto clamp = [](A_u_short v) { return std::min(v, FULL_SCALE); };
             return PF_Pixel16{patch.alpha, clamp(patch.red), clamp(patch.green), clamp(patch.blue)};
         }
         // From half the fill amount on the strength is exactly 1, and
@@ -77,18 +74,17 @@ struct Decontamination {
         if (amount >= 16384) {
             auto channel = [](A_u_short p, A_u_short d) {
                 return static_cast<A_u_short>(
-                    std::clamp<A_long>(A_long{p} - (A_long{d} - 16384), 0, FULL));
+                    std::clamp<A_long>(A_long{p} - (A_long{d} - 16384), 0, FULL_SCALE));
             };
             return PF_Pixel16{patch.alpha, channel(patch.red, colour.red),
                               channel(patch.green, colour.green), channel(patch.blue, colour.blue)};
         }
         // The plain form's decontaminatedPatchColour
         // (reference/render/compose_view.cpp), the three channels at once.
-        const float strength =
-            std::min(1.0f, 0.5f + static_cast<float>(amount) * (1.0f / 32768.0f));
+        const float strength = std::min(1.0f, 0.5f + static_cast<float>(amount) * (1.0f / FULL));
         Float4 v = colourOf(patch) - strength * offset;
         v = v < 0.0f ? Float4{} : v;
-        v = v > 32768.0f ? Float4{} + 32768.0f : v;
+        v = v > FULL ? Float4{} + FULL : v;
         return colourFrom(v, patch.alpha);
     }
 };
@@ -111,8 +107,8 @@ PF_Pixel16 compositeFill(const PF_Pixel16 &in, const PF_Pixel16 &mask, const PF_
                          A_u_short b) {
     // Weights 0 and 32768, a power of two: (0 + P * 32768) / 32768 is P
     // exactly, and + 0.5 truncates back to it.
-    if (b == FULL && in.alpha == 0) return withAlpha(colour, FULL);
-    if (b == FULL || in.alpha >= BACKGROUND_ALPHA) {
+    if (b == FULL_SCALE && in.alpha == 0) return withAlpha(colour, FULL_SCALE);
+    if (b == FULL_SCALE || in.alpha >= BACKGROUND_ALPHA) {
         return withAlpha(weightedMean(in, colour, in.alpha, b), saturatingAlpha(in.alpha, b));
     }
     // Feathered fill that spilled onto the transparent background is dropped there.
@@ -132,15 +128,15 @@ PF_Pixel16 onlyChangesPixel(const Rows &r, const Decontamination &d, A_long x) {
     const A_u_short b = taperedAmount(mask);
     if (b == 0) return TRANSPARENT_BLACK;
     const PF_Pixel16 colour = d.of(r.patch[x], b);
-    if (b == FULL) return withAlpha(colour, FULL);
+    if (b == FULL_SCALE) return withAlpha(colour, FULL_SCALE);
     if (r.in(x).alpha < BACKGROUND_ALPHA && mask.red == 0) return TRANSPARENT_BLACK;
     return withAlpha(colour, b);
 }
 
 // The mask codes as colours; absorbed chaff carries blue above full scale.
 PF_Pixel16 infoPixel(const PF_Pixel16 &m) {
-    auto clamp = [](A_u_short v) { return std::min(v, FULL); };
-    return PF_Pixel16{FULL, clamp(m.red), clamp(m.green), clamp(m.blue)};
+    auto clamp = [](A_u_short v) { return std::min(v, FULL_SCALE); };
+    return PF_Pixel16{FULL_SCALE, clamp(m.red), clamp(m.green), clamp(m.blue)};
 }
 
 // Output rows of either depth: 16-bit pixels as they are, 8-bit ones
@@ -216,7 +212,7 @@ void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decont
             case VIEW_SHOW_ALPHA:
                 for (A_long x = left; x <= right; ++x) {
                     const A_u_short a = compositePixel(r, d, x).alpha;
-                    store(out, x, PF_Pixel16{FULL, a, a, a});
+                    store(out, x, PF_Pixel16{FULL_SCALE, a, a, a});
                 }
                 break;
             case VIEW_SHOW_INFO:
@@ -245,9 +241,9 @@ void composeView(const PF_LayerDef &output, const ComposeSources &s, A_long view
 A_u_short taperedFillAmount(const PF_Pixel16 &mask) {
     A_u_short b = mask.blue;
     if (mask.green == 0 && mask.red > 0) {
-        const A_long t = std::max<A_long>(0, A_long{mask.red} - 10000);
-        float f = (static_cast<float>(t) / 10000.0f) * static_cast<float>(b);
-        if (f > 32768.0f) f = 32768.0f;
+        const A_long t = std::max<A_long>(0, A_long{mask.red} - TAPER_FROM);
+        float f = (static_cast<float>(t) / static_cast<float>(TAPER_FROM)) * static_cast<float>(b);
+        if (f > FULL) f = FULL;
         b = std::min<A_u_short>(b, static_cast<A_u_short>(static_cast<A_long>(f)));
     }
     return b;

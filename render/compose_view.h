@@ -3,7 +3,17 @@
 #pragma once
 
 #include "detect/fill_limits.h"
+#include "detect/red_mask.h"
 #include "render/worlds/pixels.h"
+
+// The views' fixed pixels and levels.
+constexpr PF_Pixel16 TRANSPARENT_BLACK{0, 0, 0, 0};
+constexpr PF_Pixel16 OPAQUE_BLACK{FULL_SCALE, 0, 0, 0};
+constexpr PF_Pixel16 OPAQUE_BLUE{FULL_SCALE, 0, 0, FULL_SCALE};
+constexpr A_u_short BACKGROUND_ALPHA = 300;  // below it, the input counts as background
+// The taper keeps (edge multiplier - TAPER_FROM) / TAPER_FROM of the fill
+// amount: none up to TAPER_FROM, all of it from FULL_EDGE_MULTIPLIER on.
+constexpr A_long TAPER_FROM = FULL_EDGE_MULTIPLIER / 2;
 
 struct ComposeSources {
     InputLayer16 input;  // the input layer itself, on the 16-bit scale

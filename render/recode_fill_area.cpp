@@ -1,13 +1,22 @@
 #include "render/recode_fill_area.h"
 
 #include "detect/classify_holes.h"
+#include "detect/red_mask.h"
 #include "render/worlds/pixels.h"
 
 namespace {
 
 constexpr PF_Pixel16 TRANSPARENT_BLACK{0, 0, 0, 0};
-constexpr PF_Pixel16 OPAQUE_BLUE{32768, 0, 0, 32768};
-constexpr PF_Pixel16 GREEN_FILL_TAG{32768, 0, 20000, 32768};
+
+// A region Classify rejected that carries no green mark.
+inline bool isRejectedUnmarked(const PF_Pixel16 &p) {
+    return p.red == POCKET_RED && p.green == 0 && p.blue == REJECTED_BLUE;
+}
+
+// A rejected region with the gap mark: it keeps the mark as the green fill tag.
+inline bool isRejectedGapMarked(const PF_Pixel16 &p) {
+    return p.red == POCKET_RED && p.green == GAP_MARK_GREEN && p.blue == REJECTED_BLUE;
+}
 
 template <typename Visit>
 void forEachPixelWithinLimits(const PF_LayerDef &redMask, const FillLimitsArray &limits,
@@ -22,7 +31,7 @@ void forEachPixelWithinLimits(const PF_LayerDef &redMask, const FillLimitsArray 
 
 void clear_RejectedRegionsInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits) {
     forEachPixelWithinLimits(redMask, limits, [](PF_Pixel16 &p) {
-        if (p.red == 0 && p.green == 0 && p.blue == 32768) p = TRANSPARENT_BLACK;
+        if (isRejectedUnmarked(p)) p = TRANSPARENT_BLACK;
     });
 }
 
@@ -33,12 +42,12 @@ void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray 
         for (A_long x = limits.left[y]; x <= limits.right[y]; ++x) {
             PF_Pixel16 &p = row[x];
             if (verdicts != nullptr) paintVerdictOf(p, *verdicts);
-            if (p.red == 0 && p.green == 20000 && p.blue == 32768)
-                p = GREEN_FILL_TAG;
-            else if (p.red == 0 && p.green == 0 && p.blue == 32768)  // stage 4's rejected region
+            if (isRejectedGapMarked(p))
+                p = GREEN_FILL_PIXEL;
+            else if (isRejectedUnmarked(p))  // ClearRejected's
                 p = TRANSPARENT_BLACK;
             else
-                p = (p.red | p.green | p.blue) != 0 ? OPAQUE_BLUE : TRANSPARENT_BLACK;
+                p = (p.red | p.green | p.blue) != 0 ? FILL_PIXEL : TRANSPARENT_BLACK;
         }
     }
 }

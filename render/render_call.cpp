@@ -13,7 +13,7 @@ namespace {
 constexpr A_long MINIMUM_ANALYSED_ROWS = 200;
 
 PF_Pixel16 opaque(PF_Pixel16 p) {
-    p.alpha = 32768;
+    p.alpha = FULL_SCALE;
     return p;
 }
 

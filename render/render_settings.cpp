@@ -5,6 +5,7 @@
 
 #include "frame/params/params.h"
 #include "render/fill_chain.h"
+#include "render/worlds/pixels.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ RenderSettings derive_RenderSettings(const PF_InData *in_data, PF_ParamDef *para
     s.maxAcross = sliderValue(params, PARAM_HOLE_SIZE) / ds;
 
     const float level =
-        static_cast<float>(sliderValue(params, PARAM_BELOW_ALPHA)) * 32768.0f / 100.0f;
+        static_cast<float>(sliderValue(params, PARAM_BELOW_ALPHA)) * FULL_SCALE / 100.0f;
     s.alphaLevel = static_cast<A_u_short>(std::round(level));
     s.quarterLevel = static_cast<A_u_short>(s.alphaLevel / 4);
 

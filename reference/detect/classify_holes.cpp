@@ -4,34 +4,25 @@
 
 #include <algorithm>
 
+#include "detect/red_mask.h"
 #include "reference/detect/seed_stack.h"
 #include "render/worlds/pixels.h"
 
 namespace reference {
 namespace {
 
-constexpr A_u_short FULL = 32768;
-constexpr A_u_short POCKET_RED = 0;
-constexpr A_u_short BAND_RED = 32768;
-constexpr A_u_short EDGE_GREEN = 32768;
-constexpr A_u_short EDGE_BAND_GREEN = 32766;
-constexpr A_u_short CHAFF_MARK_ALPHA = 10;
-constexpr A_u_short CHAFF_BLUE = 37268;  // above full scale, as the info view shows it
-constexpr A_u_short ACCEPTED_BLUE = 20000;
-constexpr A_u_short REJECTED_BLUE = 32768;
 constexpr A_long LAST_TAG = FILL_TAG_CAPACITY - 1;
-constexpr A_long TAG_STEP = 32;
 
 // Pass one: opaque pixels with a 4-neighbour of another alpha.
 void markSolidEdges(const PF_LayerDef &source, const PF_LayerDef &redMask, A_long width,
                     A_long height) {
     for (A_long y = 1; y <= height - 2; ++y) {
         for (A_long x = 1; x <= width - 2; ++x) {
-            if (getPixel16Alpha(source, x, y) != FULL) continue;
-            if (getPixel16Alpha(source, x - 1, y) != FULL ||
-                getPixel16Alpha(source, x + 1, y) != FULL ||
-                getPixel16Alpha(source, x, y - 1) != FULL ||
-                getPixel16Alpha(source, x, y + 1) != FULL)
+            if (getPixel16Alpha(source, x, y) != FULL_SCALE) continue;
+            if (getPixel16Alpha(source, x - 1, y) != FULL_SCALE ||
+                getPixel16Alpha(source, x + 1, y) != FULL_SCALE ||
+                getPixel16Alpha(source, x, y - 1) != FULL_SCALE ||
+                getPixel16Alpha(source, x, y + 1) != FULL_SCALE)
                 setPixel16Green(redMask, x, y, EDGE_GREEN);
         }
     }
@@ -74,11 +65,10 @@ bool absorbChaffOnce(const PF_LayerDef &redMask, A_long width, A_long height,
                 setPixel16Alpha(redMask, x, y, CHAFF_MARK_ALPHA);
                 changed = true;
             }
-    const PF_Pixel16 absorbed{0, BAND_RED, 0, CHAFF_BLUE};
     for (A_long y = limits.firstRow; y <= limits.lastRow; ++y)
         for (A_long x = limits.left[y]; x <= limits.right[y]; ++x)
             if (getPixel16Alpha(redMask, x, y) == CHAFF_MARK_ALPHA)
-                setPixel16(redMask, x, y, &absorbed);
+                setPixel16(redMask, x, y, &ABSORBED_CHAFF);
     return changed;
 }
 
@@ -123,7 +113,7 @@ void paintVerdicts(const PF_LayerDef &redMask, A_long width, A_long height,
     for (A_long y = 0; y < height; ++y) {
         for (A_long x = 0; x < width; ++x) {
             PF_Pixel16 *pixel = getPixel16(redMask, x, y);
-            if (pixel->red < TAG_STEP || pixel->red > LAST_TAG * TAG_STEP) continue;
+            if (pixel->red < TAG_STEP || pixel->red > LAST_TAG_RED) continue;
             const FillTag &tag = list.tags[pixel->red / TAG_STEP];
             pixel->red = tag.redOut;
             pixel->blue = tag.blueOut;

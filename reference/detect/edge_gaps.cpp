@@ -3,17 +3,14 @@
 // the benchmarks compare the two.
 #include "reference/detect/edge_gaps.h"
 
+#include "detect/red_mask.h"
 #include "render/worlds/pixels.h"
 
 namespace reference {
 namespace {
 
-constexpr A_u_short GAP_MARK_GREEN = 20000;
-constexpr A_u_short INNER_AREA_ALPHA = 19000;
-constexpr A_long BORDER = 10;  // gap marks this close to the image border stay marks
-
 bool isRedZero(const PF_LayerDef &redMask, A_long x, A_long y) {
-    return getPixel16Red(redMask, x, y) == 0;
+    return getPixel16Red(redMask, x, y) == POCKET_RED;
 }
 
 // A side is open when the pixel at the full offset and those at the half and
@@ -50,15 +47,14 @@ void markGapPixels(const PF_LayerDef &redMask, A_long width, A_long height, A_lo
     }
 }
 
-// Over the whole image, not only the region: every pixel at least BORDER
+// Over the whole image, not only the region: every pixel at least BRIDGE_BORDER
 // from each edge gets alpha 19000, and its gap marks become hole band.
 void convertGapMarksToBand(const PF_LayerDef &redMask, A_long width, A_long height) {
-    const PF_Pixel16 bridged{32768, 32768, 0, 0};
-    for (A_long y = BORDER; y < height - BORDER; ++y) {
-        for (A_long x = BORDER; x < width - BORDER; ++x) {
+    for (A_long y = BRIDGE_BORDER; y < height - BRIDGE_BORDER; ++y) {
+        for (A_long x = BRIDGE_BORDER; x < width - BRIDGE_BORDER; ++x) {
             PF_Pixel16 *pixel = getPixel16(redMask, x, y);
             pixel->alpha = INNER_AREA_ALPHA;
-            if (pixel->red == 0 && pixel->green == GAP_MARK_GREEN) *pixel = bridged;
+            if (pixel->red == 0 && pixel->green == GAP_MARK_GREEN) *pixel = BRIDGED;
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "reference/detect/hole_mask.h"
 
+#include "detect/red_mask.h"
 #include "render/worlds/pixels.h"
 
 namespace reference {
@@ -10,7 +11,8 @@ void copyAlphaWorldToRedInRedMask(const PF_LayerDef &redMask, const PF_LayerDef 
     for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
         for (A_long x = limits.left[y]; x <= limits.right[y]; ++x) {
             const A_u_short alpha = getPixel16Alpha(source, x, y);
-            setPixel16Red(redMask, x, y, alpha >= floor && alpha < alphaLevel ? 32768 : 0);
+            setPixel16Red(redMask, x, y,
+                          alpha >= floor && alpha < alphaLevel ? BAND_RED : POCKET_RED);
         }
     }
 }

@@ -7,12 +7,11 @@
 #include <algorithm>
 #include <iterator>
 
+#include "detect/red_mask.h"
 #include "render/worlds/pixels.h"
 
 namespace reference {
 namespace {
-
-constexpr A_u_short PAINTED_ALPHA = 32768;
 
 void paintSpan(const Seed &seed, const PF_LayerDef &redMask, FillTag &tag, A_u_short tagValue) {
     PF_Pixel16 *row = getPixel16(redMask, 0, seed.y);

@@ -12,14 +12,11 @@
 namespace reference {
 namespace {
 
-constexpr float WIDE_SIGMA = 20000.0f;  // makes the kernel all but flat
-constexpr float FULL_CHANNEL = 32768.0f;
-
 // A sum over no qualifying sample is 0 / 0; that comes out as 0.
 A_u_short averagedChannel(float sum, float weightSum) {
     const float v = sum / weightSum;
     if (std::isnan(v) || v <= 0.0f) return 0;
-    if (v >= FULL_CHANNEL) return 32768;
+    if (v >= static_cast<float>(FULL_SCALE)) return FULL_SCALE;
     return static_cast<A_u_short>(static_cast<A_long>(v));
 }
 
@@ -73,7 +70,7 @@ void patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(
     // Made once per call, not per pixel; the record is too large for the stack.
     auto kernel = std::make_unique<FloatBlurPlotKernel>();
     clearFloatBlurPlotKernel(*kernel);
-    makeNiceGausColourPatchPlotKernel(maths, *kernel, blurSize, WIDE_SIGMA);
+    makeNiceGausColourPatchPlotKernel(maths, *kernel, blurSize, ADJACENT_BLUR_SIGMA);
 
     forEachRegionPixel(limits, worldBounds(redMask), [&](A_long x, A_long y) {
         if (!isFillPixel(redMask, x, y) || !isStillNeeded(patch, x, y)) return;

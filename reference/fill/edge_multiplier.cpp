@@ -5,12 +5,13 @@
 
 #include <algorithm>
 
+#include "detect/red_mask.h"
 #include "fill/fill_region.h"
 
 namespace reference {
 namespace {
 
-constexpr float FULL_MULTIPLIER = 20000.0f;
+constexpr float FULL_MULTIPLIER = FULL_EDGE_MULTIPLIER;
 
 void clearRed(const PF_LayerDef &redMask, A_long width, A_long height) {
     for (A_long y = 0; y < height; ++y)

@@ -5,16 +5,14 @@
 #include <algorithm>
 #include <memory>
 
+#include "detect/red_mask.h"
 #include "fill/fill_region.h"
 #include "render/worlds/pixels.h"
 
 namespace reference {
 namespace {
 
-constexpr A_u_short MARK_EDGE = 30000;
-constexpr A_u_short MARK_NONE = 10000;
-constexpr A_u_short FULL_BLUE = 32768;
-constexpr float FULL_STRENGTH = 32768.0f;
+constexpr float FULL_STRENGTH = FULL_SCALE;  // of a stamp
 
 // Either way blue moves one way only.
 float stampedBlue(float blue, float stamp, bool subtract) {
@@ -27,11 +25,11 @@ A_u_short roundedBlue(float blue) {
 }
 
 bool isEdgePixel(const PF_LayerDef &redMask, A_long x, A_long y) {
-    if (getPixel16Blue(redMask, x, y) != FULL_BLUE) return false;
-    return getPixel16Blue(redMask, x - 1, y) != FULL_BLUE ||
-           getPixel16Blue(redMask, x + 1, y) != FULL_BLUE ||
-           getPixel16Blue(redMask, x, y - 1) != FULL_BLUE ||
-           getPixel16Blue(redMask, x, y + 1) != FULL_BLUE;
+    if (getPixel16Blue(redMask, x, y) != FILL_BLUE) return false;
+    return getPixel16Blue(redMask, x - 1, y) != FILL_BLUE ||
+           getPixel16Blue(redMask, x + 1, y) != FILL_BLUE ||
+           getPixel16Blue(redMask, x, y - 1) != FILL_BLUE ||
+           getPixel16Blue(redMask, x, y + 1) != FILL_BLUE;
 }
 
 // The world as the stamp sees it: cut to the frame, so that where a host
@@ -78,10 +76,10 @@ void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &red
     const FillBounds swept{1, width - 2, 1, height - 2};
     const PF_LayerDef frame = frameView(redMask, width, height);
     forEachRegionPixel(limits, swept, [&](A_long x, A_long y) {
-        setPixel16Alpha(redMask, x, y, isEdgePixel(redMask, x, y) ? MARK_EDGE : MARK_NONE);
+        setPixel16Alpha(redMask, x, y, isEdgePixel(redMask, x, y) ? MARK_SET : MARK_CLEAR);
     });
     forEachRegionPixel(limits, swept, [&](A_long x, A_long y) {
-        if (getPixel16Alpha(redMask, x, y) == MARK_EDGE)
+        if (getPixel16Alpha(redMask, x, y) == MARK_SET)
             superimposePixel16RedMaskBlurBlueAddOrSubtract(frame, x, y, FULL_STRENGTH, *kernel,
                                                            subtract);
     });

@@ -6,15 +6,12 @@
 
 #include <algorithm>
 
+#include "detect/red_mask.h"
 #include "fill/fill_region.h"
 #include "render/worlds/pixels.h"
 
 namespace reference {
 namespace {
-
-constexpr A_u_short MARK_SELECTED = 30000;
-constexpr A_u_short MARK_CLEAR = 10000;
-constexpr A_u_short FILL_BLUE = 32768;
 
 // Neighbour reads clamp to the world, so beyond a border the border pixel
 // stands in for its missing neighbour.
@@ -51,11 +48,11 @@ void growPass(const ClampedMask &mask, const FillBounds &bounds, const FillLimit
     const int threshold = pass % 2 == 0 ? 1 : 2;
     forEachRegionPixel(limits, bounds, [&](A_long x, A_long y) {
         const bool selected = mask.countFourNeighbours(x, y) >= threshold;
-        setPixel16Alpha(mask.world, x, y, selected ? MARK_SELECTED : MARK_CLEAR);
+        setPixel16Alpha(mask.world, x, y, selected ? MARK_SET : MARK_CLEAR);
     });
     forEachRegionPixel(limits, bounds, [&](A_long x, A_long y) {
         PF_Pixel16 *p = getPixel16(mask.world, x, y);
-        if (p->alpha != MARK_SELECTED) return;
+        if (p->alpha != MARK_SET) return;
         p->blue = FILL_BLUE;
         p->red = 0;
     });
@@ -69,7 +66,7 @@ void shrinkPass(const ClampedMask &mask, const FillBounds &bounds, const FillLim
     forEachRegionPixel(limits, bounds, [&](A_long x, A_long y) {
         const bool survives = eightNeighbours ? mask.countEightNeighbours(x, y) >= 8
                                               : mask.countFourNeighbours(x, y) >= 4;
-        setPixel16Alpha(mask.world, x, y, survives ? MARK_SELECTED : MARK_CLEAR);
+        setPixel16Alpha(mask.world, x, y, survives ? MARK_SET : MARK_CLEAR);
     });
     forEachRegionPixel(limits, bounds, [&](A_long x, A_long y) {
         PF_Pixel16 *p = getPixel16(mask.world, x, y);

@@ -1,15 +1,13 @@
 // What the plain colour sources ask of the red mask and the patch world.
 #pragma once
 
+#include "detect/red_mask.h"
 #include "render/worlds/pixels.h"
 
 namespace reference {
 
-// Red 32768 is the unprocessed hole band, never a fill pixel; by the time the
-// chain runs red holds at most an edge multiplier of 20000.
 inline bool isFillPixel(const PF_LayerDef &redMask, A_long x, A_long y) {
-    const PF_Pixel16 *m = getPixel16(redMask, x, y);
-    return m->blue > 0 && m->red != 32768;
+    return ::isFillPixel(*getPixel16(redMask, x, y));
 }
 
 // A patch colour of pure black counts as none, so a black source leaves the

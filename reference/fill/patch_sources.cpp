@@ -9,8 +9,6 @@
 namespace reference {
 namespace {
 
-constexpr A_u_short OPAQUE = 32768;
-
 void writeColourKeepingAlpha(const PF_LayerDef &patch, A_long x, A_long y,
                              const PF_Pixel16 &colour) {
     PF_Pixel16 *p = getPixel16(patch, x, y);
@@ -87,7 +85,7 @@ void patch_ColorsNeededWithSetColorfStillNeeded(const PF_LayerDef &patch,
                                                 const PF_LayerDef &redMask,
                                                 const PF_Pixel16 &setColour,
                                                 const FillLimitsArray &limits) {
-    const PF_Pixel16 colour{OPAQUE, setColour.red, setColour.green, setColour.blue};
+    const PF_Pixel16 colour{FULL_SCALE, setColour.red, setColour.green, setColour.blue};
     forEachRegionPixel(limits, worldBounds(redMask), [&](A_long x, A_long y) {
         if (isFillPixel(redMask, x, y) && isStillNeeded(patch, x, y))
             setPixel16(patch, x, y, &colour);

@@ -7,14 +7,8 @@
 namespace reference {
 namespace {
 
-constexpr PF_Pixel16 TRANSPARENT_BLACK{0, 0, 0, 0};
-constexpr PF_Pixel16 OPAQUE_BLACK{32768, 0, 0, 0};
-constexpr PF_Pixel16 OPAQUE_BLUE{32768, 0, 0, 32768};
-constexpr A_u_short FULL = 32768;
-constexpr A_u_short BACKGROUND_ALPHA = 300;  // below it, the input counts as background
-
 A_u_short saturatingAlpha(A_u_short inAlpha, A_u_short fillAmount) {
-    return static_cast<A_u_short>(std::min<A_long>(FULL, A_long{inAlpha} + fillAmount));
+    return static_cast<A_u_short>(std::min<A_long>(FULL_SCALE, A_long{inAlpha} + fillAmount));
 }
 
 PF_Pixel16 withAlpha(PF_Pixel16 p, A_u_short alpha) {
@@ -41,7 +35,7 @@ PF_Pixel16 compositePixel(const ComposeSources &s, A_long x, A_long y) {
     const FillPixel f = prepareFillPixel(s, x, y);
     const A_u_short b = f.amount;
     if (b == 0) return in;
-    if (b == FULL || in.alpha >= BACKGROUND_ALPHA) {
+    if (b == FULL_SCALE || in.alpha >= BACKGROUND_ALPHA) {
         return withAlpha(avg2Pixel16Weighted(in, f.colour, in.alpha, b),
                          saturatingAlpha(in.alpha, b));
     }
@@ -54,7 +48,7 @@ PF_Pixel16 onlyChangesPixel(const ComposeSources &s, A_long x, A_long y) {
     const FillPixel f = prepareFillPixel(s, x, y);
     const A_u_short b = f.amount;
     if (b == 0) return TRANSPARENT_BLACK;
-    if (b == FULL) return withAlpha(f.colour, FULL);
+    if (b == FULL_SCALE) return withAlpha(f.colour, FULL_SCALE);
     if (readInputAlpha16(s.input, x, y) < BACKGROUND_ALPHA && f.mask.red == 0)
         return TRANSPARENT_BLACK;
     return withAlpha(f.colour, b);
@@ -62,14 +56,14 @@ PF_Pixel16 onlyChangesPixel(const ComposeSources &s, A_long x, A_long y) {
 
 PF_Pixel16 alphaViewPixel(const ComposeSources &s, A_long x, A_long y) {
     const A_u_short a = compositePixel(s, x, y).alpha;
-    return PF_Pixel16{FULL, a, a, a};
+    return PF_Pixel16{FULL_SCALE, a, a, a};
 }
 
 // The mask codes as colours; absorbed chaff carries blue above full scale.
 PF_Pixel16 infoPixel(const ComposeSources &s, A_long x, A_long y) {
     const PF_Pixel16 m = *getPixel16(*s.redMask, x, y);
-    auto clamp = [](A_u_short v) { return std::min(v, FULL); };
-    return PF_Pixel16{FULL, clamp(m.red), clamp(m.green), clamp(m.blue)};
+    auto clamp = [](A_u_short v) { return std::min(v, FULL_SCALE); };
+    return PF_Pixel16{FULL_SCALE, clamp(m.red), clamp(m.green), clamp(m.blue)};
 }
 
 template <typename Within>
@@ -87,10 +81,10 @@ void writeView(const PF_LayerDef &output, const ComposeSources &s, A_long width,
 PF_Pixel16 decontaminatedPatchColour(const PF_Pixel16 &patch, const PF_Pixel16 &decontam,
                                      A_u_short fillAmount) {
     const float strength =
-        std::min(1.0f, 0.5f + static_cast<float>(fillAmount) * (1.0f / 32768.0f));
+        std::min(1.0f, 0.5f + static_cast<float>(fillAmount) * (1.0f / FULL_SCALE));
     auto channel = [strength](A_u_short p, A_u_short d) {
         float v = static_cast<float>(p) - strength * (static_cast<float>(d) - 16384.0f);
-        v = std::clamp(v, 0.0f, 32768.0f);
+        v = std::clamp(v, 0.0f, static_cast<float>(FULL_SCALE));
         return static_cast<A_u_short>(static_cast<A_long>(v));
     };
     return PF_Pixel16{patch.alpha, channel(patch.red, decontam.red),

@@ -4,6 +4,9 @@
 
 #include "api/effect_api.h"
 
+// Full scale of a 16-bit channel on the host's scale: 32768, not 65535.
+constexpr A_u_short FULL_SCALE = 32768;
+
 // Row addresses are computed in ptrdiff_t: y * rowbytes overflows 32 bits on
 // wide, tall worlds, and rowbytes may be negative (bottom-up worlds).
 inline PF_Pixel16 *getPixel16(const PF_LayerDef &world, A_long x, A_long y) {
@@ -60,7 +63,7 @@ inline PF_Pixel16 convertPix8To16(const PF_Pixel &p) {
 // As convertPix8To16, but an opaque alpha becomes full scale 32768.
 inline PF_Pixel16 convert8PixelTo16NoMaxCheck(PF_Pixel p) {
     PF_Pixel16 q = convertPix8To16(p);
-    if (q.alpha == 32640) q.alpha = 32768;
+    if (q.alpha == 32640) q.alpha = FULL_SCALE;
     return q;
 }
 
@@ -74,9 +77,10 @@ inline PF_Pixel convertPix16To8WithMaxCheck(const PF_Pixel16 &p) {
 }
 
 inline A_u_short convertChannel32To16(float v) {
-    float t = v * 32768.0f + 0.5f;
+    constexpr float FULL = FULL_SCALE;
+    float t = v * FULL + 0.5f;
     if (!(t > 0.0f)) return 0;  // also catches NaN
-    if (t >= 32768.0f) return 32768;
+    if (t >= FULL) return FULL_SCALE;
     return static_cast<A_u_short>(static_cast<A_long>(t));
 }
 
