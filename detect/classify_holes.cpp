@@ -1,13 +1,16 @@
-// Stage 3: the edge band, chaff removal, pocket flooding and the verdicts.
+// Classify: the edge band, chaff removal, pocket flooding and the verdicts.
 // The result is that of the straightforward form
-// (reference/detect/classify_holes.cpp), which the tests compare; the work is narrowed to what can
-// change: pass one on the opaque pixels as bits, the edge band's squares only where pass one found
-// an edge, each chaff iteration only on the rows next to the previous iteration's changes (64
-// pixels decided at once, absorbed without the mark pass), the pocket scan by the bits of red-0
-// pixels and each pocket flooded a span at a time (floodPocketFrom).
+// (reference/detect/classify_holes.cpp), which the tests compare; the work is
+// narrowed to what can change: pass one on the opaque pixels as bits, the
+// edge band's squares only where pass one found an edge, each chaff iteration
+// only on the rows next to the previous iteration's changes (64 pixels
+// decided at once, absorbed without the mark pass), the pocket scan by the
+// bits of red-0 pixels and each pocket flooded a span at a time
+// (floodPocketFrom).
 //
-// On entry the mask holds what stages 1 and 2 leave: green 0 or the gap mark
-// (never an edge code), and no alpha of 10 (the plain form's chaff mark).
+// On entry the mask holds what HoleMask and EdgeGaps leave: green 0 or the
+// gap mark (never an edge code), and no alpha of 10 (the plain form's chaff
+// mark).
 #include "detect/classify_holes.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-// Stage 3: edge band, chaff removal, pocket flooding and classification.
+// Classify: edge band, chaff removal, pocket flooding and classification.
 #pragma once
 
 #include "detect/fill_limits.h"
@@ -11,9 +11,10 @@
 // layer is read on the 16-bit scale. The seed stack goes unused: the pockets
 // are flooded a span at a time (floodPocketFrom).
 //
-// paintVerdicts false is the render's path when stages 4 and 5 follow: the
-// tagged pockets keep their tag codes (red 32 * k) and the verdicts are left
-// to recode_FillAreaInRedMask, which paints them as it recodes.
+// paintVerdicts false is the render's path when ClearRejected and Normalise
+// follow: the tagged pockets keep their tag codes (red TAG_STEP * k) and the
+// verdicts are left to recode_FillAreaInRedMask, which paints them as it
+// recodes.
 void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
                                                const PF_LayerDef &redMask, A_long width,
                                                A_long height, FillTagList &list, A_long maxAcross,
@@ -21,7 +22,7 @@ void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
                                                bool paintVerdicts);
 
 // A tagged pixel's verdict (red and blue from its tag), as the final paint
-// of stage 3 gives it; other pixels are left alone.
+// of Classify gives it; other pixels are left alone.
 inline void paintVerdictOf(PF_Pixel16 &pixel, const FillTagList &list) {
     if (pixel.red < TAG_STEP || pixel.red > LAST_TAG_RED) return;
     const FillTag &tag = list.tags[pixel.red / TAG_STEP];

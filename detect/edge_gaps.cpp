@@ -1,4 +1,4 @@
-// Stage 2, bitwise. A pixel lies in a gap when some offset d = (dx, dy),
+// EdgeGaps, bitwise. A pixel lies in a gap when some offset d = (dx, dy),
 // 0 <= dy <= g, |dx| <= g, finds the band on both sides: at p + d, p + d/2
 // or p + d/3, and at p - d, p - d/2 or p - d/3 (divisions truncating).
 // Here the band is held as rows of bits, 64 pixels to a word, and every

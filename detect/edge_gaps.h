@@ -1,4 +1,4 @@
-// Stage 2: bridges narrow gaps in the hole band's edge.
+// EdgeGaps: bridges narrow gaps in the hole band's edge.
 #pragma once
 
 #include "detect/fill_limits.h"

@@ -1,4 +1,4 @@
-// The pocket flood of stage 3, and the explicit stack of the scan-line flood
+// The pocket flood of Classify, and the explicit stack of the scan-line flood
 // fill it stands for. The render's container holds the stack; the seed-stack
 // flood itself, which floodPocketFrom reproduces span by span, is the plain
 // form in reference/detect/seed_stack.h.

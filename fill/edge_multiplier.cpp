@@ -1,6 +1,6 @@
-// Stage 7: the share of each fill pixel's 5 x 5 surroundings that is matte in
-// the input or fill in the mask, as 800..20000 in red. The composition tapers
-// the fill amount by it.
+// EdgeMultiplier: the share of each fill pixel's 5 x 5 surroundings that is
+// matte in the input or fill in the mask, as 800..20000 in red. The
+// composition tapers the fill amount by it.
 //
 // The 25 samples are counted as five rows of five: each row's counts of five
 // neighbouring columns are kept for the five rows around the one being

@@ -1,4 +1,4 @@
-// Stage 7: the edge multiplier in red, 800..20000 on every fill pixel.
+// EdgeMultiplier: the edge multiplier in red, 800..20000 on every fill pixel.
 #pragma once
 
 #include "detect/fill_limits.h"
@@ -7,7 +7,7 @@
 // Only the fill pixels are written. The plain form
 // (reference/fill/edge_multiplier.h) first sets red to 0 over the whole
 // world; the result is the same when red is 0 everywhere on entry, as in the
-// render's mask (stage 5 clears it within the limits, nothing writes it
+// render's mask (Normalise clears it within the limits, nothing writes it
 // outside them, and a grow writes 0).
 void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData *in_data, const PF_LayerDef &redMask,
                                          const InputLayer16 &input, A_long width, A_long height,

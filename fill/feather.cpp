@@ -1,4 +1,4 @@
-// Stage 8: the feather. Every edge pixel of the fill area is stamped with a
+// Feather: every edge pixel of the fill area is stamped with a
 // linear fall-off, so blue ramps from 32768 at the edge to 0 at the feather
 // distance outside it.
 //

@@ -1,4 +1,4 @@
-// Stage 8: a linear fall-off stamped around every edge pixel of the fill area.
+// Feather: a linear fall-off stamped around every edge pixel of the fill area.
 #pragma once
 
 #include "detect/fill_limits.h"

@@ -1,4 +1,4 @@
-// Stage 6: grows or shrinks the fill area (blue) of the red mask by whole
+// GrowShrink: grows or shrinks the fill area (blue) of the red mask by whole
 // pixels. Each pass judges every region pixel on the state the previous pass
 // left; here a pass works on rows of bits, 64 pixels at once, and the fill
 // state lives between passes in the red mask's alpha, the stage's mark plane,

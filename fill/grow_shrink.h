@@ -1,4 +1,4 @@
-// Stage 6: grows or shrinks the fill area (blue) by whole pixels.
+// GrowShrink: grows or shrinks the fill area (blue) by whole pixels.
 #pragma once
 
 #include "detect/fill_limits.h"

@@ -1,4 +1,4 @@
-// Stage 9 pixel by pixel: each fill pixel of the region takes the colour of
+// FillChain pixel by pixel: each fill pixel of the region takes the colour of
 // the first source of the chain that has one for it, and the patch world is
 // written once per fill pixel. The result there is what the plain sources
 // (reference/fill/patch_sources.h), run one after the other over the region,
@@ -22,7 +22,7 @@ constexpr A_long frameReachOf(PatchSource source) {
 }
 
 struct PatchChainInputs {
-    // The frames as stage 9 reads them, each on the 16-bit scale whatever its
+    // The frames as FillChain reads them, each on the 16-bit scale whatever its
     // depth: the current one, and by slot (FRAME_ARRAY_SLOTS entries; a null
     // layer has no colour to give).
     InputLayer16 currentFrame;

@@ -32,6 +32,7 @@ void compose_OutputView(const PF_LayerDef &output, const ComposeSources &sources
                         A_long width, A_long height);
 
 // The same view written straight into an 8-bit output, each pixel converted
-// as copy16To8BitWorld converts the 16-bit one: no 16-bit copy is needed.
+// as the plain copy16To8BitWorld (reference/render/worlds/world_ops.h)
+// converts the 16-bit one: no 16-bit copy is needed.
 void compose_OutputViewInto8Bit(const PF_LayerDef &output8, const ComposeSources &sources,
                                 A_long viewMode, A_long width, A_long height);

@@ -1,4 +1,4 @@
-// Stage 9: the colour sources of the chosen fill chain, in order, and the
+// FillChain: the colour sources of the chosen fill chain, in order, and the
 // table of the chains.
 #pragma once
 

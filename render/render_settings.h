@@ -18,7 +18,7 @@ constexpr A_u_short MINIMUM_ALPHA =
 struct RenderSettings {
     A_long downsample;      // 1, 2, 3 or 4
     A_long viewMode;        // ViewMode
-    Stage stageLimit;       // the last stage gated by it that runs: Compose; Classify for Show info
+    Stage stageLimit;       // stages up to it run (stageRuns): Compose; Classify for Show info
     A_u_short gapDistance;  // not scaled by the downsampling
     A_long maxAcross;       // hole size limit
     A_u_short alphaLevel;   // upper bound (exclusive) of the hole band

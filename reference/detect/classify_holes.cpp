@@ -1,4 +1,4 @@
-// The straightforward form of stage 3: whole passes for the edge band and
+// The straightforward form of Classify: whole passes for the edge band and
 // the final paint, and a pass over the region for every chaff iteration.
 #include "reference/detect/classify_holes.h"
 

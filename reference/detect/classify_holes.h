@@ -1,4 +1,4 @@
-// Stage 3 in its straightforward form: whole passes for the edge band and the
+// Classify in its straightforward form: whole passes for the edge band and the
 // final paint, a pass over the region for every chaff iteration, and every
 // pocket flooded through the seed stack.
 #pragma once

@@ -1,4 +1,4 @@
-// The straightforward form of stage 2: every offset tried at every pixel.
+// The straightforward form of EdgeGaps: every offset tried at every pixel.
 // The render uses the bitwise form in detect/edge_gaps.cpp; the tests and
 // the benchmarks compare the two.
 #include "reference/detect/edge_gaps.h"

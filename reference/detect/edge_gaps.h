@@ -1,4 +1,4 @@
-// Stage 2 in its straightforward form: every offset tried at every pixel,
+// EdgeGaps in its straightforward form: every offset tried at every pixel,
 // then the scratch alpha of 19000 over the inner image and the inner gap
 // marks turned into hole band.
 #pragma once

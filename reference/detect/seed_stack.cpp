@@ -1,5 +1,5 @@
 // The seed-stack flood in its straightforward form: one seed per column of a
-// painted span's neighbour rows, handled depth first. The render's stage 3
+// painted span's neighbour rows, handled depth first. The render's Classify
 // floods a span at a time (floodPocketFrom, detect/seed_stack.cpp), which the
 // tests compare with this.
 #include "reference/detect/seed_stack.h"

@@ -1,5 +1,5 @@
 // The seed-stack flood fill in its straightforward form (not part of the
-// module): the stage 3 of reference/detect/classify_holes.cpp floods every
+// module): the plain Classify (reference/detect/classify_holes.cpp) floods every
 // pocket with it, and the tests check the render's span-at-a-time flood
 // (floodPocketFrom, detect/seed_stack.h) against it.
 #pragma once

@@ -1,4 +1,4 @@
-// Stage 9's adjacent blur in its straightforward form: a still-needed fill
+// FillChain's adjacent blur in its straightforward form: a still-needed fill
 // pixel takes the Gaussian average of the visible input pixels around it,
 // itself excluded, each pixel's whole window summed on its own. The render's
 // form is the AdjacentBlur of fill/patch_chain.cpp.

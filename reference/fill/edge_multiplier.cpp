@@ -1,4 +1,4 @@
-// The straightforward form of stage 7: the share of each fill pixel's 5 x 5
+// The straightforward form of EdgeMultiplier: the share of each fill pixel's 5 x 5
 // surroundings that is matte in the input or fill in the mask, as 800..20000
 // in red, from its 25 samples.
 #include "reference/fill/edge_multiplier.h"

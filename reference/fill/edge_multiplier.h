@@ -1,4 +1,4 @@
-// Stage 7 in its straightforward form: red set to 0 over the whole world,
+// EdgeMultiplier in its straightforward form: red set to 0 over the whole world,
 // then 25 samples per fill pixel.
 #pragma once
 

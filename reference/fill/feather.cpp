@@ -1,4 +1,4 @@
-// The straightforward form of stage 8: the whole kernel stamped around every
+// The straightforward form of Feather: the whole kernel stamped around every
 // edge pixel.
 #include "reference/fill/feather.h"
 

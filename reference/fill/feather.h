@@ -1,4 +1,4 @@
-// Stage 8 in its straightforward form: every edge pixel marked in alpha, then
+// Feather in its straightforward form: every edge pixel marked in alpha, then
 // the whole kernel stamped around each, adding or subtracting.
 #pragma once
 

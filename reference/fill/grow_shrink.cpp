@@ -1,4 +1,4 @@
-// The straightforward form of stage 6: grows or shrinks the fill area (blue)
+// The straightforward form of GrowShrink: grows or shrinks the fill area (blue)
 // of the red mask by whole pixels. The red mask's alpha is the mark plane:
 // each pass marks every region pixel from the state the previous pass left,
 // then applies the marks.

@@ -1,4 +1,4 @@
-// Stage 6 in its straightforward form: every pass marks in alpha and applies
+// GrowShrink in its straightforward form: every pass marks in alpha and applies
 // over the whole region.
 #pragma once
 

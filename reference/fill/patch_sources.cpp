@@ -1,4 +1,4 @@
-// Stage 9's plain colour sources that need no kernel. Each writes red, green and
+// FillChain's plain colour sources that need no kernel. Each writes red, green and
 // blue into the patch world for fill pixels of the region; all but the first
 // of a chain only where the patch pixel still needs a colour.
 #include "reference/fill/patch_sources.h"

@@ -1,4 +1,4 @@
-// Stage 9's colour sources in their straightforward form: each goes over the
+// FillChain's colour sources in their straightforward form: each goes over the
 // whole region and writes into the patch world where a fill pixel still needs
 // a colour. The render takes each fill pixel through the chain at once
 // (patch_FillPixelsThroughChain, fill/patch_chain.h).

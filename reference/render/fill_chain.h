@@ -1,4 +1,4 @@
-// Stage 9 in its straightforward form: each source of the chain in turn over
+// FillChain in its straightforward form: each source of the chain in turn over
 // the whole region, through the patch world (reference/fill/patch_sources.h).
 #pragma once
 

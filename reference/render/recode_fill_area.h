@@ -1,5 +1,5 @@
-// Stage 5 on its own (not part of the module): the render runs it in one
-// pass with stage 4 (recode_FillAreaInRedMask, render/recode_fill_area.h).
+// Normalise on its own (not part of the module): the render runs it in one
+// pass with ClearRejected (recode_FillAreaInRedMask, render/recode_fill_area.h).
 #pragma once
 
 #include "detect/fill_limits.h"

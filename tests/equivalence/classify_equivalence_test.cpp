@@ -1,4 +1,4 @@
-// Stage 3 against its straightforward form: on the states the plain
+// Classify against its straightforward form: on the states the plain
 // pipeline hands it (8 and 16-bit frames, with and without gap bridging,
 // hole limits from 0 to 4000, more pockets than there are tags) and on
 // random masks with long chaff chains.
@@ -76,8 +76,8 @@ TEST_P(ClassifyEquivalence, LeavesTheSameMaskAndTags) {
     }
 }
 
-// The render's path: stage 3 without its final paint, then stages 4 and 5 in
-// one pass that paints the verdicts first.
+// The render's path: Classify without its final paint, then ClearRejected and
+// Normalise in one pass that paints the verdicts first.
 TEST_P(ClassifyEquivalence, VerdictsPaintedByTheRecodeGiveTheSameFillArea) {
     const ClassifyCase c = GetParam();
     ParamValues values = defaultParamValues();

@@ -1,4 +1,4 @@
-// Stage 2: the bitwise gap bridging against the per-pixel form, on generated
+// EdgeGaps: the bitwise gap bridging against the per-pixel form, on generated
 // frames and on hand-made masks, for gap distances from 1 to 30.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// Stage 7 against its straightforward form: on the fill areas of the plain
+// EdgeMultiplier against its straightforward form: on the fill areas of the plain
 // pipeline for 8 and 16-bit inputs, and on random masks and inputs down to a
 // single row or column, where the clamped samples repeat.
 #include <gtest/gtest.h>

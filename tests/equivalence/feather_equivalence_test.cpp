@@ -1,4 +1,4 @@
-// Stage 8 against its straightforward form for feather radii from 1 to 100:
+// Feather against its straightforward form for feather radii from 1 to 100:
 // the nearby-edge form below radius 8, the distance form from there on.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// Stage 9 against its straightforward form, for all ten chains, 8 and 16-bit
+// FillChain against its straightforward form, for all ten chains, 8 and 16-bit
 // clips, set colours black and white: the patch pixel of every fill pixel
 // (the only pixels of the patch world anything reads) must agree.
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Stage 6 against its straightforward form, growing and shrinking by every
+// GrowShrink against its straightforward form, growing and shrinking by every
 // amount up to 50, on the fill areas the plain pipeline makes and on random
 // masks that touch every side of the image.
 #include <gtest/gtest.h>
