@@ -5,7 +5,7 @@
 #include "api/effect_api.h"
 
 // Full scale of a 16-bit channel on the host's scale: 32768, not 65535.
-constexpr A_u_short FULL_SCALE = 32768;
+constexpr A_u_short FULL_SCALE = PF_MAX_CHAN16;
 
 // Row addresses are computed in ptrdiff_t: y * rowbytes overflows 32 bits on
 // wide, tall worlds, and rowbytes may be negative (bottom-up worlds).
