@@ -6,7 +6,7 @@
 #include "detect/fill_limits.h"
 #include "detect/fill_tags.h"
 #include "detect/seed_stack.h"
-#include "worlds/test_worlds.h"
+#include "render/worlds/test_worlds.h"
 
 constexpr A_u_short BAND = 32768;
 const PF_Pixel16 BAND_PIXEL{0, BAND, 0, 0};

@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "worlds/fake_host.h"
-#include "worlds/test_worlds.h"
+#include "render/worlds/fake_host.h"
+#include "render/worlds/test_worlds.h"
 
 TEST(BitDepthAndSizing, AfterEffectsReadsTheDeepFlagPremiereThePixelFormat) {
     FakeHost effects;

@@ -2,7 +2,7 @@
 
 #include "render/worlds/disposal_list.h"
 #include "render/worlds/memory_container.h"
-#include "worlds/fake_host.h"
+#include "render/worlds/fake_host.h"
 
 TEST(DisposalList, FillsFromSlotOneAndRefusesTheFiftiethWorld) {
     DisposalList list{};

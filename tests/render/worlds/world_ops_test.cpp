@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "worlds/test_worlds.h"
+#include "render/worlds/test_worlds.h"
 
 namespace {
 
