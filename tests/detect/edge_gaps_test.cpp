@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "detect_test_support.h"
+#include "support/stage_support.h"
+#include "support/test_world.h"
 
 TEST(EdgeGaps, OnePixelChannelsBecomeBandAwayFromTheBorder) {
     TestWorld16 mask = makeWorld16(40, 40);

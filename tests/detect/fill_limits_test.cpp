@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "detect/hole_mask.h"
-#include "render/worlds/test_worlds.h"
+#include "support/test_world.h"
 
 namespace {
 

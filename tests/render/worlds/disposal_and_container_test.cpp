@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "render/worlds/disposal_list.h"
-#include "render/worlds/memory_container.h"
 #include "render/worlds/fake_host.h"
+#include "render/worlds/memory_container.h"
 
 TEST(DisposalList, FillsFromSlotOneAndRefusesTheFiftiethWorld) {
     DisposalList list{};

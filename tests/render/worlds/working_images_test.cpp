@@ -5,7 +5,7 @@
 #include <map>
 
 #include "render/worlds/fake_host.h"
-#include "render/worlds/test_worlds.h"
+#include "support/test_world.h"
 
 TEST(BitDepthAndSizing, AfterEffectsReadsTheDeepFlagPremiereThePixelFormat) {
     FakeHost effects;

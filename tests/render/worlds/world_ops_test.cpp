@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/worlds/test_worlds.h"
+#include "support/test_world.h"
 
 namespace {
 
