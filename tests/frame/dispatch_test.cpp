@@ -5,9 +5,9 @@
 #include <new>
 #include <stdexcept>
 
-#include "fake_host.h"
 #include "frame/entry_point.h"
 #include "render/render.h"
+#include "support/fake_host.h"
 
 // The frame's tests link the frame alone; the render command reaches this
 // recording stand-in, so routing and error handling are checked without the

@@ -8,8 +8,8 @@
 #include <string>
 #include <tuple>
 
-#include "fake_host.h"
 #include "frame/entry_point.h"
+#include "support/fake_host.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ TEST_F(ParamsSetupCall, AddsTheNineControlsInOrderWithEveryField) {
     for (A_long id = 1; id <= 9; ++id) {
         SCOPED_TRACE(id);
         const FakeHost::AddedParam &added = host.addedParams[id - 1];
-        EXPECT_EQ(added.effect_ref, fakeEffectRef());
+        EXPECT_EQ(added.effect_ref, host.in_data.effect_ref);
         EXPECT_EQ(added.index, -1);
         // One record reused for every control.
         EXPECT_EQ(added.address, host.addedParams[0].address);
