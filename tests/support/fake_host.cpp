@@ -46,7 +46,6 @@ A_char *suiteStrcpy(A_char *dst, const A_char *src) {
 
 PF_Err addParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDef *def) {
     FakeHost &h = host();
-    if (++h.addParamCalls == h.refuseAddParamAt) return h.refuseAddParamWith;
     std::string choices;
     if (def->param_type == PF_Param_POPUP && def->u.pd.u.namesptr) choices = def->u.pd.u.namesptr;
     h.addedParams.push_back({effect_ref, index, def, *def, choices});

@@ -42,8 +42,8 @@ struct FakeHost {
     // Text callbacks, counted by where they were reached from.
     int utilsSprintfCalls = 0, suiteSprintfCalls = 0, utilsStrcpyCalls = 0, suiteStrcpyCalls = 0;
 
-    // add_param keeps a copy of each accepted record (with its choice string
-    // as seen during the call) and refuses the Nth call (1-based) if asked.
+    // add_param keeps a copy of each record (with its choice string as seen
+    // during the call).
     struct AddedParam {
         PF_ProgPtr effect_ref;
         PF_ParamIndex index;
@@ -52,8 +52,6 @@ struct FakeHost {
         std::string choices;
     };
     std::vector<AddedParam> addedParams;
-    int addParamCalls = 0, refuseAddParamAt = 0;
-    PF_Err refuseAddParamWith = PF_Err_NONE;
 
     // new_world refuses with newWorldError when set; dispose_world returns
     // disposeResults one per call, then 0. live holds the worlds not yet
