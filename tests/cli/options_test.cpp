@@ -84,15 +84,18 @@ std::vector<CollectedParam> otherModuleControls() {
 TEST(CommandLineOptions, EveryControlStartsAtTheModulesDefault) {
     ASSERT_EQ(moduleControls().size(), 9u) << "set HOLVANE_MODULE to the built Holvane module";
     const ParamValues v = effectValues({});
-    EXPECT_EQ(v.number.at(1), 1);
-    EXPECT_EQ(v.number.at(2), 10);
-    EXPECT_EQ(v.number.at(3), 200);
-    EXPECT_EQ(v.number.at(4), 98);
-    EXPECT_EQ(v.number.at(5), 3);
-    EXPECT_EQ(v.colour.at(6).red, 255);
-    EXPECT_EQ(v.number.at(7), 2);
-    EXPECT_EQ(v.number.at(8), 0);
-    EXPECT_EQ(v.colour.at(9).blue, 128);
+    for (const CollectedParam &control : moduleControls()) {
+        const PF_ParamDef &def = control.def;
+        SCOPED_TRACE(def.name);
+        if (def.param_type == PF_Param_COLOR) {
+            EXPECT_EQ(v.colour.at(def.uu.id).red, def.u.cd.dephault.red);
+            EXPECT_EQ(v.colour.at(def.uu.id).blue, def.u.cd.dephault.blue);
+        } else if (def.param_type == PF_Param_POPUP) {
+            EXPECT_EQ(v.number.at(def.uu.id), def.u.pd.dephault);
+        } else {
+            EXPECT_EQ(v.number.at(def.uu.id), def.u.sd.dephault);
+        }
+    }
     const RenderOptions r = parse(render({})).render;
     EXPECT_TRUE(r.controls.empty());
     EXPECT_EQ(r.host, HostApp::AfterEffects);

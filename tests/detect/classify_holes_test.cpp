@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "detect/edge_gaps.h"
-#include "detect_test_support.h"
 #include "render/worlds/world_ops.h"
+#include "support/stage_support.h"
+#include "support/test_world.h"
 
 namespace {
 

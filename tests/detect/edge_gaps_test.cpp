@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "detect_test_support.h"
 #include "reference/detect/edge_gaps.h"
+#include "support/stage_support.h"
+#include "support/test_world.h"
 
 // The whole pixels, scratch alpha included, on the plain form; the fast form
 // is checked against it on many masks (tests/equivalence).

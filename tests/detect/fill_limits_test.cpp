@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "reference/detect/hole_mask.h"
-#include "worlds/test_worlds.h"
+#include "support/test_world.h"
 
 namespace {
 

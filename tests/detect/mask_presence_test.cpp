@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "detect/mask_test.h"
-#include "worlds/test_worlds.h"
+#include "support/test_world.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "detect_test_support.h"
 #include "reference/detect/seed_stack.h"
+#include "support/stage_support.h"
+#include "support/test_world.h"
 
 namespace {
 

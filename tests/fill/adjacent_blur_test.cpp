@@ -3,8 +3,9 @@
 #include <cstdint>
 
 #include "fill/patch_chain.h"
-#include "fill_test_worlds.h"
 #include "reference/fill/patch_sources.h"
+#include "support/stage_support.h"
+#include "support/test_world.h"
 
 namespace {
 
@@ -20,11 +21,11 @@ std::unique_ptr<FloatBlurPlotKernel> unitRing() {
     return k;
 }
 
-InputLayer16 layer(World16 &w) { return InputLayer16{&w.def, false}; }
+InputLayer16 layer(TestWorld16 &w) { return InputLayer16{&w.def, false}; }
 
 TEST(Blend, TruncatedMeanOfQualifyingNeighbours) {
-    World16 source(5, 5, PF_Pixel16{1000, 0, 0, 0});
-    World16 target(5, 5);
+    TestWorld16 source(5, 5, PF_Pixel16{1000, 0, 0, 0}, kPaddedRows);
+    TestWorld16 target(5, 5, {}, kPaddedRows);
     const A_u_short reds[9] = {10, 20, 30, 40, 32768, 50, 60, 70, 81};
     for (A_long i = 0; i < 9; ++i) source.at(1 + i % 3, 1 + i / 3).red = reds[i];
     source.at(1, 1).alpha = 999;  // below the minimum alpha: skipped
@@ -38,8 +39,8 @@ TEST(Blend, TruncatedMeanOfQualifyingNeighbours) {
 }
 
 TEST(Blend, NeverSamplesRowOrColumnZeroOrBeyondTheSource) {
-    World16 source(4, 4, PF_Pixel16{32768, 100, 0, 0});
-    World16 target(6, 6);
+    TestWorld16 source(4, 4, PF_Pixel16{32768, 100, 0, 0}, kPaddedRows);
+    TestWorld16 target(6, 6, {}, kPaddedRows);
     for (A_long i = 0; i < 4; ++i) source.at(0, i).red = source.at(i, 0).red = 32768;
     reference::blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 1, 1, *unitRing(), 1);
     EXPECT_EQ(target.at(1, 1).red, 100);
@@ -50,8 +51,8 @@ TEST(Blend, NeverSamplesRowOrColumnZeroOrBeyondTheSource) {
 }
 
 TEST(Blend, NoQualifyingSampleWritesZeros) {
-    World16 source(5, 5, PF_Pixel16{500, 9, 9, 9});
-    World16 target(5, 5, PF_Pixel16{7, 7, 7, 7});
+    TestWorld16 source(5, 5, PF_Pixel16{500, 9, 9, 9}, kPaddedRows);
+    TestWorld16 target(5, 5, PF_Pixel16{7, 7, 7, 7}, kPaddedRows);
     reference::blendGausSummedAreaIntoSinglePixel(layer(source), target.def, 2, 2, *unitRing(),
                                                   501);
     const PF_Pixel16 p = target.at(2, 2);
@@ -59,9 +60,9 @@ TEST(Blend, NoQualifyingSampleWritesZeros) {
 }
 
 struct BlurCase {
-    World16 input{12, 12, PF_Pixel16{32768, 0, 0, 16384}};
-    World16 mask{12, 12};
-    World16 patch{12, 12, PF_Pixel16{4321, 0, 0, 0}};
+    TestWorld16 input{12, 12, PF_Pixel16{32768, 0, 0, 16384}, kPaddedRows};
+    TestWorld16 mask{12, 12, {}, kPaddedRows};
+    TestWorld16 patch{12, 12, PF_Pixel16{4321, 0, 0, 0}, kPaddedRows};
 
     void run(A_long blurSize, A_u_short quarterLevel = 8028) {
         reference::patch_ColorsNeededWithBlurredSurroundingsIfStillNeeded(
@@ -101,7 +102,7 @@ TEST(AdjacentBlur, LeavesPixelsAloneWhenNotNeededOrSizeZero) {
 
 TEST(AdjacentBlur, NeighbourhoodBelowTheQuarterLevelStaysStillNeeded) {
     BlurCase c;
-    for (PF_Pixel16 &p : c.input.pixels) p.alpha = 8027;
+    for (PF_Pixel16 &p : c.input.memory) p.alpha = 8027;
     c.mask.at(5, 5).blue = 32768;
     c.run(5);
     const PF_Pixel16 p = c.patch.at(5, 5);
@@ -116,9 +117,9 @@ TEST(AdjacentBlur, NeighbourhoodBelowTheQuarterLevelStaysStillNeeded) {
 template <typename Pixel>
 void expectChainBlurAsSource(A_long width, A_long height, A_long blurSize, std::uint32_t seed) {
     TestWorld<Pixel> input(width, height);
-    World16 mask(width, height);
-    World16 plain(width, height, PF_Pixel16{4321, 0, 0, 0});
-    World16 chained(width, height, PF_Pixel16{4321, 0, 0, 0});
+    TestWorld16 mask(width, height, {}, kPaddedRows);
+    TestWorld16 plain(width, height, PF_Pixel16{4321, 0, 0, 0}, kPaddedRows);
+    TestWorld16 chained(width, height, PF_Pixel16{4321, 0, 0, 0}, kPaddedRows);
     const bool eightBit = sizeof(Pixel) == sizeof(PF_Pixel);
     const A_u_short top = eightBit ? 255 : 32768;
     std::uint32_t state = seed;

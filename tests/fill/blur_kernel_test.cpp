@@ -6,7 +6,8 @@
 #include <cmath>
 #include <numeric>
 
-#include "fill_test_worlds.h"
+#include "support/stage_support.h"
+#include "support/test_world.h"
 
 namespace {
 

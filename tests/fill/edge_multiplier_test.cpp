@@ -2,16 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "fill_test_worlds.h"
 #include "reference/fill/edge_multiplier.h"
+#include "support/stage_support.h"
+#include "support/test_world.h"
 
 namespace {
 
 constexpr PF_Pixel16 FILL{0, 0, 0, 32768};
 
 struct EdgeCase {
-    World16 mask;
-    World16 input;
+    TestWorld16 mask;
+    TestWorld16 input;
     explicit EdgeCase(A_long size, A_u_short inputAlpha = 0)
         : mask(size, size), input(size, size, PF_Pixel16{inputAlpha, 0, 0, 0}) {}
 
@@ -60,7 +61,7 @@ TEST(EdgeMultiplier, BorderSamplesRepeatTheBorderPixel) {
 // The plain form clears red first; the render's mask has red 0 there already.
 TEST(EdgeMultiplier, RedIsClearedEverywhereExceptFillPixelsOfTheRegion) {
     EdgeCase c(10);
-    for (PF_Pixel16 &p : c.mask.pixels) p.red = 555;
+    for (PF_Pixel16 &p : c.mask.memory) p.red = 555;
     c.mask.at(2, 2).blue = 32768;  // outside the region
     c.mask.at(6, 6).blue = 1;      // inside: any non-zero blue is fill here
     reference::make_EdgeMultiplyerMaskOnRedRedMask(
@@ -71,8 +72,8 @@ TEST(EdgeMultiplier, RedIsClearedEverywhereExceptFillPixelsOfTheRegion) {
 }
 
 TEST(EdgeMultiplier, ReadsAnEightBitInputOnItsOwnScale) {
-    World16 mask(7, 7);
-    World8 input(7, 7);
+    TestWorld16 mask(7, 7, {}, kPaddedRows);
+    TestWorld8 input(7, 7, {}, kPaddedRows);
     input.at(1, 1).alpha = 1;  // 128 on the 16-bit scale: matte
     mask.at(3, 3) = FILL;
     make_EdgeMultiplyerMaskOnRedRedMask(nullptr, mask.def, InputLayer16{&input.def, true}, 7, 7,

@@ -6,8 +6,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "fill_test_worlds.h"
 #include "reference/fill/feather.h"
+#include "support/stage_support.h"
+#include "support/test_world.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ const StampRow STAMP_TABLE[] = {
 const A_long STAMP_OFFSETS[6][2] = {{1, 0}, {1, 1}, {2, 0}, {2, 1}, {2, 2}, {3, 0}};
 
 // Checks the table at all eight mirror images of each offset around (cx, cy).
-void expectStampTable(World16 &w, A_long cx, A_long cy, const StampRow &row) {
+void expectStampTable(TestWorld16 &w, A_long cx, A_long cy, const StampRow &row) {
     EXPECT_EQ(w.at(cx, cy).blue, 32768);
     for (int i = 0; i < 6; ++i) {
         const A_long expected = row.values[i] == OUTSIDE ? 0 : row.values[i];
@@ -46,7 +47,7 @@ TEST(FeatherStamp, ReproducesTheStampTableThroughTheLinearKernel) {
     TestInData host;
     auto kernel = std::make_unique<FloatBlurPlotKernel>();
     for (const StampRow &row : STAMP_TABLE) {
-        World16 w(13, 13);
+        TestWorld16 w(13, 13, {}, kPaddedRows);
         clearFloatBlurPlotKernel(*kernel);
         makeRadialPointBlurPlotKernel(&host.in, *kernel, 2 * row.radius + 1);
         reference::superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 6, 6, 32768.0f, *kernel,
@@ -60,7 +61,7 @@ TEST(FeatherStamp, SkipsRowAndColumnZeroButWritesTheLastOnes) {
     auto kernel = std::make_unique<FloatBlurPlotKernel>();
     clearFloatBlurPlotKernel(*kernel);
     makeRadialPointBlurPlotKernel(&host.in, *kernel, 3);
-    World16 w(6, 5);
+    TestWorld16 w(6, 5, {}, kPaddedRows);
     reference::superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 1, 1, 32768.0f, *kernel,
                                                               false);
     EXPECT_EQ(w.at(1, 1).blue, 32768);
@@ -82,7 +83,7 @@ TEST(FeatherStamp, SubtractModeOnlyLowersBlue) {
     auto kernel = std::make_unique<FloatBlurPlotKernel>();
     clearFloatBlurPlotKernel(*kernel);
     makeRadialPointBlurPlotKernel(&host.in, *kernel, 3);
-    World16 w(7, 7, PF_Pixel16{0, 0, 0, 32768});
+    TestWorld16 w(7, 7, PF_Pixel16{0, 0, 0, 32768}, kPaddedRows);
     w.at(4, 3).blue = 1000;
     reference::superimposePixel16RedMaskBlurBlueAddOrSubtract(w.def, 3, 3, 32768.0f, *kernel, true);
     EXPECT_EQ(w.at(3, 3).blue, 0);
@@ -91,15 +92,15 @@ TEST(FeatherStamp, SubtractModeOnlyLowersBlue) {
     EXPECT_EQ(w.at(5, 3).blue, 32768);
 }
 
-void featherWhole(TestInData &host, World16 &w, A_long radius) {
-    blur_FromBlueAddOrSubtract(&host.in, w.def, w.def.width, w.def.height, w.def.height - 1, radius,
-                               *wholeLimits(w.def));
+void featherWhole(TestInData &host, TestWorld16 &w, A_long radius) {
+    blur_FromBlueAddOrSubtract(&host.in, w.def, w.def.width, w.def.height, w.def.height - 1,
+                               radius, *wholeLimits(w.def));
 }
 
 TEST(Feather, OnePixelAreaIsStampedOnceWithTheTable) {
     TestInData host;
     for (const StampRow &row : STAMP_TABLE) {
-        World16 w(13, 13, PF_Pixel16{555, 0, 0, 0});
+        TestWorld16 w(13, 13, PF_Pixel16{555, 0, 0, 0}, kPaddedRows);
         w.at(6, 6).blue = 32768;
         featherWhole(host, w, row.radius);
         expectStampTable(w, 6, 6, row);
@@ -111,7 +112,7 @@ TEST(Feather, OnePixelAreaIsStampedOnceWithTheTable) {
 // on the rest.
 TEST(Feather, ThePlainFormMarksTheEdgePixelsInAlpha) {
     TestInData host;
-    World16 w(13, 13, PF_Pixel16{555, 0, 0, 0});
+    TestWorld16 w(13, 13, PF_Pixel16{555, 0, 0, 0}, kPaddedRows);
     w.at(6, 6).blue = 32768;
     reference::blur_FromBlueAddOrSubtract(&host.in, w.def, 13, 13, 12, 2, false,
                                           *wholeLimits(w.def));
@@ -127,7 +128,7 @@ TEST(Feather, ThePlainFormMarksTheEdgePixelsInAlpha) {
 TEST(Feather, RampFollowsTheDistanceToTheNearestEdgePixel) {
     TestInData host;
     const A_long radius = 4;
-    World16 w(30, 30);
+    TestWorld16 w(30, 30, {}, kPaddedRows);
     for (A_long y = 10; y <= 17; ++y)
         for (A_long x = 11; x <= 16; ++x) w.at(x, y).blue = 32768;
     featherWhole(host, w, radius);
@@ -153,16 +154,16 @@ TEST(Feather, RampFollowsTheDistanceToTheNearestEdgePixel) {
 
 TEST(Feather, RadiusZeroChangesNothing) {
     TestInData host;
-    World16 w(10, 10, PF_Pixel16{555, 0, 0, 0});
+    TestWorld16 w(10, 10, PF_Pixel16{555, 0, 0, 0}, kPaddedRows);
     w.at(5, 5).blue = 32768;
-    const std::vector<PF_Pixel16> before = w.pixels;
+    const std::vector<PF_Pixel16> before = w.memory;
     featherWhole(host, w, 0);
-    EXPECT_EQ(0, std::memcmp(before.data(), w.pixels.data(), before.size() * sizeof(PF_Pixel16)));
+    EXPECT_EQ(0, std::memcmp(before.data(), w.memory.data(), before.size() * sizeof(PF_Pixel16)));
 }
 
 TEST(Feather, AreaInRowZeroOrColumnZeroIsNeverStamped) {
     TestInData host;
-    World16 w(10, 10);
+    TestWorld16 w(10, 10, {}, kPaddedRows);
     for (A_long i = 2; i < 8; ++i) {
         w.at(i, 0).blue = 32768;
         w.at(0, i).blue = 32768;
@@ -175,7 +176,7 @@ TEST(Feather, AreaInRowZeroOrColumnZeroIsNeverStamped) {
 // One host records twice the frame's width: stamps stay within the frame.
 TEST(Feather, StampsStayWithinTheFrameWidthGiven) {
     TestInData host;
-    World16 w(16, 8);
+    TestWorld16 w(16, 8, {}, kPaddedRows);
     w.at(6, 4).blue = 32768;
     blur_FromBlueAddOrSubtract(&host.in, w.def, 8, 8, 7, 3, *wholeLimits(w.def));
     EXPECT_EQ(w.at(7, 4).blue, 24576);

@@ -4,7 +4,8 @@
 
 #include <array>
 
-#include "fill_test_worlds.h"
+#include "support/stage_support.h"
+#include "support/test_world.h"
 
 namespace {
 
@@ -24,14 +25,14 @@ void expectRGB(const PF_Pixel16 &p, A_u_short r, A_u_short g, A_u_short b) {
 // One row of pixels; every pixel is a fill pixel unless a test says otherwise.
 struct PatchRow {
     static constexpr A_long WIDTH = 8;
-    World16 mask{WIDTH, 1, FILL};
-    World16 patch{WIDTH, 1, PF_Pixel16{111, 0, 0, 0}};
+    TestWorld16 mask{WIDTH, 1, FILL, kPaddedRows};
+    TestWorld16 patch{WIDTH, 1, PF_Pixel16{111, 0, 0, 0}, kPaddedRows};
     std::unique_ptr<FillLimitsArray> limits = rectLimits(1, WIDTH - 1, 0, 0);
 };
 
 TEST(PatchExisting, CopiesColourFromAlpha660KeepingThePatchAlpha) {
     PatchRow row;
-    World16 current(PatchRow::WIDTH, 1, colour(660, 10, 20, 30));
+    TestWorld16 current(PatchRow::WIDTH, 1, colour(660, 10, 20, 30), kPaddedRows);
     current.at(2, 0).alpha = 659;
     row.mask.at(3, 0).red = 32768;  // the hole band is not a fill pixel
     row.mask.at(4, 0).red = 20000;  // an edge multiplier does not matter
@@ -61,7 +62,7 @@ TEST(PatchSetColour, FillsOnlyStillNeededFillPixelsOpaque) {
 // black existing colour, which counts as none) take the set colour.
 TEST(PatchChain, ExistingThenSetColour) {
     PatchRow row;
-    World16 current(PatchRow::WIDTH, 1, colour(32768, 100, 200, 300));
+    TestWorld16 current(PatchRow::WIDTH, 1, colour(32768, 100, 200, 300), kPaddedRows);
     current.at(2, 0) = colour(600, 100, 200, 300);
     current.at(3, 0) = colour(32768, 0, 0, 0);
     reference::patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(
@@ -75,11 +76,11 @@ TEST(PatchChain, ExistingThenSetColour) {
 
 // Frames for offsets -3..+3, all clear unless a test colours a pixel.
 struct FrameSet {
-    std::array<std::unique_ptr<World16>, 7> frames;
+    std::array<std::unique_ptr<TestWorld16>, 7> frames;
     PF_LayerDef *array[FRAME_ARRAY_SLOTS] = {};
     FrameSet() {
         for (A_long k = -3; k <= 3; ++k) {
-            frames[k + 3] = std::make_unique<World16>(PatchRow::WIDTH, 1);
+            frames[k + 3] = std::make_unique<TestWorld16>(PatchRow::WIDTH, 1);
             array[FRAME_ARRAY_CENTRE + k] = &frames[k + 3]->def;
         }
     }
@@ -127,7 +128,7 @@ TEST(PatchOtherFrames, ReachOneLooksOnlyAtTheAdjacentFrames) {
 TEST(PatchChain, BlackExistingColourIsReplacedByTheFrames) {
     PatchRow row;
     FrameSet f;
-    World16 current(PatchRow::WIDTH, 1, colour(32768, 0, 0, 0));
+    TestWorld16 current(PatchRow::WIDTH, 1, colour(32768, 0, 0, 0), kPaddedRows);
     f.at(1, 1) = colour(32768, 7, 8, 9);
     reference::patch_WithExistingRGBIfBlueOnRedMaskAlsoWithRedMaskAlpha(
         current.def, row.patch.def, row.mask.def, MIN_ALPHA, *row.limits);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "fake_host.h"
 #include "frame/effect_info.h"
 #include "frame/entry_point.h"
+#include "support/fake_host.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ TEST(GlobalSetup, PremiereIsOfferedOnly16BitArgb) {
     EXPECT_EQ(send(host, PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
     expectVersionAndFlags(host);
     EXPECT_EQ(host.pixelFormats, std::vector<PrPixelFormat>{0x62677241});  // "Argb" in memory
-    EXPECT_EQ(host.matchRenderFormatCalls, std::vector<PF_ProgPtr>{fakeEffectRef()});
+    EXPECT_EQ(host.matchRenderFormatCalls, std::vector<PF_ProgPtr>{host.in_data.effect_ref});
     EXPECT_EQ(host.acquired, (Counts{{"PF Utility Suite", 1}, {"PF Pixel Format Suite", 1}}));
     EXPECT_EQ(host.released, host.acquired);
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_host.h"
+#include "support/fake_host.h"
 
 namespace {
 

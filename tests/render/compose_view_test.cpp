@@ -82,9 +82,9 @@ struct ComposeCase {
     }
 
     void run(A_long view) {
-        const ComposeSources s{InputLayer16{&input.world, false}, &patch.world, &mask.world,
-                               &limits, GREY};
-        compose_OutputView(output.world, s, view, 6, 1);
+        const ComposeSources s{InputLayer16{&input.def, false}, &patch.def, &mask.def, &limits,
+                               GREY};
+        compose_OutputView(output.def, s, view, 6, 1);
     }
     PF_Pixel16 out(A_long x) { return output.at(x, 0); }
 };

@@ -2,7 +2,7 @@
 
 #include "render/worlds/disposal_list.h"
 #include "render/worlds/memory_container.h"
-#include "worlds/fake_host.h"
+#include "support/fake_host.h"
 
 TEST(DisposalList, FillsFromSlotOneAndRefusesTheFiftiethWorld) {
     DisposalList list{};
@@ -18,14 +18,15 @@ TEST(DisposalList, DisposesWorldsWithPixelsOnceAndOrsTheResults) {
     FakeHost host;
     DisposalList list{};
     PF_LayerDef a{}, b{}, empty{}, c{};
-    for (PF_LayerDef *w : {&a, &b, &c}) host.in.utils->new_world(host.in.effect_ref, 4, 2, 2, w);
+    for (PF_LayerDef *w : {&a, &b, &c})
+        host.in_data.utils->new_world(host.in_data.effect_ref, 4, 2, 2, w);
     for (PF_LayerDef *w : {&a, &b, &empty, &c}) ADD_WorldToDISPOSElist(w, list);
     host.disposeResults = {PF_Err_NONE, 512, 4};
-    EXPECT_EQ(Dispose_OfAllWorldsOnDisposalList(&host.in, list), 512 | 4);
+    EXPECT_EQ(Dispose_OfAllWorldsOnDisposalList(&host.in_data, list), 512 | 4);
     EXPECT_EQ(host.disposeCalls, 3);  // the world without pixels is skipped
     EXPECT_TRUE(host.live.empty());
     EXPECT_EQ(list.count, 0);
-    EXPECT_EQ(Dispose_OfAllWorldsOnDisposalList(&host.in, list), PF_Err_NONE);
+    EXPECT_EQ(Dispose_OfAllWorldsOnDisposalList(&host.in_data, list), PF_Err_NONE);
     EXPECT_EQ(host.disposeCalls, 3);
 }
 

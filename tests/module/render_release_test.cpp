@@ -89,6 +89,6 @@ TEST_F(RenderReleaseTest, ShortOutputsSucceedWithoutWorlds) {
     }
 }
 
-// Each refused world, checkout and suite: fault_sweep_tests.cpp.
+// Each refused world, checkout and suite: fault_sweep_test.cpp.
 
 }  // namespace

@@ -1,10 +1,12 @@
-// Parameter setup through the loaded module: the nine controls with every
-// field the host reads, the popup strings, and a refused add.
+// The control table test: the nine controls as users know them, written out
+// here once, against what the loaded module declares at parameter setup
+// (every field the host reads, the popup strings), and a refused add.
+#include "frame/params/params.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "frame/params/params.h"
 #include "loaded_module.h"
 
 namespace {

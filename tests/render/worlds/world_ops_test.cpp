@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "reference/render/worlds/world_ops.h"
-#include "worlds/test_worlds.h"
+#include "support/test_world.h"
 
 namespace {
 
