@@ -39,9 +39,19 @@ FileImage noiseImage(int width, int height, unsigned seed) {
     });
 }
 
-// A valid file of the format its name gives, as the renderer writes it.
+// The same samples as fractions of full scale.
+FileImage asFloat(const FileImage &image) {
+    FileImage floats = make_FileImage(image.width, image.height, SampleDepth::Float);
+    for (std::size_t i = 0; i < image.sampleCount(); ++i) floats.f32[i] = image.u8[i] / 255.0f;
+    return floats;
+}
+
+// A valid file of the format its name gives, as the renderer writes it
+// (float for OpenEXR, 8-bit otherwise).
 std::string validFileBytes(const ScratchFolder &folder, const std::string &name) {
-    write_ImageFileAtomically(folder.file(name), noiseImage(48, 32, 5));
+    const FileImage noise = noiseImage(48, 32, 5);
+    const bool exr = name.size() > 4 && name.compare(name.size() - 4, 4, ".exr") == 0;
+    write_ImageFileAtomically(folder.file(name), exr ? asFloat(noise) : noise);
     return readFileBytes(folder.file(name));
 }
 
@@ -134,12 +144,13 @@ void expectRefused(const ScratchFolder &folder, const ProcessResult &run, const 
     EXPECT_TRUE(folder.entries("out").empty());
 }
 
-// Renders the one-frame clip in/f.0001.<ext> holding `bytes`.
+// Renders the one-frame clip in/f.0001.<ext> holding `bytes` (to TIFF,
+// which holds every depth).
 ProcessResult renderFrameFile(const ScratchFolder &folder, const std::string &ext,
                               const std::string &bytes) {
     writeBytes(folder.file("in/f.0001." + ext), bytes);
     return runHolvane(
-        {"render", folder.file("in/f.0001." + ext), folder.file("out/o.png"), "--quiet"});
+        {"render", folder.file("in/f.0001." + ext), folder.file("out/o.tif"), "--quiet"});
 }
 
 TEST(HostileInput, CutOffFramesOfEveryFormatAreRefused) {
@@ -285,10 +296,10 @@ TEST(HostileInput, AFullDiskLeavesNoPartialFrame) {
         for (int f = 1; f <= 2; ++f)
             writeImage(folder.file("in/f.000" + std::to_string(f) + ".png"),
                        noiseImage(64, 64, unsigned(f)));
-        const ProcessResult run =
-            runWithFileSizeLimit({"render", folder.file("in/f.%04d.png"),
-                                  folder.file("out/o.%04d." + ext), "--quiet", "--jobs", "1"},
-                                 4096);
+        const ProcessResult run = runWithFileSizeLimit(
+            {"render", folder.file("in/f.%04d.png"), folder.file("out/o.%04d." + ext), "--quiet",
+             "--jobs", "1", "--depth", ext == "exr" ? "half" : "8"},
+            4096);
         expectRefused(folder, run, folder.file("out/o.0001." + ext), "cannot write");
     }
 }
