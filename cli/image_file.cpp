@@ -291,6 +291,23 @@ std::vector<ExtraChannel> blankExtras(const OIIO::ImageSpec &imageSpec, const Ch
     return extras;
 }
 
+// A file opened and understood: where its pixels lie, which channel is
+// which, in what convention.
+struct OpenedFile {
+    std::unique_ptr<OIIO::ImageInput> input;
+    OIIO::ImageSpec header;
+    FrameLayout layout;
+    AlphaConvention alpha = AlphaConvention::Straight;
+};
+
+OpenedFile openFrameFile(const std::string &path, AlphaReading reading) {
+    OpenedFile file;
+    file.input = openInput(path, file.header);
+    file.layout = layoutOf(path, file.header);
+    file.alpha = conventionOf(*file.input, file.header, file.layout.roles, reading);
+    return file;
+}
+
 }  // namespace
 
 const char *sampleDepthName(SampleDepth depth) {
@@ -343,15 +360,13 @@ ImageFrame make_ImageFrame(FileImage pixels) {
 }
 
 ImageHeader read_ImageHeader(const std::string &path, AlphaReading reading) {
-    OIIO::ImageSpec imageSpec;
-    auto input = openInput(path, imageSpec);
-    const FrameLayout layout = layoutOf(path, imageSpec);
+    const OpenedFile file = openFrameFile(path, reading);
     ImageHeader header;
-    header.display = layout.display;
-    header.canvas = unionOf(layout.display, layout.data);
-    header.depth = layout.depth;
-    header.alpha = conventionOf(*input, imageSpec, layout.roles, reading);
-    header.extraChannels = int(layout.roles.extras.size());
+    header.display = file.layout.display;
+    header.canvas = unionOf(file.layout.display, file.layout.data);
+    header.depth = file.layout.depth;
+    header.alpha = file.alpha;
+    header.extraChannels = int(file.layout.roles.extras.size());
     return header;
 }
 
@@ -363,14 +378,15 @@ std::uint64_t ImageHeader::fileBytes() const {
 }
 
 ImageFrame read_ImageFrame(const std::string &path, AlphaReading reading) {
-    OIIO::ImageSpec imageSpec;
-    auto input = openInput(path, imageSpec);
-    const FrameLayout layout = layoutOf(path, imageSpec);
+    const OpenedFile file = openFrameFile(path, reading);
+    OIIO::ImageInput *input = file.input.get();
+    const OIIO::ImageSpec &imageSpec = file.header;
+    const FrameLayout &layout = file.layout;
     ImageFrame frame;
     frame.display = layout.display;
     frame.data = layout.data;
     frame.canvas = unionOf(layout.display, layout.data);
-    frame.alpha = conventionOf(*input, imageSpec, layout.roles, reading);
+    frame.alpha = file.alpha;
     frame.pixels = make_FileImage(frame.canvas.width, frame.canvas.height, layout.depth);
     frame.extras = blankExtras(imageSpec, layout.roles, frame.canvas.area());
     FileImage &pixels = frame.pixels;
