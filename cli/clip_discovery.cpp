@@ -37,7 +37,10 @@ FrameRange parse_FrameRange(const std::string &text) {
 }
 
 Clip choose_Clip(const SequencePattern &pattern, const std::set<long> &existing,
-                 const std::optional<FrameRange> &requested) {
+                 const std::optional<FrameRange> &requested, const std::set<long> &folders) {
+    if (existing.empty() && folders.count(SINGLE_FILE_FRAME) != 0 && !pattern.isSequence) {
+        throw CliError(pattern.text + ": a folder, not an image file");
+    }
     if (existing.empty()) {
         throw CliError(pattern.text +
                        (pattern.isSequence ? ": no frames found" : ": no such file"));
@@ -48,6 +51,7 @@ Clip choose_Clip(const SequencePattern &pattern, const std::set<long> &existing,
         if (existing.count(frame) == 0) {
             const bool inside = frame > *existing.begin() && frame < *existing.rbegin();
             const std::string path = format_FramePath(pattern, frame);
+            if (folders.count(frame) != 0) throw CliError(path + ": a folder, not an image file");
             if (!pattern.isSequence) {
                 throw CliError(path + ": a single file is frame " +
                                std::to_string(SINGLE_FILE_FRAME) + "; --frames asked for " +
@@ -63,26 +67,29 @@ Clip choose_Clip(const SequencePattern &pattern, const std::set<long> &existing,
     return clip;
 }
 
-std::set<long> list_ExistingFrames(const SequencePattern &pattern) {
+std::set<long> list_ExistingFrames(const SequencePattern &pattern, std::set<long> *folders) {
     std::set<long> frames;
     std::error_code ec;
     if (!pattern.isSequence) {
         if (fs::is_regular_file(pattern.text, ec)) frames.insert(SINGLE_FILE_FRAME);
+        if (folders != nullptr && fs::is_directory(pattern.text, ec))
+            folders->insert(SINGLE_FILE_FRAME);
         return frames;
     }
     const std::string folder = pattern_Folder(pattern);
     if (!fs::is_directory(folder, ec)) throw CliError(folder + ": no such folder");
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         long frame = 0;
-        if (match_FrameFileName(pattern, it->path().filename().string(), frame) &&
-            it->is_regular_file(ec)) {
-            frames.insert(frame);
-        }
+        if (!match_FrameFileName(pattern, it->path().filename().string(), frame)) continue;
+        if (it->is_regular_file(ec)) frames.insert(frame);
+        if (folders != nullptr && it->is_directory(ec)) folders->insert(frame);
     }
     if (ec) throw CliError(folder + ": cannot list the folder (" + ec.message() + ")");
     return frames;
 }
 
 Clip discover_Clip(const SequencePattern &pattern, const std::optional<FrameRange> &requested) {
-    return choose_Clip(pattern, list_ExistingFrames(pattern), requested);
+    std::set<long> folders;
+    const std::set<long> existing = list_ExistingFrames(pattern, &folders);
+    return choose_Clip(pattern, existing, requested, folders);
 }

@@ -29,13 +29,17 @@ inline constexpr long SINGLE_FILE_FRAME = 1;
 
 // Pure part: given the frame numbers that exist, the clip around the
 // requested frames (all existing frames when none are requested). Throws
-// CliError naming the first missing file of the requested run.
+// CliError naming the first missing file of the requested run (saying so
+// when a folder has its name).
 Clip choose_Clip(const SequencePattern &pattern, const std::set<long> &existing,
-                 const std::optional<FrameRange> &requested);
+                 const std::optional<FrameRange> &requested,
+                 const std::set<long> &folders = std::set<long>());
 
-// The frame numbers of the pattern present in its folder (for a single file,
-// SINGLE_FILE_FRAME when the file exists).
-std::set<long> list_ExistingFrames(const SequencePattern &pattern);
+// The frame numbers of the pattern present in its folder as files (for a
+// single file, SINGLE_FILE_FRAME when the file exists); the numbers of
+// folders that have a frame's name go to `folders` when given.
+std::set<long> list_ExistingFrames(const SequencePattern &pattern,
+                                   std::set<long> *folders = nullptr);
 
 // list_ExistingFrames, then choose_Clip.
 Clip discover_Clip(const SequencePattern &pattern, const std::optional<FrameRange> &requested);

@@ -42,7 +42,7 @@ std::string firstProblem(const CommandReport &report) {
 FrameRenderer::FrameRenderer(PF_FilterProc entry, const Clip &clip, const HostRequest &request)
     : clip_(clip),
       request_(request),
-      inputs_(clip, request.app),
+      inputs_(clip, request.app, request.alpha),
       host_(entry, settingsFor(clip, request)) {
     requireEffectSuccess(host_.globalSetup(), "global setup");
     requireEffectSuccess(host_.paramsSetup().report, "parameter setup");

@@ -11,8 +11,9 @@
 
 struct HostRequest {
     HostApp app = HostApp::AfterEffects;
-    A_long downsample = 1;  // the host renders at 1/downsample both ways
-    A_u_long fps = 24;      // the time scale; one time step per frame
+    A_long downsample = 1;                    // the host renders at 1/downsample both ways
+    A_u_long fps = 24;                        // the time scale; one time step per frame
+    AlphaReading alpha = AlphaReading::Auto;  // how the files' alpha is taken
 };
 
 struct FrameResult {

@@ -30,7 +30,9 @@ INPUT and OUTPUT are image files or sequence patterns with a frame number
 written %04d or #### (one # per digit), e.g. plate.%04d.exr. For a sequence
 the clip is the contiguous run of existing frames around the requested ones;
 each frame is written under its own number. A single file is frame 1 of a
-one-frame clip. The source is never overwritten.
+one-frame clip. Existing output files are replaced; an output that would
+land on a file of the input (any frame of its pattern, or of the sequence a
+single input file belongs to) or on another output is refused.
 
 Render options:
   --frames A-B | A         frames to render (default: the whole clip)
@@ -42,14 +44,20 @@ Render options:
   --fill-with N            --set-color R,G,B      --feather N
   --shrink-grow N          --decontam-color R,G,B (colours 0..255 per channel)
                            effect controls: ranges and defaults are listed below
-  --downsample N           the host's downsample 1/N (1..8); images are used as given
+  --depth 8|16|half|float  the output's precision (default: the input's)
+  --alpha auto|straight|premultiplied
+                           how to read the input's alpha (default auto: as the
+                           format and the file's own marking say)
+  --downsample N           the host's downsample 1/N (1..8); images are used as
+                           given. The effect scales its distances at 2, 3 and 4
+                           and treats 5..8 as 1 (no change)
   --host ae|premiere       the host to play (default ae)
   --fps N                  the clip's frame rate, the host's time scale (default 24)
   --jobs N                 frames rendered at once (default: the number of cores)
   --contact-sheet FILE     also write input, result and Show info side by side
-                           for up to 8 of the rendered frames
+                           for up to 8 of the rendered frames (8-bit)
   --stats                  print the render time per frame (min, median, max)
-  --quiet, -q              no progress output
+  --quiet, -q              no progress output or notes, only errors
   --module PATH            the effect module (default: $HOLVANE_MODULE, or the
                            one beside this program or in its build tree)
 
@@ -62,9 +70,27 @@ left; --submit runs it. The render options go to every task.
   --script PATH            the array script (default: beside this program or in
                            its source tree)
 
-Files are read and written with straight (unassociated) alpha: PNG, TIFF,
-OpenEXR and DPX (JPEG for input). RGB files get an opaque alpha; grey is
-expanded. The output keeps the input's depth (8-bit, 16-bit or float).
+Outputs keep the matte exactly or are refused before anything is rendered:
+PNG (8, 16-bit), TIFF (8, 16-bit, half, float), OpenEXR (half, float), DPX
+(8, 16-bit, half, float) and TGA (8-bit). The output is written at the
+input's precision unless --depth says otherwise; TIFF and DPX store half as
+float. Any format OpenImageIO reads is accepted as input.
+
+Alpha: PNG, TGA and DPX are straight, OpenEXR is premultiplied, TIFF as
+marked. Premultiplied input is divided by its alpha before the effect sees
+it and multiplied again on output, where pixels the effect leaves unchanged
+keep their exact samples; so do those of float and half input (values
+outside 0..1 and NaN included), which the effect sees clamped to 0..1.
+Channels are taken by name: R, G, B (or Y for grey) and A; a file without
+alpha is opaque. Other channels (Z, ...) are carried through unchanged to
+OpenEXR output and left out of other formats. OpenEXR display and data
+windows are kept: the effect sees the display window, the output's data
+window covers the input's and every pixel that is not transparent.
+Metadata the output format can hold (orientation, colour space, timecode,
+OpenEXR attributes) is carried over from each input frame.
+
+The effect repairs frames of 200 to 4320 rows; other frames pass through
+unchanged (a note says so).
 
 )";
 
@@ -78,7 +104,7 @@ std::string holvaneHelpText(const std::string &modulePathOption) {
 }
 
 int run_HolvaneCommandLine(const std::vector<std::string> &args, std::ostream &out,
-                           std::ostream &err) {
+                           std::ostream &err, const StandardStreams &streams) {
     try {
         if (!args.empty() && args[0] == "cluster") {
             return run_ClusterCommand({args.begin() + 1, args.end()}, out);
@@ -96,7 +122,7 @@ int run_HolvaneCommandLine(const std::vector<std::string> &args, std::ostream &o
             case Command::Info:
                 return run_InfoCommand(line.modulePath, out, err);
             case Command::Render:
-                return run_RenderCommand(line.render, line.modulePath, out);
+                return run_RenderCommand(line.render, line.modulePath, out, streams);
         }
     } catch (const CliError &error) {
         err << "holvane: " << error.what() << "\n";

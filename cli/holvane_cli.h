@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/standard_streams.h"
+
 int run_HolvaneCommandLine(const std::vector<std::string> &args, std::ostream &out,
-                           std::ostream &err);
+                           std::ostream &err, const StandardStreams &streams = StandardStreams());
 
 // The text of --help, listing the controls of the module the option (or the
 // default) names.

@@ -1,41 +1,121 @@
 #include "cli/image_file.h"
 
-#include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
-#include <unistd.h>
+#include <OpenImageIO/strutil.h>
 
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
+#include <limits>
+#include <type_traits>
 
 #include "cli/cli_error.h"
 
 namespace fs = std::filesystem;
+using OIIO::Strutil::iequals;
 
 namespace {
 
-// The first line of an OpenImageIO error, so every message stays one line.
+// Channels past this many are not a frame but a hostile or broken file.
+constexpr int MAX_CHANNELS = 64;
+
+// The first line of a library's message, so every message stays one line.
 std::string firstLine(std::string text) {
     const auto newline = text.find('\n');
     if (newline != std::string::npos) text.resize(newline);
-    return text.empty() ? "unknown error" : text;
+    return text;
 }
 
-OIIO::TypeDesc typeOf(SampleDepth depth) {
-    switch (depth) {
-        case SampleDepth::Eight:
-            return OIIO::TypeDesc::UINT8;
-        case SampleDepth::Sixteen:
-            return OIIO::TypeDesc::UINT16;
-        case SampleDepth::Float:
-            return OIIO::TypeDesc::FLOAT;
+std::string inBrackets(const std::string &reason) {
+    const std::string line = firstLine(reason);
+    return line.empty() ? std::string() : " (" + line + ")";
+}
+
+// Opens the file with the reader its content calls for (whatever its name
+// says) and fills `header` with all the file tells. Straight alpha on the
+// way in: the readers must not premultiply; whether the file itself is
+// straight is then read from its metadata.
+std::unique_ptr<OIIO::ImageInput> openInput(const std::string &path, OIIO::ImageSpec &header) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) throw CliError(path + ": no such file");
+    if (fs::is_directory(status)) throw CliError(path + ": a folder, not an image file");
+    OIIO::ImageSpec config;
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    auto input = OIIO::ImageInput::create(path);
+    if (!input || !input->valid_file(path)) {
+        const auto detected = OIIO::ImageInput::open(path, &config);
+        if (!detected) throw CliError(path + ": cannot read" + inBrackets(OIIO::geterror()));
+        input = OIIO::ImageInput::create(detected->format_name());
     }
-    return OIIO::TypeDesc::UINT8;
+    if (!input || !input->open(path, header, config)) {
+        throw CliError(path + ": cannot read" +
+                       inBrackets(input ? input->geterror() : OIIO::geterror()));
+    }
+    return input;
 }
 
-bool depthOf(const OIIO::TypeDesc &type, SampleDepth &depth) {
+// Which channel is which, by the names the file gives them.
+struct ChannelRoles {
+    int colour[3] = {-1, -1, -1};  // R, G, B; a grey file's one channel fills all three
+    int alpha = -1;                // none: the frame is opaque
+    std::vector<int> extras;       // every other channel
+};
+
+bool isNamed(const std::string &name, const char *shortName, const char *longName) {
+    return iequals(name, shortName) || iequals(name, longName);
+}
+
+// Sets `slot` to channel i unless an earlier channel holds it.
+bool claim(int &slot, int i) {
+    if (slot >= 0) return false;
+    slot = i;
+    return true;
+}
+
+std::string channelList(const OIIO::ImageSpec &imageSpec) {
+    std::string names;
+    for (const std::string &name : imageSpec.channelnames)
+        names += (names.empty() ? "" : ", ") + name;
+    return names;
+}
+
+ChannelRoles rolesOf(const std::string &path, const OIIO::ImageSpec &imageSpec) {
+    ChannelRoles roles;
+    int grey = -1;
+    std::vector<bool> used(imageSpec.nchannels, false);
+    for (int i = 0; i < imageSpec.nchannels; ++i) {
+        const std::string name =
+            i < int(imageSpec.channelnames.size()) ? imageSpec.channelnames[i] : "";
+        used[i] = (isNamed(name, "R", "red") && claim(roles.colour[0], i)) ||
+                  (isNamed(name, "G", "green") && claim(roles.colour[1], i)) ||
+                  (isNamed(name, "B", "blue") && claim(roles.colour[2], i)) ||
+                  (isNamed(name, "Y", "luminance") && claim(grey, i)) ||
+                  (isNamed(name, "A", "alpha") && claim(roles.alpha, i));
+    }
+    // A reader may know the alpha by the format's own marking.
+    if (roles.alpha < 0 && imageSpec.alpha_channel >= 0 &&
+        imageSpec.alpha_channel < imageSpec.nchannels && !used[imageSpec.alpha_channel]) {
+        roles.alpha = imageSpec.alpha_channel;
+        used[imageSpec.alpha_channel] = true;
+    }
+    const bool hasColour = roles.colour[0] >= 0 || roles.colour[1] >= 0 || roles.colour[2] >= 0;
+    if (!hasColour && grey < 0 && imageSpec.nchannels - (roles.alpha >= 0 ? 1 : 0) == 1) {
+        grey = roles.alpha == 0 ? 1 : 0;  // one channel besides alpha, however named
+        used[grey] = true;
+    }
+    if (!hasColour && grey < 0) {
+        throw CliError(path + ": no colour channel (R, G, B or Y) among its channels " +
+                       channelList(imageSpec));
+    }
+    if (!hasColour) std::fill(roles.colour, roles.colour + 3, grey);
+    if (hasColour && grey >= 0) used[grey] = false;
+    for (int i = 0; i < imageSpec.nchannels; ++i) {
+        if (!used[i]) roles.extras.push_back(i);
+    }
+    return roles;
+}
+
+bool depthOfType(const OIIO::TypeDesc &type, SampleDepth &depth) {
     switch (type.basetype) {
         case OIIO::TypeDesc::UINT8:
             depth = SampleDepth::Eight;
@@ -44,6 +124,8 @@ bool depthOf(const OIIO::TypeDesc &type, SampleDepth &depth) {
             depth = SampleDepth::Sixteen;
             return true;
         case OIIO::TypeDesc::HALF:
+            depth = SampleDepth::Half;
+            return true;
         case OIIO::TypeDesc::FLOAT:
         case OIIO::TypeDesc::DOUBLE:
             depth = SampleDepth::Float;
@@ -53,123 +135,177 @@ bool depthOf(const OIIO::TypeDesc &type, SampleDepth &depth) {
     }
 }
 
-// Straight alpha on the way in: the readers must not premultiply.
-OIIO::ImageSpec unassociatedAlphaHint() {
-    OIIO::ImageSpec config;
-    config.attribute("oiio:UnassociatedAlpha", 1);
-    return config;
+// The depth of the colour and alpha channels: the widest of them.
+SampleDepth depthOf(const std::string &path, const OIIO::ImageSpec &imageSpec,
+                    const ChannelRoles &roles) {
+    SampleDepth widest = SampleDepth::Eight;
+    for (int i : {roles.colour[0], roles.colour[1], roles.colour[2], roles.alpha}) {
+        if (i < 0) continue;
+        SampleDepth depth = SampleDepth::Eight;
+        const OIIO::TypeDesc type = imageSpec.channelformat(i);
+        if (!depthOfType(type, depth)) {
+            throw CliError(path + ": unsupported sample type " + std::string(type.c_str()) +
+                           " (8 or 16-bit unsigned, or floating point)");
+        }
+        widest = std::max(widest, depth);
+    }
+    return widest;
 }
 
-std::unique_ptr<OIIO::ImageInput> openInput(const std::string &path) {
-    std::error_code ec;
-    if (!fs::exists(path, ec)) throw CliError(path + ": no such file");
-    const OIIO::ImageSpec config = unassociatedAlphaHint();
-    auto input = OIIO::ImageInput::open(path, &config);
-    if (!input) throw CliError(path + ": cannot read (" + firstLine(OIIO::geterror()) + ")");
-    return input;
-}
+// Where a frame's pixels lie and how its channels are read.
+struct FrameLayout {
+    PixelWindow display;
+    PixelWindow data;
+    ChannelRoles roles;
+    SampleDepth depth = SampleDepth::Eight;
+};
 
-ImageHeader headerOf(const std::string &path, const OIIO::ImageSpec &imageSpec) {
-    ImageHeader header;
-    header.width = imageSpec.width;
-    header.height = imageSpec.height;
-    header.channels = imageSpec.nchannels;
+FrameLayout layoutOf(const std::string &path, const OIIO::ImageSpec &imageSpec) {
     if (imageSpec.deep || imageSpec.depth > 1)
         throw CliError(path + ": deep and volume images are not supported");
-    if (imageSpec.nchannels < 1 || imageSpec.nchannels > 4) {
-        throw CliError(path + ": " + std::to_string(imageSpec.nchannels) +
-                       " channels; at most 4 (grey, grey+alpha, RGB, RGBA) are supported");
+    if (imageSpec.nchannels < 1 || imageSpec.nchannels > MAX_CHANNELS) {
+        throw CliError(path + ": " + std::to_string(imageSpec.nchannels) + " channels; at most " +
+                       std::to_string(MAX_CHANNELS) + " are supported");
     }
-    if (!depthOf(imageSpec.format, header.depth)) {
-        throw CliError(path + ": unsupported sample type " + std::string(imageSpec.format.c_str()) +
-                       " (8 or 16-bit unsigned, or floating point)");
+    FrameLayout layout;
+    layout.data = PixelWindow{imageSpec.x, imageSpec.y, imageSpec.width, imageSpec.height};
+    layout.display = PixelWindow{imageSpec.full_x, imageSpec.full_y, imageSpec.full_width,
+                                 imageSpec.full_height};
+    if (layout.display.width < 1 || layout.display.height < 1) layout.display = layout.data;
+    if (layout.data.width < 1 || layout.data.height < 1 || layout.display.width < 1 ||
+        layout.display.height < 1) {
+        throw CliError(path + ": the image is empty");
     }
-    if (imageSpec.width < 1 || imageSpec.height < 1) throw CliError(path + ": the image is empty");
-    return header;
+    layout.roles = rolesOf(path, imageSpec);
+    layout.depth = depthOf(path, imageSpec, layout.roles);
+    return layout;
 }
 
-// Spreads n-channel samples (1 to 4) into R, G, B, A in place: grey fills
-// red, green and blue; a missing alpha becomes `opaque`.
+AlphaConvention conventionOf(const OIIO::ImageInput &input, const OIIO::ImageSpec &imageSpec,
+                             const ChannelRoles &roles, AlphaReading reading) {
+    if (reading == AlphaReading::Straight) return AlphaConvention::Straight;
+    if (reading == AlphaReading::Premultiplied) return AlphaConvention::Premultiplied;
+    const std::string format = input.format_name();
+    // OpenEXR is premultiplied by definition. DPX has no marking; it is read
+    // straight, as the renderer writes it.
+    if (format == "openexr") return AlphaConvention::Premultiplied;
+    if (roles.alpha < 0 || format == "dpx") return AlphaConvention::Straight;
+    // The readers report a file that says it is unassociated; the rest
+    // (a TIFF marked associated, formats with no marking) are premultiplied.
+    return imageSpec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0
+               ? AlphaConvention::Straight
+               : AlphaConvention::Premultiplied;
+}
+
+bool startsWith(const std::string &text, const std::string &start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+bool endsWith(const std::string &text, const std::string &end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Metadata describes the picture and travels with it; how the input was
+// encoded (compression, strips, bit packing, its alpha marking) does not:
+// a lossy compression carried over would spoil the output.
+bool isCarriedOver(const std::string &attributeName) {
+    const std::string name = OIIO::Strutil::lower(attributeName);
+    if (startsWith(name, "oiio:")) return name == "oiio:colorspace" || name == "oiio:gamma";
+    if (endsWith(name, "compression") || name.find("compressionlevel") != std::string::npos)
+        return false;
+    for (const char *encoding :
+         {"planarconfig", "tiff:rowsperstrip", "tiff:photometricinterpretation",
+          "tiff:unassociatedalpha", "openexr:chunkcount", "targa:alpha_type", "dpx:packing"}) {
+        if (name == encoding) return false;
+    }
+    return true;
+}
+
+OIIO::ParamValueList carriedMetadata(const OIIO::ImageSpec &imageSpec) {
+    OIIO::ParamValueList metadata;
+    for (const OIIO::ParamValue &attribute : imageSpec.extra_attribs) {
+        if (isCarriedOver(attribute.name().string())) metadata.push_back(attribute);
+    }
+    return metadata;
+}
+
 template <typename T>
-void expandToRgba(std::vector<T> &samples, std::size_t pixels, int channels, T opaque) {
-    for (std::size_t i = pixels; i-- > 0;) {
-        const T *src = samples.data() + i * channels;
-        T rgba[4];
-        if (channels <= 2) {
-            rgba[0] = rgba[1] = rgba[2] = src[0];
-            rgba[3] = channels == 2 ? src[1] : opaque;
-        } else {
-            rgba[0] = src[0];
-            rgba[1] = src[1];
-            rgba[2] = src[2];
-            rgba[3] = channels == 4 ? src[3] : opaque;
+float unitOf(T v) {
+    return std::is_same<T, float>::value ? float(v)
+                                         : float(v) / float(std::numeric_limits<T>::max());
+}
+
+// Spreads the samples of the data window into the frame: R, G, B, A over
+// the canvas (a missing colour channel reads 0, a missing alpha opaque) and
+// the extra channels.
+template <typename T>
+void placeSamples(const std::vector<T> &samples, int channels, const ChannelRoles &roles, T opaque,
+                  ImageFrame &frame, std::vector<T> &rgba) {
+    const PixelWindow &data = frame.data;
+    const PixelWindow &canvas = frame.canvas;
+    for (int y = 0; y < data.height; ++y) {
+        for (int x = 0; x < data.width; ++x) {
+            const T *from = samples.data() + (std::size_t(y) * data.width + x) * channels;
+            const std::size_t at = std::size_t(y + data.y - canvas.y) * canvas.width +
+                                   std::size_t(x + data.x - canvas.x);
+            T *to = rgba.data() + at * 4;
+            for (int k = 0; k < 3; ++k) to[k] = roles.colour[k] >= 0 ? from[roles.colour[k]] : T(0);
+            to[3] = roles.alpha >= 0 ? from[roles.alpha] : opaque;
+            for (std::size_t e = 0; e < roles.extras.size(); ++e) {
+                frame.extras[e].samples[at] = unitOf(from[roles.extras[e]]);
+            }
         }
-        std::copy(rgba, rgba + 4, samples.data() + i * 4);
     }
 }
 
 template <typename T>
-void readSamples(OIIO::ImageInput &input, const std::string &path, const ImageHeader &header,
-                 OIIO::TypeDesc type, T opaque, std::vector<T> &samples) {
-    const std::size_t pixels = std::size_t(header.width) * std::size_t(header.height);
-    samples.assign(pixels * 4, T{});
+void readSamples(OIIO::ImageInput &input, const std::string &path, const OIIO::ImageSpec &imageSpec,
+                 const ChannelRoles &roles, OIIO::TypeDesc type, T opaque, ImageFrame &frame,
+                 std::vector<T> &rgba) {
+    std::vector<T> samples(frame.data.area() * std::size_t(imageSpec.nchannels));
     // The TIFF reader reports strips it could not read (a cut-off file, an
     // offset past its end) as errors but still claims success, with zeros
     // in their place: any error left behind counts as a failed read.
-    const bool read = input.read_image(0, 0, 0, header.channels, type, samples.data());
+    const bool read = input.read_image(0, 0, 0, imageSpec.nchannels, type, samples.data());
     const std::string problem = input.geterror();
     if (!read || !problem.empty()) {
-        throw CliError(path + ": cannot read the pixels (" + firstLine(problem) + ")");
+        throw CliError(path + ": cannot read the pixels: the file is truncated or damaged" +
+                       inBrackets(problem));
     }
-    expandToRgba(samples, pixels, header.channels, opaque);
+    placeSamples(samples, imageSpec.nchannels, roles, opaque, frame, rgba);
 }
 
-std::string temporaryNameBeside(const std::string &path) {
-    static std::atomic<unsigned> counter{0};
-    const fs::path target(path);
-    const std::string name = "." + target.filename().string() + ".holvane-" +
-                             std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
-    return (target.parent_path() / name).string();
-}
-
-const void *samplesOf(const FileImage &image) {
-    switch (image.depth) {
-        case SampleDepth::Eight:
-            return image.u8.data();
-        case SampleDepth::Sixteen:
-            return image.u16.data();
-        case SampleDepth::Float:
-            return image.f32.data();
+// The extra channels, blank over the canvas. Integer samples are read as
+// fractions of full scale, so they are written as float.
+std::vector<ExtraChannel> blankExtras(const OIIO::ImageSpec &imageSpec, const ChannelRoles &roles,
+                                      std::size_t pixels) {
+    std::vector<ExtraChannel> extras;
+    for (const int channel : roles.extras) {
+        const OIIO::TypeDesc type = imageSpec.channelformat(channel);
+        const bool keepsType =
+            type.basetype == OIIO::TypeDesc::HALF || type.basetype == OIIO::TypeDesc::UINT32;
+        extras.push_back(ExtraChannel{imageSpec.channelnames[channel],
+                                      keepsType ? type : OIIO::TypeDesc(OIIO::TypeDesc::FLOAT),
+                                      std::vector<float>(pixels, 0.0f)});
     }
-    return nullptr;
+    return extras;
 }
 
-// Some writers (PNG's among them) do not notice when the disk refuses their
-// bytes and leave a cut-off file behind. Such formats are encoded in memory
-// and the bytes written here, where every write and the close are checked.
-std::string writeBytes(const std::string &path, const std::vector<unsigned char> &bytes) {
-    std::FILE *file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return std::strerror(errno);
-    const bool written =
-        std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-    const int writeErrno = errno;
-    if (std::fclose(file) != 0 || !written) return std::strerror(written ? errno : writeErrno);
-    return std::string();
-}
+// A file opened and understood: where its pixels lie, which channel is
+// which, in what convention.
+struct OpenedFile {
+    std::unique_ptr<OIIO::ImageInput> input;
+    OIIO::ImageSpec header;
+    FrameLayout layout;
+    AlphaConvention alpha = AlphaConvention::Straight;
+};
 
-// Encodes the image into the temporary file; returns the problem, or an
-// empty text when the file is complete.
-std::string encodeToTemporary(OIIO::ImageOutput &output, const std::string &temporary,
-                              const OIIO::ImageSpec &imageSpec, const FileImage &image) {
-    std::vector<unsigned char> encoded;
-    OIIO::Filesystem::IOVecOutput memory(encoded);
-    const bool inMemory = output.supports("ioproxy") && output.set_ioproxy(&memory);
-    if (!output.open(temporary, imageSpec)) return output.geterror();
-    std::string problem;
-    if (!output.write_image(typeOf(image.depth), samplesOf(image))) problem = output.geterror();
-    if (!output.close() && problem.empty()) problem = output.geterror();
-    if (problem.empty() && inMemory) problem = writeBytes(temporary, encoded);
-    return problem;
+OpenedFile openFrameFile(const std::string &path, AlphaReading reading) {
+    OpenedFile file;
+    file.input = openInput(path, file.header);
+    file.layout = layoutOf(path, file.header);
+    file.alpha = conventionOf(*file.input, file.header, file.layout.roles, reading);
+    return file;
 }
 
 }  // namespace
@@ -180,10 +316,28 @@ const char *sampleDepthName(SampleDepth depth) {
             return "8-bit";
         case SampleDepth::Sixteen:
             return "16-bit";
+        case SampleDepth::Half:
+            return "half";
         case SampleDepth::Float:
             return "float";
     }
     return "?";
+}
+
+bool isFloatDepth(SampleDepth depth) {
+    return depth == SampleDepth::Half || depth == SampleDepth::Float;
+}
+
+const char *alphaConventionName(AlphaConvention alpha) {
+    return alpha == AlphaConvention::Straight ? "straight" : "premultiplied";
+}
+
+PixelWindow unionOf(const PixelWindow &a, const PixelWindow &b) {
+    const int left = std::min(a.x, b.x);
+    const int top = std::min(a.y, b.y);
+    const int right = std::max(a.x + a.width, b.x + b.width);
+    const int bottom = std::max(a.y + a.height, b.y + b.height);
+    return PixelWindow{left, top, right - left, bottom - top};
 }
 
 FileImage make_FileImage(int width, int height, SampleDepth depth) {
@@ -194,66 +348,65 @@ FileImage make_FileImage(int width, int height, SampleDepth depth) {
     const std::size_t n = image.sampleCount();
     if (depth == SampleDepth::Eight) image.u8.assign(n, 0);
     if (depth == SampleDepth::Sixteen) image.u16.assign(n, 0);
-    if (depth == SampleDepth::Float) image.f32.assign(n, 0.0f);
+    if (isFloatDepth(depth)) image.f32.assign(n, 0.0f);
     return image;
 }
 
-ImageHeader read_ImageHeader(const std::string &path) {
-    auto input = openInput(path);
-    return headerOf(path, input->spec_dimensions(0));
+ImageFrame make_ImageFrame(FileImage pixels) {
+    ImageFrame frame;
+    frame.canvas = frame.display = frame.data = PixelWindow{0, 0, pixels.width, pixels.height};
+    frame.pixels = std::move(pixels);
+    return frame;
 }
 
-FileImage read_ImageFile(const std::string &path) {
-    auto input = openInput(path);
-    const ImageHeader header = headerOf(path, input->spec_dimensions(0));
-    FileImage image;
-    image.width = header.width;
-    image.height = header.height;
-    image.depth = header.depth;
-    switch (header.depth) {
+ImageHeader read_ImageHeader(const std::string &path, AlphaReading reading) {
+    const OpenedFile file = openFrameFile(path, reading);
+    ImageHeader header;
+    header.display = file.layout.display;
+    header.canvas = unionOf(file.layout.display, file.layout.data);
+    header.depth = file.layout.depth;
+    header.alpha = file.alpha;
+    header.extraChannels = int(file.layout.roles.extras.size());
+    return header;
+}
+
+std::uint64_t ImageHeader::fileBytes() const {
+    const std::uint64_t sampleBytes = depth == SampleDepth::Eight     ? 1
+                                      : depth == SampleDepth::Sixteen ? 2
+                                                                      : 4;
+    return std::uint64_t(canvas.area()) * (4 * sampleBytes + 4 * std::uint64_t(extraChannels));
+}
+
+ImageFrame read_ImageFrame(const std::string &path, AlphaReading reading) {
+    const OpenedFile file = openFrameFile(path, reading);
+    OIIO::ImageInput *input = file.input.get();
+    const OIIO::ImageSpec &imageSpec = file.header;
+    const FrameLayout &layout = file.layout;
+    ImageFrame frame;
+    frame.display = layout.display;
+    frame.data = layout.data;
+    frame.canvas = unionOf(layout.display, layout.data);
+    frame.alpha = file.alpha;
+    frame.pixels = make_FileImage(frame.canvas.width, frame.canvas.height, layout.depth);
+    frame.extras = blankExtras(imageSpec, layout.roles, frame.canvas.area());
+    FileImage &pixels = frame.pixels;
+    switch (layout.depth) {
         case SampleDepth::Eight:
-            readSamples<std::uint8_t>(*input, path, header, OIIO::TypeDesc::UINT8, 255, image.u8);
+            readSamples<std::uint8_t>(*input, path, imageSpec, layout.roles, OIIO::TypeDesc::UINT8,
+                                      255, frame, pixels.u8);
             break;
         case SampleDepth::Sixteen:
-            readSamples<std::uint16_t>(*input, path, header, OIIO::TypeDesc::UINT16, 65535,
-                                       image.u16);
+            readSamples<std::uint16_t>(*input, path, imageSpec, layout.roles,
+                                       OIIO::TypeDesc::UINT16, 65535, frame, pixels.u16);
             break;
+        case SampleDepth::Half:
         case SampleDepth::Float:
-            readSamples<float>(*input, path, header, OIIO::TypeDesc::FLOAT, 1.0f, image.f32);
+            readSamples<float>(*input, path, imageSpec, layout.roles, OIIO::TypeDesc::FLOAT, 1.0f,
+                               frame, pixels.f32);
             break;
     }
-    return image;
+    frame.metadata = carriedMetadata(imageSpec);
+    return frame;
 }
 
-void check_WritableImageFormat(const std::string &path) {
-    auto output = OIIO::ImageOutput::create(path);
-    if (!output) {
-        throw CliError(path + ": no image format for this file name (" +
-                       firstLine(OIIO::geterror()) + ")");
-    }
-    // The repair lives in the alpha; a format without one would drop it.
-    if (!output->supports("alpha")) {
-        throw CliError(path + ": the " + std::string(output->format_name()) +
-                       " format cannot store alpha; write PNG, TIFF, OpenEXR or DPX");
-    }
-}
-
-void write_ImageFileAtomically(const std::string &path, const FileImage &image) {
-    auto output = OIIO::ImageOutput::create(path);
-    if (!output) throw CliError(path + ": no image format for this file name");
-    OIIO::ImageSpec imageSpec(image.width, image.height, 4, typeOf(image.depth));
-    imageSpec.alpha_channel = 3;
-    // Straight alpha on the way out: the writers must not divide by alpha.
-    imageSpec.attribute("oiio:UnassociatedAlpha", 1);
-    const std::string temporary = temporaryNameBeside(path);
-    std::string problem = encodeToTemporary(*output, temporary, imageSpec, image);
-    std::error_code ec;
-    if (problem.empty()) {
-        fs::rename(temporary, path, ec);
-        if (ec) problem = ec.message();
-    }
-    if (!problem.empty()) {
-        fs::remove(temporary, ec);
-        throw CliError(path + ": cannot write (" + firstLine(problem) + ")");
-    }
-}
+FileImage read_ImageFile(const std::string &path) { return read_ImageFrame(path).pixels; }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -143,17 +144,12 @@ void printControl(std::ostream &out, int index, const CollectedParam &control) {
     }
 }
 
-void openModule(const std::string &path, EffectModule &module) {
-    if (!module.open(path))
-        throw CliError(path + ": cannot load the effect module (" + module.error() + ")");
-}
-
 // What the module itself says: its controls, the about text and the version
 // and flags of its global setup.
 int printModule(const std::string &modulePathOption, std::ostream &out, std::ostream &err) {
     const std::string path = resolve_ModulePath(modulePathOption);
     EffectModule module;
-    openModule(path, module);
+    open_EffectModule(path, module);
     EffectHost host(module.entry());
     const CommandReport about = host.about();
     const std::string aboutText = host.outData().return_msg;
@@ -199,7 +195,7 @@ void print_ModuleControls(const std::string &modulePathOption, std::ostream &out
     std::vector<CollectedParam> declared;
     try {
         EffectModule module;
-        openModule(resolve_ModulePath(modulePathOption), module);
+        open_EffectModule(resolve_ModulePath(modulePathOption), module);
         declared = read_DeclaredControls(module.entry());
     } catch (const CliError &error) {
         out << "Controls: none listed (" << error.what() << ")\n";
@@ -209,6 +205,11 @@ void print_ModuleControls(const std::string &modulePathOption, std::ostream &out
 }
 
 int run_InfoCommand(const std::string &modulePathOption, std::ostream &out, std::ostream &err) {
-    printEffect(out);
-    return printModule(modulePathOption, out, err);
+    // Held back until the module is loaded: a file that is no effect
+    // module gets its error line and nothing else.
+    std::ostringstream text;
+    printEffect(text);
+    const int status = printModule(modulePathOption, text, err);
+    out << text.str();
+    return status;
 }

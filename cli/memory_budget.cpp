@@ -34,11 +34,13 @@ std::string gibibytes(std::uint64_t bytes) {
 
 }  // namespace
 
-std::uint64_t estimate_RenderBytesPerJob(int width, int height, HostApp app) {
+std::uint64_t estimate_RenderBytesPerJob(int width, int height, std::uint64_t fileBytes,
+                                         HostApp app) {
     const std::uint64_t world = std::uint64_t(width) * std::uint64_t(height) * BYTES_PER_PIXEL16;
     const std::uint64_t sizeFactor = app == HostApp::Premiere ? 2 : 1;
     const std::uint64_t neighbours = 2 * NEIGHBOUR_REACH + 1;
-    return world * (neighbours + EFFECT_WORLDS * sizeFactor + RENDERER_WORLDS);
+    return world * (neighbours + EFFECT_WORLDS * sizeFactor + RENDERER_WORLDS) +
+           fileBytes * neighbours;
 }
 
 std::uint64_t available_MemoryBytes() {
@@ -49,10 +51,11 @@ std::uint64_t available_MemoryBytes() {
     return std::min(physical, controlGroupLimit());
 }
 
-void check_RenderFitsInMemory(const std::string &path, int width, int height, HostApp app, int jobs,
+void check_RenderFitsInMemory(const std::string &path, int width, int height,
+                              std::uint64_t fileBytes, HostApp app, int jobs,
                               std::uint64_t available) {
-    const std::uint64_t needed =
-        estimate_RenderBytesPerJob(width, height, app) * std::uint64_t(std::max(jobs, 1));
+    const std::uint64_t needed = estimate_RenderBytesPerJob(width, height, fileBytes, app) *
+                                 std::uint64_t(std::max(jobs, 1));
     if (needed <= available) return;
     throw CliError(path + ": " + std::to_string(width) + " x " + std::to_string(height) +
                    " needs about " + gibibytes(needed) + " of memory to render (" +

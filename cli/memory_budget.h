@@ -9,15 +9,18 @@
 
 #include "host/host_types.h"
 
-// Bytes a render holds per job for frames of width x height: the
-// neighbouring frames it keeps, the effect's worlds (twice as wide under
-// Premiere Pro) and the output, all 16-bit.
-std::uint64_t estimate_RenderBytesPerJob(int width, int height, HostApp app);
+// Bytes a render holds per job for frames of width x height whose files'
+// samples take fileBytes each: the neighbouring frames it keeps (as worlds
+// and as read), the effect's worlds (twice as wide under Premiere Pro) and
+// the output.
+std::uint64_t estimate_RenderBytesPerJob(int width, int height, std::uint64_t fileBytes,
+                                         HostApp app);
 
 // Physical memory, or the control group's limit when that is lower.
 std::uint64_t available_MemoryBytes();
 
 // Throws CliError naming the file when `jobs` renders of its size need more
 // than `available` bytes.
-void check_RenderFitsInMemory(const std::string &path, int width, int height, HostApp app, int jobs,
+void check_RenderFitsInMemory(const std::string &path, int width, int height,
+                              std::uint64_t fileBytes, HostApp app, int jobs,
                               std::uint64_t available);

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "cli/cli_error.h"
+#include "host/effect_module.h"
 
 namespace fs = std::filesystem;
 
@@ -45,4 +46,21 @@ std::string resolve_ModulePath(const std::string &option) {
 #endif
     throw CliError(std::string(MODULE_FILE_NAME) +
                    ": effect module not found; give --module PATH or set HOLVANE_MODULE");
+}
+
+void open_EffectModule(const std::string &path, EffectModule &module) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    const std::string failure = path + ": cannot load the effect module: ";
+    if (!fs::exists(status)) throw CliError(failure + "no such file");
+    if (fs::is_directory(status)) throw CliError(failure + "a folder, not a module");
+    if (module.open(path)) return;
+    // The loader's text repeats the path; the message names it once.
+    std::string reason = module.error();
+    if (reason.rfind(path + ": ", 0) == 0) reason.erase(0, path.size() + 2);
+    if (reason.rfind(path + " exports no ", 0) == 0) {
+        throw CliError(path + ": not an effect module: it exports no " +
+                       std::string(kEffectEntryPointName));
+    }
+    throw CliError(failure + "not a library this system can load (" + reason + ")");
 }

@@ -217,6 +217,21 @@ bool isFlagNamed(const std::string &name, std::optional<std::string> &inlineValu
     return true;
 }
 
+SampleDepth parseDepth(const std::string &text) {
+    if (text == "8") return SampleDepth::Eight;
+    if (text == "16") return SampleDepth::Sixteen;
+    if (text == "half") return SampleDepth::Half;
+    if (text == "float") return SampleDepth::Float;
+    throw usageError("--depth: '" + text + "' is not 8, 16, half or float");
+}
+
+AlphaReading parseAlpha(const std::string &text) {
+    if (text == "auto") return AlphaReading::Auto;
+    if (text == "straight") return AlphaReading::Straight;
+    if (text == "premultiplied") return AlphaReading::Premultiplied;
+    throw usageError("--alpha: '" + text + "' is not auto, straight or premultiplied");
+}
+
 HostApp parseHost(const std::string &text) {
     if (text == "ae") return HostApp::AfterEffects;
     if (text == "premiere") return HostApp::Premiere;
@@ -243,6 +258,10 @@ bool applyRenderOption(RenderOptions &r, CommandLine &line, const std::string &n
     } else if (name == "--jobs") {
         r.jobs =
             static_cast<int>(wholeNumberIn(name, cursor.valueFor(name, inlineValue), 1, MAX_JOBS));
+    } else if (name == "--depth") {
+        r.depth = parseDepth(cursor.valueFor(name, inlineValue));
+    } else if (name == "--alpha") {
+        r.alpha = parseAlpha(cursor.valueFor(name, inlineValue));
     } else if (name == "--contact-sheet") {
         r.contactSheet = cursor.valueFor(name, inlineValue);
         if (r.contactSheet.empty()) throw usageError("--contact-sheet needs a file name");

@@ -10,6 +10,7 @@
 
 #include "cli/clip_discovery.h"
 #include "cli/frame_chunks.h"
+#include "cli/image_file.h"
 #include "host/host_types.h"
 #include "host/param_array.h"
 
@@ -36,6 +37,8 @@ struct RenderOptions {
     bool quiet = false;
     bool stats = false;
     std::string contactSheet;
+    std::optional<SampleDepth> depth;  // --depth; none: the input's
+    AlphaReading alpha = AlphaReading::Auto;
 };
 
 struct CommandLine {

@@ -7,6 +7,8 @@
 namespace {
 
 constexpr int BAR_WIDTH = 24;
+// Blanks the bar's line and returns to its start.
+const std::string CLEARED_LINE = "\r" + std::string(70, ' ') + "\r";
 
 std::string minutesAndSeconds(double seconds) {
     const long whole = static_cast<long>(std::lround(seconds));
@@ -42,40 +44,45 @@ double ProgressReport::secondsSoFar() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
 }
 
+void ProgressReport::write(const std::string &text) {
+    if (style_ == ProgressStyle::Silent) return;
+    // A stream that refuses a line (a full disk, a closed pipe) gets no
+    // more: the frames are what the run is for.
+    if (std::fputs(text.c_str(), stream_) < 0 || std::fflush(stream_) != 0) {
+        style_ = ProgressStyle::Silent;
+    }
+}
+
 void ProgressReport::frameDone(long frame, const std::string &outputPath) {
     std::lock_guard<std::mutex> lock(mutex_);
     ++done_;
+    char text[128];
     if (style_ == ProgressStyle::Bar) {
         // Padding clears what a longer previous line left behind.
-        std::fprintf(stream_, "\r%-70s", format_ProgressBar(done_, total_, secondsSoFar()).c_str());
-    } else if (style_ == ProgressStyle::Lines) {
-        std::fprintf(stream_, "frame %ld -> %s (%d/%d)\n", frame, outputPath.c_str(), done_,
-                     total_);
+        std::snprintf(text, sizeof text, "\r%-70s",
+                      format_ProgressBar(done_, total_, secondsSoFar()).c_str());
+        write(text);
+    } else {
+        std::snprintf(text, sizeof text, " (%d/%d)\n", done_, total_);
+        write("frame " + std::to_string(frame) + " -> " + outputPath + text);
     }
-    std::fflush(stream_);
 }
 
 void ProgressReport::note(const std::string &line) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (style_ == ProgressStyle::Silent) return;
-    if (style_ == ProgressStyle::Bar) std::fprintf(stream_, "\r%-70s\r", "");
-    std::fprintf(stream_, "%s\n", line.c_str());
-    std::fflush(stream_);
+    write((style_ == ProgressStyle::Bar ? CLEARED_LINE : "") + line + "\n");
 }
 
 void ProgressReport::finish() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (style_ == ProgressStyle::Silent) return;
-    if (style_ == ProgressStyle::Bar) std::fprintf(stream_, "\n");
     const double seconds = secondsSoFar();
-    std::fprintf(stream_, "%d frame%s in %.1f s (%.1f fps)\n", done_, done_ == 1 ? "" : "s",
-                 seconds, seconds > 0.0 ? done_ / seconds : 0.0);
-    std::fflush(stream_);
+    char text[96];
+    std::snprintf(text, sizeof text, "%d frame%s in %.1f s (%.1f fps)\n", done_,
+                  done_ == 1 ? "" : "s", seconds, seconds > 0.0 ? done_ / seconds : 0.0);
+    write((style_ == ProgressStyle::Bar ? "\n" : "") + std::string(text));
 }
 
 void ProgressReport::abandon() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (style_ != ProgressStyle::Bar) return;
-    std::fprintf(stream_, "\r%-70s\r", "");
-    std::fflush(stream_);
+    if (style_ == ProgressStyle::Bar) write(CLEARED_LINE);
 }

@@ -31,6 +31,7 @@ class ProgressReport {
 
   private:
     double secondsSoFar() const;
+    void write(const std::string &text);
 
     int total_;
     int done_ = 0;

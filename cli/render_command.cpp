@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -16,10 +17,11 @@
 #include "cli/declared_controls.h"
 #include "cli/frame_renderer.h"
 #include "cli/module_path.h"
+#include "cli/output_frame.h"
 #include "cli/progress_report.h"
 #include "cli/render_plan.h"
 #include "cli/render_stats.h"
-#include "cli/world_conversion.h"
+#include "cli/run_notes.h"
 #include "host/effect_module.h"
 
 namespace {
@@ -71,8 +73,10 @@ void renderOneFrame(SharedRun &run, FrameRenderer &renderer, long frame) {
     renderer.prepare(frame);
     const FrameResult result = renderer.render(frame, run.effect);
     const std::string path = outputPathOf(run.plan, frame);
-    write_ImageFileAtomically(path,
-                              convert_WorldToFile(result.output.layer(), run.plan.header.depth));
+    const ImageFrame output =
+        compose_OutputFrame(*renderer.inputs().file(frame), *renderer.inputs().world(frame),
+                            result.output.layer(), run.plan.outputFormat, run.plan.outputDepth);
+    write_FrameAtomically(path, output, run.plan.outputFormat);
     if (run.sheet != nullptr && run.sheet->wants(frame)) {
         // The info view is an extra render; it stays out of the statistics.
         const FrameResult info = renderer.render(frame, run.infoView);
@@ -87,7 +91,8 @@ void renderOneFrame(SharedRun &run, FrameRenderer &renderer, long frame) {
 // frames read for one render serve the next.
 void renderShare(SharedRun &run, std::size_t begin, std::size_t end) {
     try {
-        const HostRequest request{run.options.host, run.options.downsample, run.options.fps};
+        const HostRequest request{run.options.host, run.options.downsample, run.options.fps,
+                                  run.options.alpha};
         FrameRenderer renderer(run.entry, run.plan.clip, request);
         for (std::size_t i = begin; i < end && !run.stopped; ++i) {
             renderOneFrame(run, renderer, run.plan.frames[i]);
@@ -96,6 +101,18 @@ void renderShare(SharedRun &run, std::size_t begin, std::size_t end) {
         recordFailure(run, error);
     } catch (const std::exception &error) {
         recordFailure(run, CliError(error.what()));
+    }
+}
+
+// Figures that cannot be delivered are an error, not a silent success.
+void writeStats(std::ostream &out, const SharedRun &run, const RenderPlan &plan) {
+    out << format_RenderStats(run.renderMilliseconds, plan.header.display.width,
+                              plan.header.display.height)
+        << "\n"
+        << std::flush;
+    if (!out || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        out.clear();
+        throw CliError("--stats: cannot write the figures to standard output");
     }
 }
 
@@ -114,14 +131,14 @@ void renderAllFrames(SharedRun &run, int jobs) {
 }  // namespace
 
 int run_RenderCommand(const RenderOptions &options, const std::string &modulePathOption,
-                      std::ostream &out) {
+                      std::ostream &out, const StandardStreams &streams) {
+    if (options.stats && streams.outputWasClosed) {
+        throw CliError("--stats: standard output is closed, so the figures could not be written");
+    }
     // The module first: the control options are checked against the
     // controls it declares before any file is read.
-    const std::string modulePath = resolve_ModulePath(modulePathOption);
     EffectModule module;
-    if (!module.open(modulePath)) {
-        throw CliError(modulePath + ": cannot load the effect module (" + module.error() + ")");
-    }
+    open_EffectModule(resolve_ModulePath(modulePathOption), module);
     const std::vector<CollectedParam> declared = read_DeclaredControls(module.entry());
     const ParamValues effect = resolve_ControlValues(options.controls, declared);
     ParamValues infoView;
@@ -138,13 +155,18 @@ int run_RenderCommand(const RenderOptions &options, const std::string &modulePat
 
     std::unique_ptr<ContactSheet> sheet;
     if (!options.contactSheet.empty()) {
-        sheet = std::make_unique<ContactSheet>(plan.frames, plan.header.width, plan.header.height);
+        sheet = std::make_unique<ContactSheet>(plan.frames, plan.header.display.width,
+                                               plan.header.display.height);
     }
     ProgressReport progress(static_cast<int>(plan.frames.size()),
-                            chooseProgressStyle(options.quiet, stderr), stderr);
+                            chooseProgressStyle(options.quiet, streams.diagnostics),
+                            streams.diagnostics);
     if (options.skipExisting) {
         progress.note("holvane: skipped " + std::to_string(plan.skipped) +
                       (plan.skipped == 1 ? " frame" : " frames") + " whose output already exists");
+    }
+    for (const std::string &note : describe_IneffectiveSettings(options, plan.header)) {
+        progress.note(note);
     }
     SharedRun run(plan, options, module.entry(), progress, sheet.get());
     run.effect = effect;
@@ -157,9 +179,6 @@ int run_RenderCommand(const RenderOptions &options, const std::string &modulePat
     progress.finish();
 
     if (sheet) write_ImageFileAtomically(options.contactSheet, sheet->assemble());
-    if (options.stats) {
-        out << format_RenderStats(run.renderMilliseconds, plan.header.width, plan.header.height)
-            << "\n";
-    }
+    if (options.stats) writeStats(out, run, plan);
     return 0;
 }

@@ -7,7 +7,9 @@
 #include <string>
 
 #include "cli/options.h"
+#include "cli/standard_streams.h"
 
-// Returns the exit code; throws CliError for every failure.
+// Returns the exit code; throws CliError for every failure. Progress and
+// notes go to the streams' diagnostics, --stats to `out`.
 int run_RenderCommand(const RenderOptions &options, const std::string &modulePathOption,
-                      std::ostream &out);
+                      std::ostream &out, const StandardStreams &streams);

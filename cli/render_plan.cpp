@@ -4,38 +4,16 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
 
 #include "cli/cli_error.h"
 #include "cli/frame_chunks.h"
 #include "cli/input_frames.h"
 #include "cli/memory_budget.h"
+#include "cli/path_clashes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The same file however it is spelled: the absolute path with "." and ".."
-// and symbolic links resolved as far as they exist.
-std::string canonicalSpelling(const std::string &path) {
-    std::error_code ec;
-    const fs::path resolved = fs::weakly_canonical(fs::absolute(path, ec), ec);
-    return ec ? fs::absolute(path).lexically_normal().string() : resolved.string();
-}
-
-void refuseOverwritingInput(const RenderPlan &plan, const std::string &outputName) {
-    std::set<std::string> inputs;
-    for (long f = plan.clip.frames.first; f <= plan.clip.frames.last; ++f) {
-        inputs.insert(canonicalSpelling(format_FramePath(plan.clip.pattern, f)));
-    }
-    for (long frame : plan.frames) {
-        const std::string out = outputPathOf(plan, frame);
-        if (inputs.count(canonicalSpelling(out)) != 0) {
-            throw usageError(outputName + ": " + out +
-                             " is an input frame; refusing to overwrite the source plate");
-        }
-    }
-}
 
 void prepareOutputFolder(const std::string &file) {
     fs::path folder = fs::path(file).parent_path();
@@ -52,40 +30,45 @@ void prepareOutputFolder(const std::string &file) {
     }
 }
 
-void checkOutputName(RenderPlan &plan, const RenderOptions &options) {
+void checkOutputName(const RenderPlan &plan, const RenderOptions &options) {
     if (!plan.output.isSequence && plan.frames.size() > 1) {
         throw usageError(options.output + ": " + std::to_string(plan.frames.size()) +
                          " frames need a frame-number pattern such as %04d or ####");
     }
-    refuseOverwritingInput(plan, options.output);
-    check_WritableImageFormat(outputPathOf(plan, plan.frames.front()));
-    if (!options.contactSheet.empty()) {
-        const std::string sheet = canonicalSpelling(options.contactSheet);
-        for (long f = plan.clip.frames.first; f <= plan.clip.frames.last; ++f) {
-            if (canonicalSpelling(format_FramePath(plan.clip.pattern, f)) == sheet) {
-                throw usageError("--contact-sheet: " + options.contactSheet +
-                                 " is an input frame; refusing to overwrite the source plate");
-            }
-        }
-        check_WritableImageFormat(options.contactSheet);
+}
+
+// Every output of the run against every file of the input and each other.
+void checkPathClashes(const RenderPlan &plan, const RenderOptions &options) {
+    std::vector<PlannedOutput> outputs;
+    for (long frame : plan.frames) {
+        outputs.push_back({outputPathOf(plan, frame), "frame " + std::to_string(frame)});
     }
+    if (!options.contactSheet.empty()) outputs.push_back({options.contactSheet, "--contact-sheet"});
+    refuse_PathClashes(list_ProtectedInputs(plan.clip.pattern), outputs);
+}
+
+std::string sizeText(const PixelWindow &window) {
+    return std::to_string(window.width) + " x " + std::to_string(window.height);
 }
 
 // Every frame the render reads: the rendered ones and their neighbours.
-void checkInputFrames(RenderPlan &plan) {
+// Frames share the size of their display windows; their data windows may
+// differ. Returns the most bytes any frame's samples take.
+std::uint64_t checkInputFrames(RenderPlan &plan, AlphaReading alpha) {
     const FrameRange &clip = plan.clip.frames;
     const long first = std::max(clip.first, plan.clip.rendered.first - NEIGHBOUR_REACH);
     const long last = std::min(clip.last, plan.clip.rendered.last + NEIGHBOUR_REACH);
     const std::string firstPath = format_FramePath(plan.clip.pattern, first);
-    plan.header = read_ImageHeader(firstPath);
+    plan.header = read_ImageHeader(firstPath, alpha);
+    std::uint64_t largest = plan.header.fileBytes();
     for (long f = first + 1; f <= last; ++f) {
         const std::string path = format_FramePath(plan.clip.pattern, f);
-        const ImageHeader header = read_ImageHeader(path);
-        if (header.width != plan.header.width || header.height != plan.header.height) {
-            throw CliError(path + ": " + std::to_string(header.width) + " x " +
-                           std::to_string(header.height) + ", but " + firstPath + " is " +
-                           std::to_string(plan.header.width) + " x " +
-                           std::to_string(plan.header.height) + "; frames must share one size");
+        const ImageHeader header = read_ImageHeader(path, alpha);
+        largest = std::max(largest, header.fileBytes());
+        if (header.display.width != plan.header.display.width ||
+            header.display.height != plan.header.display.height) {
+            throw CliError(path + ": " + sizeText(header.display) + ", but " + firstPath + " is " +
+                           sizeText(plan.header.display) + "; frames must share one size");
         }
         if (header.depth != plan.header.depth) {
             throw CliError(path + ": " + sampleDepthName(header.depth) + ", but " + firstPath +
@@ -93,16 +76,19 @@ void checkInputFrames(RenderPlan &plan) {
                            "; frames must share one depth");
         }
     }
-    if (plan.header.width > PF_MAX_WORLD_WIDTH || plan.header.height > PF_MAX_WORLD_HEIGHT) {
+    if (plan.header.display.width > PF_MAX_WORLD_WIDTH ||
+        plan.header.display.height > PF_MAX_WORLD_HEIGHT) {
         throw CliError(firstPath + ": larger than the host's 30000 x 30000 worlds");
     }
+    return largest;
 }
 
 // What a previous run finished stays as it is.
 void leaveOutCompleteOutputs(RenderPlan &plan) {
     std::vector<long> missing;
     for (long frame : plan.frames) {
-        if (!is_CompleteOutput(outputPathOf(plan, frame), plan.header.width, plan.header.height)) {
+        if (!is_CompleteOutput(outputPathOf(plan, frame), plan.header.display.width,
+                               plan.header.display.height)) {
             missing.push_back(frame);
         }
     }
@@ -126,12 +112,19 @@ RenderPlan plan_Render(const RenderOptions &options) {
         plan.frames.push_back(f);
     }
     checkOutputName(plan, options);
-    checkInputFrames(plan);
+    const std::uint64_t fileBytes = checkInputFrames(plan, options.alpha);
+    plan.outputDepth = options.depth.value_or(plan.header.depth);
+    plan.outputFormat =
+        choose_OutputFormat(outputPathOf(plan, plan.frames.front()), plan.outputDepth);
+    if (!options.contactSheet.empty())
+        choose_OutputFormat(options.contactSheet, SampleDepth::Eight);
+    checkPathClashes(plan, options);
     const int jobs = int(std::min<std::size_t>(std::max(options.jobs, 1), plan.frames.size()));
     // Named after the file whose header gave the size.
     const long sized = std::max(plan.clip.frames.first, plan.clip.rendered.first - NEIGHBOUR_REACH);
-    check_RenderFitsInMemory(format_FramePath(plan.clip.pattern, sized), plan.header.width,
-                             plan.header.height, options.host, jobs, available_MemoryBytes());
+    check_RenderFitsInMemory(format_FramePath(plan.clip.pattern, sized), plan.header.display.width,
+                             plan.header.display.height, fileBytes, options.host, jobs,
+                             available_MemoryBytes());
     // Folders are made only once everything else is known to be sound.
     prepareOutputFolder(outputPathOf(plan, plan.frames.front()));
     if (!options.contactSheet.empty()) prepareOutputFolder(options.contactSheet);

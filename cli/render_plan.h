@@ -8,24 +8,29 @@
 #include "cli/clip_discovery.h"
 #include "cli/image_file.h"
 #include "cli/options.h"
+#include "cli/output_format.h"
 
 struct RenderPlan {
     Clip clip;
     SequencePattern output;
-    ImageHeader header;        // size and depth every frame shares
-    std::vector<long> frames;  // to render, in order
-    long skipped = 0;          // left out by --skip-existing
+    ImageHeader header;         // of the first frame read: display size and depth all share
+    SampleDepth outputDepth;    // --depth, or the input's
+    OutputFormat outputFormat;  // holds outputDepth
+    std::vector<long> frames;   // to render, in order
+    long skipped = 0;           // left out by --skip-existing
 };
 
 // The output file of one rendered frame: its own frame number.
 std::string outputPathOf(const RenderPlan &plan, long frame);
 
 // Checks, in order: the patterns, the clip and its frames, the output name
-// (a pattern for more than one frame, never an input file, a format with
-// alpha), the output folder (created when missing, must be writable), and
-// every frame the render will read (readable, at most 4 channels, supported
-// type, one size and depth). Throws CliError at the first problem. With
-// --chunk only that part of the frames is rendered, its neighbours still read
-// from the whole clip; with --skip-existing the frames whose output is
-// already complete are left out last.
+// (a pattern for more than one frame), every frame the render will read
+// (readable, one display size and depth), the output format (holds RGBA at
+// the output depth; the contact sheet's at 8 bits), that no output lands
+// on an input or on another output, the memory the render needs, and the
+// output folders (created when missing, must be writable). Throws CliError
+// at the first problem. With --chunk only that part of the frames is
+// rendered, its neighbours still read from the whole clip; with
+// --skip-existing the frames whose output is already complete are left out
+// last.
 RenderPlan plan_Render(const RenderOptions &options);

@@ -30,15 +30,27 @@ inline float fileFloatFromWorld16(std::uint16_t w) {
     return static_cast<float>(w < 32768u ? w : 32768u) / 32768.0f;
 }
 
+// A premultiplied sample made straight, in the file's own scale; a colour
+// over a zero alpha is kept as it is, and a colour above its alpha is held
+// to full scale.
+std::uint8_t straight8(std::uint8_t colour, std::uint8_t alpha);
+std::uint16_t straight16(std::uint16_t colour, std::uint16_t alpha);
+float straightFloat(float colour, float alpha);
+
+// A straight sample multiplied by its alpha, rounded to the nearest step.
+inline std::uint8_t premultiplied8(std::uint8_t colour, std::uint8_t alpha) {
+    return static_cast<std::uint8_t>((colour * alpha + 127u) / 255u);
+}
+inline std::uint16_t premultiplied16(std::uint16_t colour, std::uint16_t alpha) {
+    return static_cast<std::uint16_t>((std::uint32_t(colour) * alpha + 32767u) / 65535u);
+}
+
 // After Effects renders an 8-bit file in an 8-bit world and everything else
 // in 16 bits; Premiere Pro is offered 16-bit ARGB only, so every world there
 // is 16-bit.
 PixelDepth worldDepthFor(SampleDepth fileDepth, HostApp app);
 
-// The input layer for one file. rowPaddingBytes widens every row, as a host's
-// worlds often are.
-OwnedWorld convert_FileToWorld(const FileImage &image, HostApp app, A_long rowPaddingBytes = 0);
-
-// The output world (8 or 16-bit) as a file of the given depth. An 8-bit world
-// only goes to an 8-bit file.
-FileImage convert_WorldToFile(const PF_LayerDef &world, SampleDepth fileDepth);
+// The input layer for one frame: its display window with straight alpha (a
+// premultiplied frame is divided by its alpha first). rowPaddingBytes
+// widens every row, as a host's worlds often are.
+OwnedWorld convert_FrameToWorld(const ImageFrame &frame, HostApp app, A_long rowPaddingBytes = 0);

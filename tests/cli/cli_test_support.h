@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/image_file.h"
+#include "cli/output_frame.h"
 
 // A fresh folder under the system's temporary folder, removed with the
 // object.

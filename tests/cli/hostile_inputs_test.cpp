@@ -2,19 +2,24 @@
 // frames, zero and enormous declared sizes, mixed depths in a sequence, an
 // output folder removed mid-run and a full disk. Each ends with a message
 // naming the file, exit status 1 (never a crash), and no partial output.
+// And a hostile setting: closed standard streams, interrupts.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
+#include <thread>
 
 #include "cli_test_support.h"
 
@@ -39,9 +44,19 @@ FileImage noiseImage(int width, int height, unsigned seed) {
     });
 }
 
-// A valid file of the format its name gives, as the renderer writes it.
+// The same samples as fractions of full scale.
+FileImage asFloat(const FileImage &image) {
+    FileImage floats = make_FileImage(image.width, image.height, SampleDepth::Float);
+    for (std::size_t i = 0; i < image.sampleCount(); ++i) floats.f32[i] = image.u8[i] / 255.0f;
+    return floats;
+}
+
+// A valid file of the format its name gives, as the renderer writes it
+// (float for OpenEXR, 8-bit otherwise).
 std::string validFileBytes(const ScratchFolder &folder, const std::string &name) {
-    write_ImageFileAtomically(folder.file(name), noiseImage(48, 32, 5));
+    const FileImage noise = noiseImage(48, 32, 5);
+    const bool exr = name.size() > 4 && name.compare(name.size() - 4, 4, ".exr") == 0;
+    write_ImageFileAtomically(folder.file(name), exr ? asFloat(noise) : noise);
     return readFileBytes(folder.file(name));
 }
 
@@ -134,12 +149,13 @@ void expectRefused(const ScratchFolder &folder, const ProcessResult &run, const 
     EXPECT_TRUE(folder.entries("out").empty());
 }
 
-// Renders the one-frame clip in/f.0001.<ext> holding `bytes`.
+// Renders the one-frame clip in/f.0001.<ext> holding `bytes` (to TIFF,
+// which holds every depth).
 ProcessResult renderFrameFile(const ScratchFolder &folder, const std::string &ext,
                               const std::string &bytes) {
     writeBytes(folder.file("in/f.0001." + ext), bytes);
     return runHolvane(
-        {"render", folder.file("in/f.0001." + ext), folder.file("out/o.png"), "--quiet"});
+        {"render", folder.file("in/f.0001." + ext), folder.file("out/o.tif"), "--quiet"});
 }
 
 TEST(HostileInput, CutOffFramesOfEveryFormatAreRefused) {
@@ -248,32 +264,52 @@ TEST(HostileInput, AnOutputFolderRemovedMidRunEndsTheRenderCleanly) {
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"in"}));
 }
 
-// Runs holvane with every file it writes limited to `maxFileBytes`, the way a
-// nearly full disk refuses a write. The limit's signal is ignored, so the
-// refused write returns an error as a full disk's does.
-ProcessResult runWithFileSizeLimit(const std::vector<std::string> &args, rlim_t maxFileBytes) {
-    ScratchFolder streams;
+// Starts holvane with its output and error streams in files of `streams`;
+// `prepare` runs in the child just before holvane starts (limits, closed
+// or redirected descriptors).
+pid_t startHolvane(const ScratchFolder &streams, const std::vector<std::string> &args,
+                   const std::function<void()> &prepare) {
     const std::string outPath = streams.file("out"), errPath = streams.file("err");
     const pid_t child = ::fork();
     if (child == 0) {
-        const rlimit limit{maxFileBytes, maxFileBytes};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::signal(SIGXFSZ, SIG_IGN);
         ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
         ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        prepare();
         std::vector<char *> argv{const_cast<char *>(HOLVANE_CLI_EXECUTABLE)};
         for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
         argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
+    return child;
+}
+
+// Exit status, or 1000 + the signal that ended it.
+ProcessResult waitForHolvane(const ScratchFolder &streams, pid_t child) {
     int status = 0;
     ::waitpid(child, &status, 0);
     ProcessResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = readFileBytes(outPath);
-    result.err = readFileBytes(errPath);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    result.out = readFileBytes(streams.file("out"));
+    result.err = readFileBytes(streams.file("err"));
     return result;
+}
+
+ProcessResult runPrepared(const std::vector<std::string> &args,
+                          const std::function<void()> &prepare) {
+    ScratchFolder streams;
+    return waitForHolvane(streams, startHolvane(streams, args, prepare));
+}
+
+// Runs holvane with every file it writes limited to `maxFileBytes`, the way a
+// nearly full disk refuses a write. The limit's signal is ignored, so the
+// refused write returns an error as a full disk's does.
+ProcessResult runWithFileSizeLimit(const std::vector<std::string> &args, rlim_t maxFileBytes) {
+    return runPrepared(args, [maxFileBytes] {
+        const rlimit limit{maxFileBytes, maxFileBytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_IGN);
+    });
 }
 
 // Every format's writer is refused part-way: the PNG writer once ignored
@@ -285,10 +321,10 @@ TEST(HostileInput, AFullDiskLeavesNoPartialFrame) {
         for (int f = 1; f <= 2; ++f)
             writeImage(folder.file("in/f.000" + std::to_string(f) + ".png"),
                        noiseImage(64, 64, unsigned(f)));
-        const ProcessResult run =
-            runWithFileSizeLimit({"render", folder.file("in/f.%04d.png"),
-                                  folder.file("out/o.%04d." + ext), "--quiet", "--jobs", "1"},
-                                 4096);
+        const ProcessResult run = runWithFileSizeLimit(
+            {"render", folder.file("in/f.%04d.png"), folder.file("out/o.%04d." + ext), "--quiet",
+             "--jobs", "1", "--depth", ext == "exr" ? "half" : "8"},
+            4096);
         expectRefused(folder, run, folder.file("out/o.0001." + ext), "cannot write");
     }
 }
@@ -322,3 +358,87 @@ TEST(HostileInput, AFullFileSystemKeepsTheFramesWrittenBefore) {
 }
 
 }  // namespace
+
+namespace {
+
+bool holdsTemporaryFile(const ScratchFolder &folder) {
+    for (const std::string &name : folder.entries("out")) {
+        if (name.rfind(".holvane-", 0) == 0) return true;
+    }
+    return false;
+}
+
+// Waits until one of the process's threads sleeps in opening a pipe for
+// writing.
+bool waitsForAReader(pid_t child) {
+    const std::string tasks = "/proc/" + std::to_string(child) + "/task";
+    for (int poll = 0; poll < 3000; ++poll) {
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(tasks, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            if (readFileBytes(it->path().string() + "/wchan") == "wait_for_partner") return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+}  // namespace
+
+// Started from cron or a farm agent with a standard stream closed, stopped
+// by SIGTERM or Ctrl-C, or given the longest name a file may have, a render
+// leaves whole frames and nothing else.
+TEST(HostileInput, ClosedStreamsInterruptsAndLongNamesLeaveNoStrayFile) {
+    ScratchFolder folder;
+    for (int f = 1; f <= 24; ++f) {
+        char name[32];
+        std::snprintf(name, sizeof name, "in/f.%04d.png", f);
+        writeImage(folder.file(name), noiseImage(64, 48, unsigned(f)));
+    }
+    const std::vector<std::string> render{"render", folder.file("in/f.%04d.png"),
+                                          folder.file("out/o.%04d.png"), "--jobs", "2"};
+    // Progress lines once landed in frames that took descriptor 2.
+    const ProcessResult closedErr = runPrepared(render, [] { ::close(2); });
+    ASSERT_EQ(closedErr.exitCode, 0);
+    ASSERT_EQ(folder.entries("out").size(), 24u);
+    for (const std::string &name : folder.entries("out")) {
+        const DecodedImage frame = decodeImage(folder.file("out/" + name));
+        EXPECT_EQ(frame.width * frame.height * frame.channels, 64 * 48 * 4) << name;
+    }
+    std::vector<std::string> stats = render;
+    stats.push_back("--stats");
+    const ProcessResult full = runPrepared(stats, [] { ::dup2(::open("/dev/full", O_WRONLY), 1); });
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_TRUE(mentions(lastLine(full.err), "--stats: cannot write")) << full.err;
+    std::filesystem::remove_all(folder.file("out"));
+    const ProcessResult closedOut = runPrepared(stats, [] { ::close(1); });
+    EXPECT_EQ(closedOut.exitCode, 1);
+    EXPECT_TRUE(mentions(closedOut.err, "--stats: standard output is closed")) << closedOut.err;
+    EXPECT_FALSE(fileExists(folder.file("out")));
+
+    const std::string name(244, 'n');
+    ASSERT_EQ(runHolvane({"render", folder.file("in/f.0001.png"),
+                          folder.file("out/" + name + ".png"), "-q"})
+                  .exitCode,
+              0);
+    std::filesystem::remove_all(folder.file("out"));
+
+    // The first frame's temporary file is a pipe nobody reads: the writer
+    // blocks in it, mid-write, until the interrupt comes.
+    for (const int signalNumber : {SIGTERM, SIGINT}) {
+        ScratchFolder streams;
+        const std::string out = folder.file("out");
+        const pid_t child = startHolvane(
+            streams,
+            {"render", folder.file("in/f.%04d.png"), out + "/o.%04d.png", "-q", "--jobs", "1"},
+            [out] {
+                std::filesystem::create_directories(out);
+                ::mkfifo((out + "/.holvane-" + std::to_string(::getpid()) + "-0.tmp").c_str(),
+                         0600);
+            });
+        ASSERT_TRUE(waitsForAReader(child));
+        ::kill(child, signalNumber);
+        EXPECT_EQ(waitForHolvane(streams, child).exitCode, 128 + signalNumber);
+        EXPECT_FALSE(holdsTemporaryFile(folder));
+    }
+}

@@ -4,8 +4,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "cli/cli_error.h"
+#include "cli/output_format.h"
 #include "cli_test_support.h"
 
 TEST(ImageFiles, StraightAlphaSurvivesWritingAndReadingPng) {
@@ -28,24 +30,6 @@ TEST(ImageFiles, StraightAlphaSurvivesWritingAndReadingPng) {
     EXPECT_EQ(raw.u16[0], 200 * 257);  // red under alpha 0
 }
 
-TEST(ImageFiles, SixteenBitTiffAndFloatExrKeepTheirSamples) {
-    ScratchFolder folder;
-    FileImage sixteen = make_FileImage(3, 2, SampleDepth::Sixteen);
-    FileImage floats = make_FileImage(3, 2, SampleDepth::Float);
-    for (std::size_t i = 0; i < sixteen.sampleCount(); ++i) {
-        sixteen.u16[i] = std::uint16_t(i * 2731 + 7);
-        floats.f32[i] = float(i) / 7.0f - 0.5f;
-    }
-    write_ImageFileAtomically(folder.file("s.tif"), sixteen);
-    write_ImageFileAtomically(folder.file("f.exr"), floats);
-    const FileImage sixteenBack = read_ImageFile(folder.file("s.tif"));
-    const FileImage floatBack = read_ImageFile(folder.file("f.exr"));
-    EXPECT_EQ(sixteenBack.depth, SampleDepth::Sixteen);
-    EXPECT_EQ(sixteenBack.u16, sixteen.u16);
-    EXPECT_EQ(floatBack.depth, SampleDepth::Float);
-    EXPECT_EQ(floatBack.f32, floats.f32);
-}
-
 TEST(ImageFiles, GreyAndRgbFilesAreExpandedToRgba) {
     ScratchFolder folder;
     const std::uint8_t grey[2] = {10, 250};
@@ -62,12 +46,71 @@ TEST(ImageFiles, GreyAndRgbFilesAreExpandedToRgba) {
               (std::vector<std::uint16_t>{1, 2, 3, 65535, 60000, 50000, 40000, 65535}));
 }
 
-TEST(ImageFiles, OutputFormatsMustHoldAlpha) {
-    EXPECT_NO_THROW(check_WritableImageFormat("a.png"));
-    EXPECT_NO_THROW(check_WritableImageFormat("a.exr"));
-    EXPECT_NO_THROW(check_WritableImageFormat("a.dpx"));
-    EXPECT_THROW(check_WritableImageFormat("a.jpg"), CliError);
-    EXPECT_THROW(check_WritableImageFormat("a.unknownformat"), CliError);
+namespace {
+
+// Samples over the whole range at every depth, with colour under zero alpha
+// (straight) or colour no greater than alpha (premultiplied).
+ImageFrame testFrame(SampleDepth depth, AlphaConvention alpha) {
+    ImageFrame frame = make_ImageFrame(make_FileImage(23, 7, depth));
+    frame.alpha = alpha;
+    FileImage &pixels = frame.pixels;
+    std::mt19937 noise(static_cast<unsigned>(depth));
+    for (std::size_t i = 0; i < pixels.sampleCount(); ++i) {
+        const bool isAlpha = i % 4 == 3;
+        const std::size_t alphaAt = i - i % 4 + 3;
+        if (depth == SampleDepth::Eight) pixels.u8[i] = std::uint8_t(noise());
+        if (depth == SampleDepth::Sixteen) pixels.u16[i] = std::uint16_t(noise());
+        if (isFloatDepth(depth)) pixels.f32[i] = float(noise() % 1024) / 256.0f - 1.0f;
+        if (!isAlpha || alpha == AlphaConvention::Straight) continue;
+        // Premultiplied: colour within its alpha.
+        for (std::size_t k = alphaAt - 3; k < alphaAt; ++k) {
+            if (depth == SampleDepth::Eight) pixels.u8[k] = std::min(pixels.u8[k], pixels.u8[i]);
+            if (depth == SampleDepth::Sixteen)
+                pixels.u16[k] = std::min(pixels.u16[k], pixels.u16[i]);
+        }
+    }
+    if (alpha == AlphaConvention::Straight) {
+        if (depth == SampleDepth::Eight) pixels.u8[3] = 0;
+        if (depth == SampleDepth::Sixteen) pixels.u16[3] = 0;
+        if (isFloatDepth(depth)) pixels.f32[3] = 0.0f;
+    }
+    return frame;
+}
+
+}  // namespace
+
+// Every format and depth the renderer accepts keeps every sample, written
+// and read back in the format's own convention; the rest are refused.
+TEST(ImageFiles, AcceptedOutputFormatsKeepEverySampleAndTheRestAreRefused) {
+    ScratchFolder folder;
+    int accepted = 0;
+    for (const std::string ext : {"png", "tif", "exr", "dpx", "tga", "jpg", "gif", "webp", "bmp",
+                                  "jp2", "j2k", "heic", "unknownformat"}) {
+        for (SampleDepth depth :
+             {SampleDepth::Eight, SampleDepth::Sixteen, SampleDepth::Half, SampleDepth::Float}) {
+            const std::string path =
+                folder.file(std::string("f.") + sampleDepthName(depth) + "." + ext);
+            SCOPED_TRACE(path);
+            OutputFormat format;
+            try {
+                format = choose_OutputFormat(path, depth);
+            } catch (const CliError &error) {
+                EXPECT_EQ(std::string(error.what()).rfind(path + ": ", 0), 0u);
+                continue;
+            }
+            ++accepted;
+            const ImageFrame frame =
+                testFrame(depth, outputAlphaOf(format, AlphaConvention::Straight));
+            write_FrameAtomically(path, frame, format);
+            const ImageFrame back = read_ImageFrame(path);
+            EXPECT_EQ(back.alpha, frame.alpha);
+            EXPECT_EQ(back.pixels.u8, frame.pixels.u8);
+            EXPECT_EQ(back.pixels.u16, frame.pixels.u16);
+            EXPECT_EQ(back.pixels.f32, frame.pixels.f32);
+        }
+    }
+    // PNG 2, TIFF 4, OpenEXR 2, DPX 4, TGA 1.
+    EXPECT_EQ(accepted, 13);
 }
 
 TEST(ImageFiles, AtomicWritesLeaveEitherTheFileOrNothing) {

@@ -1,6 +1,8 @@
 // holvane run as a user runs it, through the built effect module.
+#include <OpenImageIO/imageio.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -25,6 +27,118 @@ long countOpaque(const DecodedImage &image) {
 
 void copyExampleFrame(int from, const std::string &to) {
     std::filesystem::copy_file(exampleFrame(from), to);
+}
+
+// A keyed plate the effect repairs (rendered with --hole-size 40), placed
+// at (x0, y0) of its frame: a solid subject off the frame's centre on a
+// clear ground, with a half-transparent pocket the effect fills. Straight
+// colour 0.5 throughout, except in a patch of the subject, which holds
+// values a float file may hold and the effect's worlds cannot: 8.0, -0.25,
+// NaN.
+struct Plate {
+    int x0 = 0, y0 = 0;
+
+    bool inSubject(int x, int y) const {
+        return x >= x0 + 10 && x < x0 + 130 && y >= y0 + 10 && y < y0 + 140;
+    }
+    bool inPocket(int x, int y) const {
+        return x >= x0 + 40 && x < x0 + 56 && y >= y0 + 60 && y < y0 + 76;
+    }
+    // Further from the pocket and from the subject's outline than the fill
+    // and its feather reach.
+    bool untouched(int x, int y) const {
+        const bool clearGround = x < x0 + 2 || x >= x0 + 138 || y < y0 + 2 || y >= y0 + 148;
+        const bool inside = x >= x0 + 18 && x < x0 + 122 && y >= y0 + 18 && y < y0 + 132;
+        const bool nearPocket = x >= x0 + 28 && x < x0 + 68 && y >= y0 + 48 && y < y0 + 88;
+        return clearGround || (inside && !nearPocket);
+    }
+    float alpha(int x, int y) const {
+        return inPocket(x, y) ? 0.5f : inSubject(x, y) ? 1.0f : 0.0f;
+    }
+    float straight(int x, int y, int k) const {
+        if (!inSubject(x, y)) return 0.0f;
+        const bool extreme = x >= x0 + 90 && x < x0 + 115 && y >= y0 + 20 && y < y0 + 35;
+        if (!extreme) return 0.5f;
+        const float values[3] = {8.0f, -0.25f, std::nanf("")};
+        return values[(x + k) % 3];
+    }
+};
+
+// Writes float samples (interleaved in the header's channel order) under the header:
+// its data and display windows, channel names and attributes.
+void writeWithSpec(const std::string &path, const OIIO::ImageSpec &imageSpec,
+                   const std::vector<float> &samples) {
+    auto output = OIIO::ImageOutput::create(path);
+    ASSERT_TRUE(output && output->open(path, imageSpec) &&
+                output->write_image(OIIO::TypeDesc::FLOAT, samples.data()) && output->close())
+        << path;
+}
+
+// R, G, B, A of a plate over the header's data window.
+std::vector<float> plateSamples(const Plate &plate, const OIIO::ImageSpec &imageSpec,
+                                bool premultiplied) {
+    std::vector<float> samples;
+    for (int y = imageSpec.y; y < imageSpec.y + imageSpec.height; ++y) {
+        for (int x = imageSpec.x; x < imageSpec.x + imageSpec.width; ++x) {
+            const float a = plate.alpha(x, y);
+            for (int k = 0; k < 3; ++k)
+                samples.push_back(plate.straight(x, y, k) * (premultiplied ? a : 1.0f));
+            samples.push_back(a);
+        }
+    }
+    return samples;
+}
+
+struct ReadBack {
+    OIIO::ImageSpec imageSpec;
+    std::vector<float> samples;  // over the data window
+
+    // Channel k of the pixel at (x, y) in the file's coordinates.
+    float at(int x, int y, int k) const {
+        return samples[(std::size_t(y - imageSpec.y) * imageSpec.width + (x - imageSpec.x)) *
+                           imageSpec.nchannels +
+                       k];
+    }
+};
+
+ReadBack readBack(const std::string &path) {
+    OIIO::ImageSpec config;
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    ReadBack back;
+    auto input = OIIO::ImageInput::create(path);
+    if (!input || !input->open(path, back.imageSpec, config)) return back;
+    back.samples.resize(back.imageSpec.image_pixels() * back.imageSpec.nchannels);
+    input->read_image(0, 0, 0, back.imageSpec.nchannels, OIIO::TypeDesc::FLOAT,
+                      back.samples.data());
+    return back;
+}
+
+bool sameSample(float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+// Counts the pixels of `plate` where `got` differs from `expected` outside
+// the pocket's reach, and checks what the pocket was filled with: solid,
+// in the plate's colour taken straight (0.5) or as `fill` says.
+void expectPocketFilledRestUntouched(const ReadBack &got, const ReadBack &expected,
+                                     const Plate &plate, float fill) {
+    long changed = 0;
+    double colour = 0.0;
+    int pocket = 0;
+    for (int y = expected.imageSpec.y; y < expected.imageSpec.y + expected.imageSpec.height; ++y) {
+        for (int x = expected.imageSpec.x; x < expected.imageSpec.x + expected.imageSpec.width;
+             ++x) {
+            if (plate.inPocket(x, y)) {
+                EXPECT_EQ(got.at(x, y, 3), 1.0f) << x << "," << y;
+                colour += got.at(x, y, 0);
+                ++pocket;
+            } else if (plate.untouched(x, y)) {
+                for (int k = 0; k < expected.imageSpec.nchannels; ++k) {
+                    changed += sameSample(got.at(x, y, k), expected.at(x, y, k)) ? 0 : 1;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(changed, 0);
+    EXPECT_NEAR(colour / pocket, fill, 0.01);
 }
 
 }  // namespace
@@ -229,11 +343,126 @@ TEST(RenderConversions, EachFileDepthRoundTripsThroughTheHostsWorlds) {
             // 16-bit: (v * 32768 + 32767) / 65535, then (w * 65535 + 16384) / 32768.
             const std::uint32_t world = (sixteen[i] * 32768u + 32767u) / 65535u;
             ASSERT_EQ(s.u16[i], (world * 65535u + 16384u) / 32768u) << host << " " << i;
-            // Float: clamp, * 32768 + 0.5 truncated, then / 32768.
-            const float clamped = std::min(std::max(floats[i], 0.0f), 1.0f);
-            const float expected = float(int(clamped * 32768.0f + 0.5f)) / 32768.0f;
-            ASSERT_EQ(f.f32[i], expected) << host << " " << i;
+            // Float: untouched, every sample as it was, below 0 and above 1.
+            ASSERT_EQ(f.f32[i], floats[i]) << host << " " << i;
         }
+    }
+}
+
+// Each file is read in its own convention and written in its format's:
+// OpenEXR premultiplied, a TIFF as marked; --alpha overrides a mislabelled
+// file. Channels count by name: Z is not alpha, R and G are not grey.
+TEST(RenderConversions, AlphaIsTakenAsEachFileSaysAndChannelsByName) {
+    ScratchFolder folder;
+    const Plate plate;
+    OIIO::ImageSpec exr(240, 208, 4, OIIO::TypeDesc::HALF);
+    writeWithSpec(folder.file("plate.exr"), exr, plateSamples(plate, exr, true));
+    for (const char *alpha : {"auto", "straight"}) {
+        const std::string out = folder.file(std::string(alpha) + ".exr");
+        const ProcessResult run = runHolvane(
+            {"render", folder.file("plate.exr"), out, "--alpha", alpha, "--hole-size", "40", "-q"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        // Taken as straight, the premultiplied pocket's colour (0.25) is what fills it.
+        expectPocketFilledRestUntouched(readBack(out), readBack(folder.file("plate.exr")), plate,
+                                        std::string(alpha) == "auto" ? 0.5f : 0.25f);
+    }
+
+    // A 16-bit TIFF marked associated, turned on its side.
+    OIIO::ImageSpec tiff(240, 208, 4, OIIO::TypeDesc::UINT16);
+    tiff.attribute("Orientation", 6);
+    writeWithSpec(folder.file("plate.tif"), tiff, plateSamples(plate, tiff, true));
+    ASSERT_EQ(runHolvane({"render", folder.file("plate.tif"), folder.file("out.tif"), "--hole-size",
+                          "40", "-q"})
+                  .exitCode,
+              0);
+    const ReadBack tiffOut = readBack(folder.file("out.tif"));
+    EXPECT_EQ(tiffOut.imageSpec.get_int_attribute("oiio:UnassociatedAlpha", 0), 0);
+    EXPECT_EQ(tiffOut.imageSpec.get_int_attribute("Orientation", 0), 6);
+    expectPocketFilledRestUntouched(tiffOut, readBack(folder.file("plate.tif")), plate, 0.5f);
+
+    // R, G, B, Z: opaque, its depth carried through; R, G: no blue, opaque.
+    OIIO::ImageSpec rgbz(16, 8, 4, OIIO::TypeDesc::FLOAT);
+    rgbz.channelnames = {"R", "G", "B", "Z"};
+    rgbz.alpha_channel = -1;
+    rgbz.z_channel = 3;
+    std::vector<float> samples(16 * 8 * 4);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = 0.25f + float(i % 7);
+    writeWithSpec(folder.file("rgbz.exr"), rgbz, samples);
+    OIIO::ImageSpec rg(16, 8, 2, OIIO::TypeDesc::FLOAT);
+    rg.channelnames = {"R", "G"};
+    writeWithSpec(folder.file("rg.exr"), rg,
+                  std::vector<float>(samples.begin(), samples.begin() + 256));
+    for (const char *name : {"rgbz.exr", "rg.exr"}) {
+        ASSERT_EQ(runHolvane({"render", folder.file(name), folder.file("out-" + std::string(name)),
+                              "--quiet"})
+                      .exitCode,
+                  0);
+    }
+    const ReadBack z = readBack(folder.file("out-rgbz.exr"));
+    ASSERT_EQ(z.imageSpec.channelnames, (std::vector<std::string>{"R", "G", "B", "A", "Z"}));
+    const ReadBack twoChannels = readBack(folder.file("out-rg.exr"));
+    for (std::size_t p = 0; p < 16 * 8; ++p) {
+        EXPECT_EQ(z.samples[p * 5 + 3], 1.0f);
+        EXPECT_EQ(z.samples[p * 5 + 4], samples[p * 4 + 3]);
+        EXPECT_EQ(twoChannels.samples[p * 4 + 1], samples[p * 2 + 1]);
+        EXPECT_EQ(twoChannels.samples[p * 4 + 2], 0.0f);
+        EXPECT_EQ(twoChannels.samples[p * 4 + 3], 1.0f);
+    }
+}
+
+// Float and half frames keep every value the effect leaves alone, and
+// their precision; OpenEXR display and data windows keep the placement,
+// also when the data windows differ from frame to frame; the input's
+// attributes travel with each frame.
+TEST(RenderConversions, FloatValuesWindowsAndMetadataSurviveTheRender) {
+    ScratchFolder folder;
+    const Plate full;
+    for (const OIIO::TypeDesc type : {OIIO::TypeDesc::HALF, OIIO::TypeDesc::FLOAT}) {
+        OIIO::ImageSpec imageSpec(240, 208, 4, type);
+        const std::string in = folder.file(std::string("plate-") + type.c_str() + ".exr");
+        const std::string out = folder.file(std::string("out-") + type.c_str() + ".exr");
+        writeWithSpec(in, imageSpec, plateSamples(full, imageSpec, true));
+        ASSERT_EQ(runHolvane({"render", in, out, "--hole-size", "40", "-q"}).exitCode, 0);
+        const ReadBack written = readBack(out);
+        EXPECT_EQ(written.imageSpec.format, type);
+        expectPocketFilledRestUntouched(written, readBack(in), full, 0.5f);
+    }
+
+    // A 200 x 150 crop at (60, 40) of a 320 x 240 frame; the next frame's
+    // crop is larger.
+    const Plate placed{60, 40};
+    const PixelWindow crops[2] = {{60, 40, 200, 150}, {50, 30, 220, 170}};
+    for (int f = 0; f < 2; ++f) {
+        OIIO::ImageSpec imageSpec(crops[f].width, crops[f].height, 4, OIIO::TypeDesc::HALF);
+        imageSpec.x = crops[f].x;
+        imageSpec.y = crops[f].y;
+        imageSpec.full_width = 320;
+        imageSpec.full_height = 240;
+        imageSpec.attribute("smpte:TimeCode", OIIO::TypeTimeCode,
+                            std::vector<unsigned>{0x01000000u + unsigned(f), 0}.data());
+        imageSpec.attribute("colorspace", "ACEScg");
+        writeWithSpec(folder.file("crop." + std::to_string(f + 1) + ".exr"), imageSpec,
+                      plateSamples(placed, imageSpec, true));
+    }
+    const ProcessResult run =
+        runHolvane({"render", folder.file("crop.%d.exr"), folder.file("out/crop.%d.exr"),
+                    "--hole-size", "40", "-q"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (int f = 0; f < 2; ++f) {
+        const std::string name = "crop." + std::to_string(f + 1) + ".exr";
+        const ReadBack written = readBack(folder.file("out/" + name));
+        const ReadBack input = readBack(folder.file(name));
+        EXPECT_EQ(written.imageSpec.full_width, 320);
+        EXPECT_EQ(written.imageSpec.full_height, 240);
+        EXPECT_EQ(written.imageSpec.x, crops[f].x);
+        EXPECT_EQ(written.imageSpec.y, crops[f].y);
+        EXPECT_EQ(written.imageSpec.width, crops[f].width);
+        EXPECT_EQ(written.imageSpec.height, crops[f].height);
+        EXPECT_EQ(written.imageSpec.get_string_attribute("colorspace"), "ACEScg");
+        const OIIO::ParamValue *timecode = written.imageSpec.find_attribute("smpte:TimeCode");
+        ASSERT_NE(timecode, nullptr);
+        EXPECT_EQ(static_cast<const unsigned *>(timecode->data())[0], 0x01000000u + unsigned(f));
+        expectPocketFilledRestUntouched(written, input, placed, 0.5f);
     }
 }
 

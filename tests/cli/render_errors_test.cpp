@@ -76,11 +76,11 @@ TEST(RenderErrors, FramesThatDoNotMatchAreRefusedBeforeAnythingIsWritten) {
     EXPECT_TRUE(mentions(size, folder.file("in/f.0004.png") + ": 17 x 8")) << size;
     // Formats PNG cannot hold come as TIFF data under the clip's name; the
     // reader goes by the content.
-    const std::vector<std::uint8_t> five(16 * 8 * 5, 7);
-    writeRawImage(folder.file("five.tif"), 16, 8, 5, "uint8", five.data());
-    std::filesystem::rename(folder.file("five.tif"), folder.file("in/f.0004.png"));
+    const std::vector<std::uint8_t> many(16 * 8 * 70, 7);
+    writeRawImage(folder.file("many.tif"), 16, 8, 70, "uint8", many.data());
+    std::filesystem::rename(folder.file("many.tif"), folder.file("in/f.0004.png"));
     const std::string channels = failingRender(folder, renderClip(folder, {}));
-    EXPECT_TRUE(mentions(channels, "f.0004.png: 5 channels")) << channels;
+    EXPECT_TRUE(mentions(channels, "f.0004.png: 70 channels; at most 64")) << channels;
     const std::vector<std::int16_t> signedSamples(16 * 8 * 4, 7);
     writeRawImage(folder.file("signed.tif"), 16, 8, 4, "int16", signedSamples.data());
     std::filesystem::rename(folder.file("signed.tif"), folder.file("in/f.0004.png"));
@@ -125,8 +125,26 @@ TEST(RenderErrors, TheSourcePlateIsNeverOverwritten) {
     const ProcessResult single = runHolvane(
         {"render", folder.file("in/f.0001.png"), folder.file("in/./f.0001.png"), "--quiet"});
     EXPECT_NE(single.exitCode, 0);
+    // A single file is frame 1, and frame 1 of its own sequence is an input.
+    const std::string sibling = failingRender(
+        folder, {"render", folder.file("in/f.0003.png"), folder.file("in/f.####.png"), "-q"});
+    EXPECT_TRUE(mentions(
+        sibling, folder.file("in/f.0001.png") + " would overwrite " + folder.file("in/f.0001.png")))
+        << sibling;
+    // Frames beyond the clip's run are inputs too: frame 1 of f.001%d.png is f.0011.png.
+    std::filesystem::copy_file(folder.file("in/f.0001.png"), folder.file("in/f.0011.png"));
+    const std::string beyond =
+        failingRender(folder, {"render", folder.file("in/f.%04d.png"),
+                               folder.file("in/f.001%d.png"), "--frames", "1-3", "-q"});
+    EXPECT_TRUE(mentions(beyond, "would overwrite " + folder.file("in/f.0011.png"))) << beyond;
+    const std::string sheet = failingRender(
+        folder,
+        renderClip(folder, {"--frames", "1-3", "--contact-sheet", folder.file("out/o.0002.png")}));
+    EXPECT_TRUE(mentions(sheet, "--contact-sheet: " + folder.file("out/o.0002.png") +
+                                    " is also the output of frame 2"))
+        << sheet;
     EXPECT_EQ(readFileBytes(folder.file("in/f.0002.png")), before);
-    EXPECT_EQ(folder.entries("in").size(), 3u);
+    EXPECT_EQ(folder.entries("in").size(), 4u);
 }
 
 TEST(RenderErrors, AnUnwritableOutputFolderIsReported) {
@@ -161,4 +179,63 @@ TEST(RenderErrors, AnEffectFailureNamesTheCodeAndTheFrame) {
     // Frame 1 was complete before the failure; frame 2 left nothing, not
     // even a temporary file, and frame 3 was not started.
     EXPECT_EQ(folder.entries("out"), std::vector<std::string>{"o.0001.png"});
+}
+
+// Outputs that would lose the matte are refused by name before anything is
+// rendered; --depth picks a precision the format holds.
+TEST(RenderErrors, OutputsThatWouldLoseTheMatteAreRefused) {
+    ScratchFolder folder;
+    writeClip(folder, 1);
+    for (const char *name : {"o.jp2", "o.j2k", "o.gif", "o.webp", "o.heic", "o.jpg", "o.bmp"}) {
+        const std::string message =
+            failingRender(folder, {"render", folder.file("in/f.0001.png"), folder.file(name)});
+        EXPECT_TRUE(mentions(message, "so the repaired matte would be lost")) << message;
+    }
+    std::vector<std::uint16_t> deep(16 * 8 * 4, 40000);
+    writeRawImage(folder.file("in/deep.png"), 16, 8, 4, "uint16", deep.data());
+    const std::string tga =
+        failingRender(folder, {"render", folder.file("in/deep.png"), folder.file("out/o.tga")});
+    EXPECT_TRUE(mentions(tga, "TGA holds 8-bit samples, not 16-bit")) << tga;
+    const std::string exr =
+        failingRender(folder, {"render", folder.file("in/f.0001.png"), folder.file("out/o.exr")});
+    EXPECT_TRUE(mentions(exr, "choose --depth half or float")) << exr;
+    ASSERT_EQ(runHolvane({"render", folder.file("in/f.0001.png"), folder.file("out/o.exr"),
+                          "--depth", "half", "-q"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(decodeImage(folder.file("out/o.exr")).type, "half");
+}
+
+// Each kind of trouble says what it is, on one line of its own: no
+// library's line beside it.
+TEST(RenderErrors, MessagesSayWhatHappened) {
+    ScratchFolder folder;
+    writeClip(folder, 2);
+    std::filesystem::create_directory(folder.file("in/folder.png"));
+    EXPECT_TRUE(mentions(
+        failingRender(folder, {"render", folder.file("in/folder.png"), folder.file("out/o.png")}),
+        "in/folder.png: a folder, not an image file"));
+    FileImage deep = make_FileImage(64, 48, SampleDepth::Sixteen);
+    write_ImageFileAtomically(folder.file("whole.dpx"), deep);
+    const std::string dpx = readFileBytes(folder.file("whole.dpx"));
+    std::ofstream(folder.file("in/cut.dpx"), std::ios::binary) << dpx.substr(0, dpx.size() / 2);
+    EXPECT_TRUE(mentions(failingRender(folder, {"render", folder.file("in/cut.dpx"),
+                                                folder.file("out/o.dpx"), "-q"}),
+                         "cut.dpx: cannot read the pixels: the file is truncated or damaged"));
+    const std::string png = readFileBytes(folder.file("in/f.0002.png"));
+    std::ofstream(folder.file("in/f.0002.png"), std::ios::binary) << png.substr(0, png.size() / 2);
+    // One line: libpng's own complaint stays out of it.
+    EXPECT_TRUE(mentions(failingRender(folder, renderClip(folder, {})), "f.0002.png: cannot read"));
+    const ProcessResult info = runHolvane({"info", "--module", "/etc/passwd"});
+    EXPECT_EQ(info.out, "");
+    EXPECT_EQ(info.err,
+              "holvane: /etc/passwd: cannot load the effect module: not a library this system "
+              "can load (invalid ELF header)\n");
+
+    // Frames of 8 rows, and a downsample the effect treats as 1.
+    const ProcessResult notes = runHolvane(
+        {"render", folder.file("in/f.0001.png"), folder.file("out/o.png"), "--downsample", "6"});
+    EXPECT_EQ(notes.exitCode, 0);
+    EXPECT_TRUE(mentions(notes.err, "note: frames of 8 rows pass through unchanged")) << notes.err;
+    EXPECT_TRUE(mentions(notes.err, "note: --downsample 6 has no effect")) << notes.err;
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "cli/output_frame.h"
+
 TEST(FileToWorldSamples, SixteenBitFilesScaleTo32768WithTheRoundingOffset) {
     // (v * 32768 + 32767) / 65535, worked by hand.
     EXPECT_EQ(world16From16BitFile(0), 0);
@@ -82,7 +84,7 @@ FileImage sixPixelImage(SampleDepth depth) {
 
 TEST(FileToWorld, AfterEffectsKeepsEightBitBytesInAlphaFirstOrder) {
     const FileImage image = sixPixelImage(SampleDepth::Eight);
-    const OwnedWorld world = convert_FileToWorld(image, HostApp::AfterEffects, 8);
+    const OwnedWorld world = convert_FrameToWorld(make_ImageFrame(image), HostApp::AfterEffects, 8);
     EXPECT_FALSE(world.deep());
     EXPECT_EQ(world.rowbytes(), 3 * 4 + 8);
     for (int y = 0; y < 2; ++y) {
@@ -99,7 +101,7 @@ TEST(FileToWorld, AfterEffectsKeepsEightBitBytesInAlphaFirstOrder) {
 
 TEST(FileToWorld, PremiereMakesEveryWorldSixteenBit) {
     const FileImage image = sixPixelImage(SampleDepth::Eight);
-    const OwnedWorld world = convert_FileToWorld(image, HostApp::Premiere, 16);
+    const OwnedWorld world = convert_FrameToWorld(make_ImageFrame(image), HostApp::Premiere, 16);
     ASSERT_TRUE(world.deep());
     const PF_Pixel16 p = *world.pixel16(2, 1);  // samples 20..23
     EXPECT_EQ(p.red, 203 * 128);
@@ -110,7 +112,8 @@ TEST(FileToWorld, PremiereMakesEveryWorldSixteenBit) {
 
 TEST(FileToWorld, SixteenBitAndFloatFilesGoThroughTheirRules) {
     const FileImage sixteen = sixPixelImage(SampleDepth::Sixteen);
-    const OwnedWorld deep = convert_FileToWorld(sixteen, HostApp::AfterEffects, 8);
+    const OwnedWorld deep =
+        convert_FrameToWorld(make_ImageFrame(sixteen), HostApp::AfterEffects, 8);
     ASSERT_TRUE(deep.deep());
     const PF_Pixel16 p = *deep.pixel16(1, 1);  // samples 16..19: 43201, 45901, 48601, 51301
     EXPECT_EQ(p.red, (43201u * 32768u + 32767u) / 65535u);
@@ -119,27 +122,37 @@ TEST(FileToWorld, SixteenBitAndFloatFilesGoThroughTheirRules) {
     floats.f32[20] = 0.25f;
     floats.f32[21] = 0.75f / 32768.0f;
     floats.f32[23] = 1.25f;
-    const OwnedWorld fromFloat = convert_FileToWorld(floats, HostApp::AfterEffects);
+    const OwnedWorld fromFloat =
+        convert_FrameToWorld(make_ImageFrame(floats), HostApp::AfterEffects);
     EXPECT_EQ(fromFloat.pixel16(0, 0)->red, 0);  // -0.1 clamps to 0
     EXPECT_EQ(fromFloat.pixel16(2, 1)->red, 8192);
     EXPECT_EQ(fromFloat.pixel16(2, 1)->green, 1);      // 0.75 + 0.5 truncates to 1
     EXPECT_EQ(fromFloat.pixel16(2, 1)->alpha, 32768);  // clamped
 }
 
+// Straight 16-bit input: every output pixel is the rendered one, converted.
+FileImage renderedAs(const OwnedWorld &world, SampleDepth depth) {
+    const ImageFrame input = make_ImageFrame(make_FileImage(2, 2, SampleDepth::Sixteen));
+    const OwnedWorld inputWorld = convert_FrameToWorld(input, HostApp::AfterEffects);
+    return compose_OutputFrame(input, inputWorld.layer(), world.layer(),
+                               choose_OutputFormat("o.tif", depth), depth)
+        .pixels;
+}
+
 TEST(WorldToFile, ReadsPaddedRowsIntoEachFileDepth) {
     OwnedWorld world(2, 2, PixelDepth::Sixteen, 16, 0xEE);
     world.fill(PF_Pixel16{32768, 0, 16384, 32639});
     *world.pixel16(1, 1) = PF_Pixel16{1, 2, 3, 40000};
-    const FileImage eight = convert_WorldToFile(world.layer(), SampleDepth::Eight);
+    const FileImage eight = renderedAs(world, SampleDepth::Eight);
     EXPECT_EQ(eight.u8[0], 0);
     EXPECT_EQ(eight.u8[1], 128);
     EXPECT_EQ(eight.u8[2], 254);
     EXPECT_EQ(eight.u8[3], 255);
-    const FileImage sixteen = convert_WorldToFile(world.layer(), SampleDepth::Sixteen);
+    const FileImage sixteen = renderedAs(world, SampleDepth::Sixteen);
     EXPECT_EQ(sixteen.u16[12], 4);      // red 2: (131070 + 16384) / 32768
     EXPECT_EQ(sixteen.u16[14], 65535);  // blue above full scale
     EXPECT_EQ(sixteen.u16[15], 2);      // alpha 1
-    const FileImage floats = convert_WorldToFile(world.layer(), SampleDepth::Float);
+    const FileImage floats = renderedAs(world, SampleDepth::Float);
     EXPECT_EQ(floats.f32[1], 0.5f);
     EXPECT_EQ(floats.f32[14], 1.0f);
 }
