@@ -93,8 +93,8 @@ TEST(FeatherStamp, SubtractModeOnlyLowersBlue) {
 }
 
 void featherWhole(TestInData &host, TestWorld16 &w, A_long radius) {
-    blur_FromBlueAddOrSubtract(&host.in, w.def, w.def.width, w.def.height, w.def.height - 1,
-                               radius, *wholeLimits(w.def));
+    blur_FromBlueAddOrSubtract(&host.in, w.def, w.def.width, w.def.height, w.def.height - 1, radius,
+                               *wholeLimits(w.def));
 }
 
 TEST(Feather, OnePixelAreaIsStampedOnceWithTheTable) {
