@@ -45,6 +45,8 @@ Render options:
   --shrink-grow N          --decontam-color R,G,B (colours 0..255 per channel)
                            effect controls: ranges and defaults are listed below
   --depth 8|16|half|float  the output's precision (default: the input's)
+  --png-compression N      zlib level of PNG output, 0..9 (default 1: fast, files
+                           about a third larger than at 6; 9 is smallest and slowest)
   --alpha auto|straight|premultiplied
                            how to read the input's alpha (default auto: as the
                            format and the file's own marking say)

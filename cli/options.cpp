@@ -260,6 +260,9 @@ bool applyRenderOption(RenderOptions &r, CommandLine &line, const std::string &n
             static_cast<int>(wholeNumberIn(name, cursor.valueFor(name, inlineValue), 1, MAX_JOBS));
     } else if (name == "--depth") {
         r.depth = parseDepth(cursor.valueFor(name, inlineValue));
+    } else if (name == "--png-compression") {
+        r.pngCompression =
+            static_cast<int>(wholeNumberIn(name, cursor.valueFor(name, inlineValue), 0, 9));
     } else if (name == "--alpha") {
         r.alpha = parseAlpha(cursor.valueFor(name, inlineValue));
     } else if (name == "--contact-sheet") {

@@ -135,6 +135,8 @@ OIIO::ImageSpec specFor(const ImageFrame &frame, const OutputFormat &format) {
     // Straight frames say so; without the mark a writer (or a reader of the
     // file) takes the samples as premultiplied.
     if (frame.alpha == AlphaConvention::Straight) imageSpec.attribute("oiio:UnassociatedAlpha", 1);
+    if (format.name == "png" && format.compressionLevel >= 0)
+        imageSpec.attribute("png:compressionLevel", format.compressionLevel);
     return imageSpec;
 }
 

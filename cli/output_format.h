@@ -22,6 +22,7 @@ struct OutputFormat {
     std::optional<AlphaConvention> alpha;
     bool keepsWindows = false;        // display and data windows
     bool keepsExtraChannels = false;  // channels besides R, G, B, A
+    int compressionLevel = -1;        // PNG's zlib level; -1: the library's default
 
     OIIO::TypeDesc storedType(SampleDepth depth) const { return stored[int(depth)]; }
     bool holds(SampleDepth depth) const {

@@ -116,6 +116,7 @@ RenderPlan plan_Render(const RenderOptions &options) {
     plan.outputDepth = options.depth.value_or(plan.header.depth);
     plan.outputFormat =
         choose_OutputFormat(outputPathOf(plan, plan.frames.front()), plan.outputDepth);
+    plan.outputFormat.compressionLevel = options.pngCompression;
     if (!options.contactSheet.empty())
         choose_OutputFormat(options.contactSheet, SampleDepth::Eight);
     checkPathClashes(plan, options);

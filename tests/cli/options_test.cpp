@@ -151,6 +151,7 @@ TEST(CommandLineOptions, ValuesOutsideAControlsValidRangeAreRefused) {
     EXPECT_NE(usageMessage(render({"--downsample", "9"})).find("--downsample"), std::string::npos);
     EXPECT_NE(usageMessage(render({"--jobs", "0"})).find("--jobs"), std::string::npos);
     EXPECT_NE(usageMessage(render({"--fps", "0"})).find("--fps"), std::string::npos);
+    EXPECT_NE(usageMessage(render({"--png-compression", "10"})).find("0..9"), std::string::npos);
     EXPECT_NE(usageMessage(render({"--host", "other"})).find("--host"), std::string::npos);
 }
 
@@ -174,9 +175,10 @@ TEST(CommandLineOptions, ControlsAreCheckedAgainstWhatTheModuleDeclares) {
 }
 
 TEST(CommandLineOptions, RenderAndHostOptions) {
-    const CommandLine line = parse(render(
-        {"--frames", "3-9", "--downsample", "2", "--host", "premiere", "--fps", "30", "--jobs", "3",
-         "--quiet", "--stats", "--contact-sheet", "s.png", "--module", "/x/Holvane.so"}));
+    const CommandLine line =
+        parse(render({"--frames", "3-9", "--downsample", "2", "--host", "premiere", "--fps", "30",
+                      "--jobs", "3", "--quiet", "--stats", "--contact-sheet", "s.png", "--module",
+                      "/x/Holvane.so", "--png-compression", "9"}));
     EXPECT_EQ(line.command, Command::Render);
     EXPECT_EQ(line.render.input, "in.%04d.png");
     EXPECT_EQ(line.render.output, "out.%04d.png");
@@ -191,6 +193,7 @@ TEST(CommandLineOptions, RenderAndHostOptions) {
     EXPECT_TRUE(line.render.stats);
     EXPECT_EQ(line.render.contactSheet, "s.png");
     EXPECT_EQ(line.modulePath, "/x/Holvane.so");
+    EXPECT_EQ(line.render.pngCompression, 9);
 }
 
 TEST(CommandLineOptions, CommandsAndMistakes) {
