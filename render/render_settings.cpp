@@ -5,6 +5,7 @@
 
 #include "frame/params/params.h"
 #include "render/fill_chain.h"
+#include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -52,6 +53,7 @@ RenderSettings derive_RenderSettings(const PF_InData *in_data, PF_ParamDef *para
     // The adjacent blur samples up to the blur size around every hole.
     s.limitsMargin =
         std::max<A_long>(0, s.growAmount) + 4 + (fillChainOf(s.fillChain).blurs ? s.blurSize : 0);
+    s.threads = renderThreadCount();
     return s;
 }
 

@@ -30,6 +30,7 @@ struct RenderSettings {
     A_long limitsMargin;
     PF_Pixel16 setColour;
     PF_Pixel16 decontamColour;
+    int threads;  // worker threads for the row-parallel stages (renderThreadCount)
 };
 
 A_long downsampleFactor(const PF_InData *in_data);
