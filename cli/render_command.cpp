@@ -30,12 +30,18 @@ namespace {
 // safe on its own.
 struct SharedRun {
     SharedRun(const RenderPlan &plan, const RenderOptions &options, PF_FilterProc entry,
-              ProgressReport &progress, ContactSheet *sheet)
-        : plan(plan), options(options), entry(entry), progress(progress), sheet(sheet) {}
+              const FrameSink &sink, ProgressReport &progress, ContactSheet *sheet)
+        : plan(plan),
+          options(options),
+          entry(entry),
+          sink(sink),
+          progress(progress),
+          sheet(sheet) {}
 
     const RenderPlan &plan;
     const RenderOptions &options;
     PF_FilterProc entry;
+    const FrameSink &sink;  // unordered: written from every thread
     ProgressReport &progress;
     ContactSheet *sheet;  // null without --contact-sheet
 
@@ -72,11 +78,10 @@ void recordFrame(SharedRun &run, long frame, const FrameResult &result) {
 void renderOneFrame(SharedRun &run, FrameRenderer &renderer, long frame) {
     renderer.prepare(frame);
     const FrameResult result = renderer.render(frame, run.effect);
-    const std::string path = outputPathOf(run.plan, frame);
     const ImageFrame output =
         compose_OutputFrame(*renderer.inputs().file(frame), *renderer.inputs().world(frame),
                             result.output.layer(), run.plan.outputFormat, run.plan.outputDepth);
-    write_FrameAtomically(path, output, run.plan.outputFormat);
+    run.sink.write(frame, output);
     if (run.sheet != nullptr && run.sheet->wants(frame)) {
         // The info view is an extra render; it stays out of the statistics.
         const FrameResult info = renderer.render(frame, run.infoView);
@@ -84,7 +89,7 @@ void renderOneFrame(SharedRun &run, FrameRenderer &renderer, long frame) {
                           info.output.layer());
     }
     recordFrame(run, frame, result);
-    run.progress.frameDone(frame, path);
+    run.progress.frameDone(frame, run.sink.destination(frame));
 }
 
 // One thread's share: a contiguous run of frames, so that neighbouring
@@ -168,13 +173,21 @@ int run_RenderCommand(const RenderOptions &options, const std::string &modulePat
     for (const std::string &note : describe_IneffectiveSettings(options, plan.header)) {
         progress.note(note);
     }
-    SharedRun run(plan, options, module.entry(), progress, sheet.get());
+    const FrameSink sink = open_FrameSink(plan);
+    SharedRun run(plan, options, module.entry(), sink, progress, sheet.get());
     run.effect = effect;
     run.infoView = infoView;
     renderAllFrames(run, options.jobs);
     if (run.failure) {
         progress.abandon();
+        sink.abandon();
         throw *run.failure;
+    }
+    try {
+        sink.finish();
+    } catch (const CliError &) {
+        progress.abandon();
+        throw;
     }
     progress.finish();
 

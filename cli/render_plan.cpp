@@ -102,8 +102,17 @@ std::string outputPathOf(const RenderPlan &plan, long frame) {
     return format_FramePath(plan.output, frame);
 }
 
+ClipSource open_ClipSource(const RenderPlan &plan) {
+    return open_SequenceSource(plan.clip.pattern, plan.alpha);
+}
+
+FrameSink open_FrameSink(const RenderPlan &plan) {
+    return open_SequenceSink(plan.output, plan.outputFormat);
+}
+
 RenderPlan plan_Render(const RenderOptions &options) {
     RenderPlan plan;
+    plan.alpha = options.alpha;
     const SequencePattern input = parse_SequencePattern(options.input);
     plan.output = parse_SequencePattern(options.output);
     plan.clip = discover_Clip(input, options.frames);

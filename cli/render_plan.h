@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "cli/clip_discovery.h"
+#include "cli/clip_source.h"
+#include "cli/frame_sink.h"
 #include "cli/image_file.h"
 #include "cli/options.h"
 #include "cli/output_format.h"
@@ -18,10 +20,16 @@ struct RenderPlan {
     OutputFormat outputFormat;  // holds outputDepth
     std::vector<long> frames;   // to render, in order
     long skipped = 0;           // left out by --skip-existing
+    AlphaReading alpha = AlphaReading::Auto;  // how the input's alpha is taken
 };
 
 // The output file of one rendered frame: its own frame number.
 std::string outputPathOf(const RenderPlan &plan, long frame);
+
+// Where the run's frames come from and where they go: the only places that
+// know whether the input or the output is a sequence of files.
+ClipSource open_ClipSource(const RenderPlan &plan);
+FrameSink open_FrameSink(const RenderPlan &plan);
 
 // Checks, in order: the patterns, the clip and its frames, the output name
 // (a pattern for more than one frame), every frame the render will read

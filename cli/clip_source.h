@@ -1,0 +1,19 @@
+// Where a run's input frames come from. The pipeline reads through this
+// alone, so an image sequence and a movie look the same to it.
+#pragma once
+
+#include <functional>
+
+#include "cli/image_file.h"
+#include "cli/sequence_pattern.h"
+
+struct ClipSource {
+    // The frame as its file (or stream) holds it; throws CliError naming
+    // what could not be read. Called from one thread, in increasing frame
+    // order, each frame at most once per run: a movie decoder can only go
+    // forward cheaply. Frames may be skipped.
+    std::function<ImageFrame(long frame)> read;
+};
+
+// Each frame from its own file of the pattern.
+ClipSource open_SequenceSource(const SequencePattern &pattern, AlphaReading alpha);
