@@ -40,31 +40,32 @@ std::string firstProblem(const CommandReport &report) {
 }  // namespace
 
 FrameRenderer::FrameRenderer(PF_FilterProc entry, const Clip &clip, const HostRequest &request)
-    : clip_(clip),
-      request_(request),
-      inputs_(clip, request.app, request.alpha),
-      host_(entry, settingsFor(clip, request)) {
+    : clip_(clip), request_(request), host_(entry, settingsFor(clip, request)) {
     requireEffectSuccess(host_.globalSetup(), "global setup");
     requireEffectSuccess(host_.paramsSetup().report, "parameter setup");
     // Check-outs at other times come from the clip; the render's own frame
     // is the one at its current time.
     host_.settings().frameSource = [this](A_long time) {
-        return inputs_.world(frameAtTime(clip_.frames, time, TIME_STEP));
+        return inputs_ == nullptr ? nullptr
+                                  : inputs_->world(frameAtTime(clip_.frames, time, TIME_STEP));
     };
 }
 
-FrameResult FrameRenderer::render(long frame, const ParamValues &values) {
-    const PF_LayerDef *input = inputs_.world(frame);
-    if (input == nullptr) throw std::logic_error("render of a frame not prepared");
+FrameResult FrameRenderer::render(long frame, const RenderInputs &inputs,
+                                  const ParamValues &values) {
+    const PF_LayerDef *input = inputs.world(frame);
+    if (input == nullptr) throw std::logic_error("render of a frame not gathered");
     host_.settings().currentTime = static_cast<A_long>(frame - clip_.frames.first) * TIME_STEP;
 
     FrameResult result;
-    result.output =
-        OwnedWorld(input->width, input->height, worldDepthFor(inputs_.fileDepth(), request_.app),
-                   OUTPUT_ROW_PADDING_BYTES);
+    result.output = OwnedWorld(input->width, input->height,
+                               worldDepthFor(inputs.file(frame)->pixels.depth, request_.app),
+                               OUTPUT_ROW_PADDING_BYTES);
+    inputs_ = &inputs;
     const auto start = std::chrono::steady_clock::now();
     const CommandReport report = host_.render(values, *input, result.output.layer());
     const auto stop = std::chrono::steady_clock::now();
+    inputs_ = nullptr;
     result.renderMilliseconds = std::chrono::duration<double, std::milli>(stop - start).count();
 
     if (report.err != PF_Err_NONE) {

@@ -1,6 +1,7 @@
 // One host instance rendering frames of a clip through the effect: the
-// renderer runs one per thread, so frames render independently and in any
-// order with the same result.
+// renderer runs one per render thread (hosts are not shared between
+// threads), so frames render independently and in any order with the same
+// result.
 #pragma once
 
 #include <string>
@@ -11,9 +12,8 @@
 
 struct HostRequest {
     HostApp app = HostApp::AfterEffects;
-    A_long downsample = 1;                    // the host renders at 1/downsample both ways
-    A_u_long fps = 24;                        // the time scale; one time step per frame
-    AlphaReading alpha = AlphaReading::Auto;  // how the files' alpha is taken
+    A_long downsample = 1;  // the host renders at 1/downsample both ways
+    A_u_long fps = 24;      // the time scale; one time step per frame
 };
 
 struct FrameResult {
@@ -28,19 +28,14 @@ class FrameRenderer {
     // the effect. Throws CliError when either fails.
     FrameRenderer(PF_FilterProc entry, const Clip &clip, const HostRequest &request);
 
-    // Reads the frame and its neighbours; call before render so that file
-    // reading stays out of the render's time.
-    void prepare(long frame) { inputs_.prepareAround(frame); }
-
-    // Renders one prepared frame. Throws CliError naming the frame and the
-    // effect's error code when the effect fails.
-    FrameResult render(long frame, const ParamValues &values);
-
-    const InputFrames &inputs() const { return inputs_; }
+    // Renders one frame from `inputs`, which hold it and its neighbours
+    // (neighboursOf). Throws CliError naming the frame and the effect's
+    // error code when the effect fails.
+    FrameResult render(long frame, const RenderInputs &inputs, const ParamValues &values);
 
   private:
     const Clip &clip_;
     HostRequest request_;
-    InputFrames inputs_;
+    const RenderInputs *inputs_ = nullptr;  // during a render
     EffectHost host_;
 };

@@ -18,30 +18,22 @@ long frameAtTime(const FrameRange &clip, A_long time, A_long timeStep) {
     return std::min(frame, clip.last);
 }
 
-InputFrames::InputFrames(const Clip &clip, HostApp app, AlphaReading alpha)
-    : clip_(clip), app_(app), alpha_(alpha) {}
-
-void InputFrames::prepareAround(long frame) {
-    const long first = std::max(clip_.frames.first, frame - NEIGHBOUR_REACH);
-    const long last = std::min(clip_.frames.last, frame + NEIGHBOUR_REACH);
-    for (auto it = frames_.begin(); it != frames_.end();) {
-        it = (it->first < first || it->first > last) ? frames_.erase(it) : std::next(it);
-    }
-    for (long f = first; f <= last; ++f) {
-        if (frames_.count(f) != 0) continue;
-        ImageFrame file = read_ImageFrame(format_FramePath(clip_.pattern, f), alpha_);
-        depth_ = file.pixels.depth;
-        OwnedWorld world = convert_FrameToWorld(file, app_, INPUT_ROW_PADDING_BYTES);
-        frames_.emplace(f, Frame{std::move(file), std::move(world)});
-    }
+FrameRange neighboursOf(const FrameRange &clip, long frame) {
+    return FrameRange{std::max(clip.first, frame - NEIGHBOUR_REACH),
+                      std::min(clip.last, frame + NEIGHBOUR_REACH)};
 }
 
-const PF_LayerDef *InputFrames::world(long frame) const {
-    const auto found = frames_.find(frame);
-    return found == frames_.end() ? nullptr : &found->second.world.layer();
+std::shared_ptr<const DecodedFrame> decode_InputFrame(ImageFrame file, HostApp app) {
+    OwnedWorld world = convert_FrameToWorld(file, app, INPUT_ROW_PADDING_BYTES);
+    return std::make_shared<const DecodedFrame>(DecodedFrame{std::move(file), std::move(world)});
 }
 
-const ImageFrame *InputFrames::file(long frame) const {
-    const auto found = frames_.find(frame);
-    return found == frames_.end() ? nullptr : &found->second.file;
+const PF_LayerDef *RenderInputs::world(long frame) const {
+    const auto found = frames.find(frame);
+    return found == frames.end() ? nullptr : &found->second->world.layer();
+}
+
+const ImageFrame *RenderInputs::file(long frame) const {
+    const auto found = frames.find(frame);
+    return found == frames.end() ? nullptr : &found->second->file;
 }

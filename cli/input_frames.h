@@ -1,10 +1,10 @@
-// The input layer at every frame a render may check out, read from the
-// files and converted into host worlds. One per render thread: each keeps
-// only the window of frames around the one it renders, each frame both as
-// its file holds it (for the output) and as the effect sees it.
+// The input layer at the frames a render checks out: each frame both as its
+// file holds it (for the output) and converted into the host world the
+// effect sees.
 #pragma once
 
 #include <map>
+#include <memory>
 
 #include "cli/clip_discovery.h"
 #include "cli/image_file.h"
@@ -19,32 +19,24 @@ inline constexpr long NEIGHBOUR_REACH = 3;
 // frame, and past the end the last one.
 long frameAtTime(const FrameRange &clip, A_long time, A_long timeStep);
 
-class InputFrames {
-  public:
-    InputFrames(const Clip &clip, HostApp app, AlphaReading alpha);
+// The frames a render of `frame` reads: NEIGHBOUR_REACH either side,
+// clamped to the clip.
+FrameRange neighboursOf(const FrameRange &clip, long frame);
 
-    // Reads the frames within NEIGHBOUR_REACH of `frame` (clamped to the
-    // clip) and drops every other one, so the render itself never waits on
-    // a file.
-    void prepareAround(long frame);
+struct DecodedFrame {
+    ImageFrame file;
+    OwnedWorld world;
+};
 
-    // The world of a frame prepared by prepareAround, or null.
+// Converts a frame as read into the world the effect is given. Decoded
+// frames are shared, read-only, by every render that needs them.
+std::shared_ptr<const DecodedFrame> decode_InputFrame(ImageFrame file, HostApp app);
+
+// The frames one render reads, held for as long as it runs.
+struct RenderInputs {
+    std::map<long, std::shared_ptr<const DecodedFrame>> frames;
+
+    // Null for a frame not held.
     const PF_LayerDef *world(long frame) const;
-    // The same frame as its file holds it, or null.
     const ImageFrame *file(long frame) const;
-
-    // The file depth of the frames (all frames share it).
-    SampleDepth fileDepth() const { return depth_; }
-
-  private:
-    struct Frame {
-        ImageFrame file;
-        OwnedWorld world;
-    };
-
-    const Clip &clip_;
-    HostApp app_;
-    AlphaReading alpha_;
-    SampleDepth depth_ = SampleDepth::Eight;
-    std::map<long, Frame> frames_;
 };

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "cli/cli_error.h"
-#include "cli/input_frames.h"
+#include "cli/frame_window.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr std::uint64_t BYTES_PER_PIXEL16 = 8;
 // A render's own worlds: the working copy, seven frames, the output
 // temporary and the two analysis worlds.
 constexpr std::uint64_t EFFECT_WORLDS = 11;
-// The output world, and a file's samples while they are read or written.
+// The output world, and the output's samples while composed and written.
 constexpr std::uint64_t RENDERER_WORLDS = 3;
 
 std::uint64_t controlGroupLimit() {
@@ -34,13 +34,14 @@ std::string gibibytes(std::uint64_t bytes) {
 
 }  // namespace
 
-std::uint64_t estimate_RenderBytesPerJob(int width, int height, std::uint64_t fileBytes,
-                                         HostApp app) {
+std::uint64_t estimate_RenderBytes(int width, int height, std::uint64_t fileBytes, HostApp app,
+                                   int jobs) {
     const std::uint64_t world = std::uint64_t(width) * std::uint64_t(height) * BYTES_PER_PIXEL16;
     const std::uint64_t sizeFactor = app == HostApp::Premiere ? 2 : 1;
-    const std::uint64_t neighbours = 2 * NEIGHBOUR_REACH + 1;
-    return world * (neighbours + EFFECT_WORLDS * sizeFactor + RENDERER_WORLDS) +
-           fileBytes * neighbours;
+    const std::uint64_t renders = std::uint64_t(std::max(jobs, 1));
+    const std::uint64_t window = windowFramesFor(jobs);
+    return (world + fileBytes) * window +
+           world * (EFFECT_WORLDS * sizeFactor + RENDERER_WORLDS) * renders;
 }
 
 std::uint64_t available_MemoryBytes() {
@@ -54,8 +55,7 @@ std::uint64_t available_MemoryBytes() {
 void check_RenderFitsInMemory(const std::string &path, int width, int height,
                               std::uint64_t fileBytes, HostApp app, int jobs,
                               std::uint64_t available) {
-    const std::uint64_t needed = estimate_RenderBytesPerJob(width, height, fileBytes, app) *
-                                 std::uint64_t(std::max(jobs, 1));
+    const std::uint64_t needed = estimate_RenderBytes(width, height, fileBytes, app, jobs);
     if (needed <= available) return;
     throw CliError(path + ": " + std::to_string(width) + " x " + std::to_string(height) +
                    " needs about " + gibibytes(needed) + " of memory to render (" +

@@ -9,12 +9,12 @@
 
 #include "host/host_types.h"
 
-// Bytes a render holds per job for frames of width x height whose files'
-// samples take fileBytes each: the neighbouring frames it keeps (as worlds
-// and as read), the effect's worlds (twice as wide under Premiere Pro) and
-// the output.
-std::uint64_t estimate_RenderBytesPerJob(int width, int height, std::uint64_t fileBytes,
-                                         HostApp app);
+// Bytes a run with `jobs` renders in flight holds for frames of width x
+// height whose files' samples take fileBytes each: the shared window of
+// input frames (as worlds and as read) and, for each render, the effect's
+// worlds (twice as wide under Premiere Pro) and the output.
+std::uint64_t estimate_RenderBytes(int width, int height, std::uint64_t fileBytes, HostApp app,
+                                   int jobs);
 
 // Physical memory, or the control group's limit when that is lower.
 std::uint64_t available_MemoryBytes();

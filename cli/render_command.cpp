@@ -3,11 +3,9 @@
 #include <OpenImageIO/imageio.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <ostream>
 #include <thread>
 #include <vector>
@@ -15,10 +13,10 @@
 #include "cli/cli_error.h"
 #include "cli/contact_sheet.h"
 #include "cli/declared_controls.h"
-#include "cli/frame_renderer.h"
 #include "cli/module_path.h"
 #include "cli/output_frame.h"
 #include "cli/progress_report.h"
+#include "cli/render_pipeline.h"
 #include "cli/render_plan.h"
 #include "cli/render_stats.h"
 #include "cli/run_notes.h"
@@ -26,92 +24,20 @@
 
 namespace {
 
-// What the render threads share. Every member is guarded by `mutex` or
-// safe on its own.
-struct SharedRun {
-    SharedRun(const RenderPlan &plan, const RenderOptions &options, PF_FilterProc entry,
-              const FrameSink &sink, ProgressReport &progress, ContactSheet *sheet)
-        : plan(plan),
-          options(options),
-          entry(entry),
-          sink(sink),
-          progress(progress),
-          sheet(sheet) {}
-
-    const RenderPlan &plan;
-    const RenderOptions &options;
-    PF_FilterProc entry;
-    const FrameSink &sink;  // unordered: written from every thread
-    ProgressReport &progress;
-    ContactSheet *sheet;  // null without --contact-sheet
-
-    ParamValues effect;    // the controls as the options set them
-    ParamValues infoView;  // the same in the Show info view, for the contact sheet
-
-    std::atomic<bool> stopped{false};
-    std::mutex mutex;
-    std::optional<CliError> failure;
-    std::vector<double> renderMilliseconds;
-    bool warned = false;
-};
-
-void recordFailure(SharedRun &run, const CliError &error) {
-    std::lock_guard<std::mutex> lock(run.mutex);
-    if (!run.failure) run.failure = error;
-    run.stopped = true;
-}
-
-void recordFrame(SharedRun &run, long frame, const FrameResult &result) {
-    std::string warning;
-    {
-        std::lock_guard<std::mutex> lock(run.mutex);
-        run.renderMilliseconds.push_back(result.renderMilliseconds);
-        if (!result.hostWarning.empty() && !run.warned) {
-            run.warned = true;
-            warning = "holvane: warning: frame " + std::to_string(frame) + ": the host found " +
-                      result.hostWarning;
-        }
-    }
-    if (!warning.empty()) run.progress.note(warning);
-}
-
-void renderOneFrame(SharedRun &run, FrameRenderer &renderer, long frame) {
-    renderer.prepare(frame);
-    const FrameResult result = renderer.render(frame, run.effect);
-    const ImageFrame output =
-        compose_OutputFrame(*renderer.inputs().file(frame), *renderer.inputs().world(frame),
-                            result.output.layer(), run.plan.outputFormat, run.plan.outputDepth);
-    run.sink.write(frame, output);
-    if (run.sheet != nullptr && run.sheet->wants(frame)) {
-        // The info view is an extra render; it stays out of the statistics.
-        const FrameResult info = renderer.render(frame, run.infoView);
-        run.sheet->addRow(frame, *renderer.inputs().world(frame), result.output.layer(),
-                          info.output.layer());
-    }
-    recordFrame(run, frame, result);
-    run.progress.frameDone(frame, run.sink.destination(frame));
-}
-
-// One thread's share: a contiguous run of frames, so that neighbouring
-// frames read for one render serve the next.
-void renderShare(SharedRun &run, std::size_t begin, std::size_t end) {
-    try {
-        const HostRequest request{run.options.host, run.options.downsample, run.options.fps,
-                                  run.options.alpha};
-        FrameRenderer renderer(run.entry, run.plan.clip, request);
-        for (std::size_t i = begin; i < end && !run.stopped; ++i) {
-            renderOneFrame(run, renderer, run.plan.frames[i]);
-        }
-    } catch (const CliError &error) {
-        recordFailure(run, error);
-    } catch (const std::exception &error) {
-        recordFailure(run, CliError(error.what()));
-    }
+// Frames in flight times threads per frame stays at the core count, unless
+// the user chose the threads per frame. Set before any thread starts: the
+// effect reads it at every render.
+void shareCoresBetweenFrames(int framesInFlight) {
+    if (std::getenv("HOLVANE_RENDER_THREADS") != nullptr) return;
+    const int cores = int(std::thread::hardware_concurrency());
+    const int perFrame = std::max(1, cores / std::max(framesInFlight, 1));
+    ::setenv("HOLVANE_RENDER_THREADS", std::to_string(perFrame).c_str(), 1);
 }
 
 // Figures that cannot be delivered are an error, not a silent success.
-void writeStats(std::ostream &out, const SharedRun &run, const RenderPlan &plan) {
-    out << format_RenderStats(run.renderMilliseconds, plan.header.display.width,
+void writeStats(std::ostream &out, const std::vector<double> &renderMilliseconds,
+                const RenderPlan &plan) {
+    out << format_RenderStats(renderMilliseconds, plan.header.display.width,
                               plan.header.display.height)
         << "\n"
         << std::flush;
@@ -121,16 +47,18 @@ void writeStats(std::ostream &out, const SharedRun &run, const RenderPlan &plan)
     }
 }
 
-void renderAllFrames(SharedRun &run, int jobs) {
-    const std::size_t count = run.plan.frames.size();
-    const std::size_t threads = std::min<std::size_t>(std::max(jobs, 1), count);
-    std::vector<std::thread> workers;
-    for (std::size_t t = 0; t < threads; ++t) {
-        const std::size_t begin = count * t / threads;
-        const std::size_t end = count * (t + 1) / threads;
-        workers.emplace_back([&run, begin, end] { renderShare(run, begin, end); });
+// The render to the last frame and the sink completed, or on any failure
+// the sink abandoned and the progress bar cleared before the error goes on.
+std::vector<double> renderToSink(const RenderJob &job) {
+    try {
+        std::vector<double> renderMilliseconds = run_RenderPipeline(job);
+        job.sink.finish();
+        return renderMilliseconds;
+    } catch (const CliError &) {
+        job.progress.abandon();
+        job.sink.abandon();
+        throw;
     }
-    for (std::thread &worker : workers) worker.join();
 }
 
 }  // namespace
@@ -153,8 +81,11 @@ int run_RenderCommand(const RenderOptions &options, const std::string &modulePat
         infoView = resolve_ControlValues(showInfo, declared);
     }
     const RenderPlan plan = plan_Render(options);
-    // Parallelism comes from --jobs; the file formats' own threads would
-    // only compete with it.
+    const int framesInFlight =
+        int(std::min<std::size_t>(std::size_t(std::max(options.jobs, 1)), plan.frames.size()));
+    shareCoresBetweenFrames(framesInFlight);
+    // Parallelism comes from the frames in flight and the effect's own
+    // threads; the file formats' threads would only compete with them.
     OIIO::attribute("threads", 1);
     OIIO::attribute("exr_threads", 1);
 
@@ -174,24 +105,15 @@ int run_RenderCommand(const RenderOptions &options, const std::string &modulePat
         progress.note(note);
     }
     const FrameSink sink = open_FrameSink(plan);
-    SharedRun run(plan, options, module.entry(), sink, progress, sheet.get());
-    run.effect = effect;
-    run.infoView = infoView;
-    renderAllFrames(run, options.jobs);
-    if (run.failure) {
-        progress.abandon();
-        sink.abandon();
-        throw *run.failure;
-    }
-    try {
-        sink.finish();
-    } catch (const CliError &) {
-        progress.abandon();
-        throw;
-    }
+    const RenderJob job{
+        plan,          module.entry(), HostRequest{options.host, options.downsample, options.fps},
+        effect,        infoView,       open_ClipSource(plan),
+        sink,          progress,       sheet.get(),
+        framesInFlight};
+    const std::vector<double> renderMilliseconds = renderToSink(job);
     progress.finish();
 
     if (sheet) write_ImageFileAtomically(options.contactSheet, sheet->assemble());
-    if (options.stats) writeStats(out, run, plan);
+    if (options.stats) writeStats(out, renderMilliseconds, plan);
     return 0;
 }

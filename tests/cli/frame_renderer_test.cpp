@@ -1,13 +1,17 @@
 // The renderer's side of the host: which frame a check-out at another time
-// delivers, and how an effect's failure is reported. A probe effect stands
-// in for the module, so each check-out is seen exactly.
+// delivers, how an effect's failure is reported, and the shared window the
+// frames come from. A probe effect stands in for the module, so each
+// check-out is seen exactly.
 #include "cli/frame_renderer.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <thread>
 
 #include "cli/cli_error.h"
+#include "cli/frame_window.h"
 #include "cli_test_support.h"
 
 namespace {
@@ -61,9 +65,19 @@ Clip writeNumberedClip(const ScratchFolder &folder, long first, long last) {
     return discover_Clip(parse_SequencePattern(folder.file("n.%d.png")), std::nullopt);
 }
 
-std::vector<int> deliveredFrames(FrameRenderer &renderer, long frame) {
-    renderer.prepare(frame);
-    const FrameResult result = renderer.render(frame, ParamValues{});
+// The frame's inputs, through the window as a run gathers them.
+RenderInputs gatherInputs(const Clip &clip, long frame) {
+    FrameWindow window(open_SequenceSource(clip.pattern, AlphaReading::Auto), clip.frames, {frame},
+                       HostApp::AfterEffects, 1);
+    window.readAll();
+    std::size_t index = 0;
+    RenderInputs inputs;
+    EXPECT_TRUE(window.claim(index) && window.gather(frame, inputs));
+    return inputs;
+}
+
+std::vector<int> deliveredFrames(FrameRenderer &renderer, const Clip &clip, long frame) {
+    const FrameResult result = renderer.render(frame, gatherInputs(clip, frame), ParamValues{});
     std::vector<int> frames;
     for (A_long k = 0; k <= 2 * PROBE_REACH; ++k) {
         frames.push_back(result.output.pixel8(k, 0)->red / 10);
@@ -86,18 +100,18 @@ TEST(NeighbouringFrames, CheckOutsAreClampedAtBothEndsOfTheClip) {
     ScratchFolder folder;
     const Clip clip = writeNumberedClip(folder, 1, 9);
     FrameRenderer renderer(probeEffect, clip, HostRequest{});
-    EXPECT_EQ(deliveredFrames(renderer, 1), (std::vector<int>{1, 1, 1, 1, 2, 3, 4}));
-    EXPECT_EQ(deliveredFrames(renderer, 2), (std::vector<int>{1, 1, 1, 2, 3, 4, 5}));
-    EXPECT_EQ(deliveredFrames(renderer, 5), (std::vector<int>{2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(deliveredFrames(renderer, 9), (std::vector<int>{6, 7, 8, 9, 9, 9, 9}));
+    EXPECT_EQ(deliveredFrames(renderer, clip, 1), (std::vector<int>{1, 1, 1, 1, 2, 3, 4}));
+    EXPECT_EQ(deliveredFrames(renderer, clip, 2), (std::vector<int>{1, 1, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(deliveredFrames(renderer, clip, 5), (std::vector<int>{2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(deliveredFrames(renderer, clip, 9), (std::vector<int>{6, 7, 8, 9, 9, 9, 9}));
 }
 
 TEST(NeighbouringFrames, TimeZeroIsTheClipsFirstFrameWhateverItsNumber) {
     ScratchFolder folder;
     const Clip clip = writeNumberedClip(folder, 20, 23);
     FrameRenderer renderer(probeEffect, clip, HostRequest{HostApp::AfterEffects, 1, 30});
-    EXPECT_EQ(deliveredFrames(renderer, 20), (std::vector<int>{20, 20, 20, 20, 21, 22, 23}));
-    EXPECT_EQ(deliveredFrames(renderer, 22), (std::vector<int>{20, 20, 21, 22, 23, 23, 23}));
+    EXPECT_EQ(deliveredFrames(renderer, clip, 20), (std::vector<int>{20, 20, 20, 20, 21, 22, 23}));
+    EXPECT_EQ(deliveredFrames(renderer, clip, 22), (std::vector<int>{20, 20, 21, 22, 23, 23, 23}));
 }
 
 TEST(FrameRendering, AnEffectErrorNamesTheFrameAndTheCode) {
@@ -106,11 +120,85 @@ TEST(FrameRendering, AnEffectErrorNamesTheFrameAndTheCode) {
     FrameRenderer renderer(probeEffect, clip, HostRequest{});
     ParamValues failing;
     failing.number[PROBE_MODE_ID] = 2;  // the probe's cue to fail
-    renderer.prepare(3);
     try {
-        renderer.render(3, failing);
+        renderer.render(3, gatherInputs(clip, 3), failing);
         FAIL() << "the failure was not reported";
     } catch (const CliError &error) {
         EXPECT_STREQ(error.what(), "frame 3: the effect failed with PF_Err_OUT_OF_MEMORY");
     }
+}
+
+namespace {
+
+const FrameRange LONG_CLIP{1, 31};
+
+// Blank frames; every read is logged (only the reader thread reads), and
+// the read of `failAt` fails as a damaged file does.
+ClipSource loggingSource(std::vector<long> &reads, long failAt = 0) {
+    return ClipSource{[&reads, failAt](long frame) {
+        reads.push_back(frame);
+        if (frame == failAt) throw CliError("f." + std::to_string(frame) + ": cannot read");
+        return make_ImageFrame(make_FileImage(4, 2, SampleDepth::Eight));
+    }};
+}
+
+}  // namespace
+
+TEST(FrameWindow, EachFrameIsReadOnceInOrderWhileThreadsRenderAcrossGaps) {
+    std::vector<long> reads;
+    const std::vector<long> rendered{2, 3, 4, 9, 15, 16, 30};
+    FrameWindow window(loggingSource(reads), LONG_CLIP, rendered, HostApp::AfterEffects, 3);
+    std::thread reader([&] { window.readAll(); });
+    std::mutex mutex;
+    std::multiset<long> done;
+    std::vector<long> wrongInputs;
+    const auto renderThread = [&] {
+        std::size_t index = 0;
+        while (window.claim(index)) {
+            const long frame = rendered[index];
+            RenderInputs inputs;
+            ASSERT_TRUE(window.gather(frame, inputs));
+            const FrameRange needed = neighboursOf(LONG_CLIP, frame);
+            const bool whole = long(inputs.frames.size()) == needed.count() &&
+                               inputs.frames.begin()->first == needed.first &&
+                               inputs.world(frame) != nullptr;
+            window.release(index);
+            std::lock_guard<std::mutex> lock(mutex);
+            done.insert(frame);
+            if (!whole) wrongInputs.push_back(frame);
+        }
+    };
+    std::thread renders[] = {std::thread(renderThread), std::thread(renderThread),
+                             std::thread(renderThread)};
+    for (std::thread &render : renders) render.join();
+    reader.join();
+    EXPECT_EQ(done, std::multiset<long>(rendered.begin(), rendered.end()));
+    EXPECT_TRUE(wrongInputs.empty());
+    std::vector<long> expected;
+    for (long f = 1; f <= 19; ++f) expected.push_back(f);
+    for (long f = 27; f <= 31; ++f) expected.push_back(f);
+    EXPECT_EQ(reads, expected);
+}
+
+TEST(FrameWindow, AFailedReadStopsTheRendersWaitingForIt) {
+    std::vector<long> reads;
+    FrameWindow window(loggingSource(reads, 5), LONG_CLIP, {1, 2, 3, 4, 5, 6, 7, 8},
+                       HostApp::AfterEffects, 1);
+    std::thread reader([&] {
+        try {
+            window.readAll();
+        } catch (const CliError &) {
+            window.stop();
+        }
+    });
+    std::size_t index = 0;
+    RenderInputs inputs;
+    ASSERT_TRUE(window.claim(index));
+    EXPECT_TRUE(window.gather(1, inputs));  // frames 1 to 4
+    window.release(index);
+    ASSERT_TRUE(window.claim(index));
+    EXPECT_FALSE(window.gather(2, inputs));  // needs frame 5
+    EXPECT_FALSE(window.claim(index));
+    reader.join();
+    EXPECT_EQ(reads, (std::vector<long>{1, 2, 3, 4, 5}));
 }

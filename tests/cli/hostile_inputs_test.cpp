@@ -196,6 +196,31 @@ TEST(HostileInput, CorruptPixelDataIsRefusedNotRenderedAsZeros) {
                   folder.file("in/f.0001.tif"), "cannot read the pixels");
 }
 
+// A frame whose header reads but whose pixels do not is met mid-run, while
+// other frames render: every thread stops, the one error names the file,
+// and what was written is complete frames only.
+TEST(HostileInput, ACorruptFrameMidSequenceStopsTheRunCleanly) {
+    ScratchFolder folder;
+    const std::string png = validFileBytes(folder, "valid.png");
+    std::string corrupt = png;
+    corrupt[corrupt.find("IDAT") + 40] ^= 0x5A;
+    for (int f = 1; f <= 12; ++f) {
+        writeBytes(folder.file("in/f." + std::to_string(f) + ".png"), f == 9 ? corrupt : png);
+    }
+    const ProcessResult run = runHolvane({"render", folder.file("in/f.%d.png"),
+                                          folder.file("out/o.%d.png"), "--jobs", "3", "--quiet"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.err.rfind("holvane: " + folder.file("in/f.9.png") + ": cannot read", 0), 0u)
+        << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    for (const std::string &name : folder.entries("out")) {
+        EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+        EXPECT_EQ(decodeImage(folder.file("out/" + name)).width, 48) << name;
+    }
+    // Frames 6 to 12 need frame 9, so none of them can have been written.
+    EXPECT_FALSE(fileExists(folder.file("out/o.6.png")));
+}
+
 // Sizes no image can have, and sizes no render could hold: each is refused
 // from the header, at once, without reading (or allocating) the pixels.
 TEST(HostileInput, ZeroAndEnormousDeclaredSizesAreRefusedFromTheHeader) {

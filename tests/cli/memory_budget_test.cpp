@@ -8,21 +8,25 @@
 
 namespace {
 
-// Per job: seven neighbouring frames, the effect's eleven worlds (twice as
-// wide under Premiere Pro) and three more for the output and file samples,
-// each 8 bytes a pixel; and the seven frames as their files hold them.
-TEST(MemoryBudget, EstimateCountsEveryWorldAJobHolds) {
-    EXPECT_EQ(estimate_RenderBytesPerJob(100, 10, 0, HostApp::AfterEffects), 1000u * 8 * 21);
-    EXPECT_EQ(estimate_RenderBytesPerJob(100, 10, 0, HostApp::Premiere), 1000u * 8 * 32);
-    EXPECT_EQ(estimate_RenderBytesPerJob(100, 10, 4000, HostApp::AfterEffects),
-              1000u * 8 * 21 + 4000u * 7);
+// The shared window of input frames (seven around each of the frames that
+// may be in flight: 2 x jobs + 6), as worlds and as their files hold them;
+// and per job the effect's eleven worlds (twice as wide under Premiere Pro)
+// and three more for the output, each 8 bytes a pixel.
+TEST(MemoryBudget, EstimateCountsTheSharedWindowAndEveryJobsWorlds) {
+    EXPECT_EQ(estimate_RenderBytes(100, 10, 0, HostApp::AfterEffects, 1), 1000u * 8 * (8 + 14));
+    EXPECT_EQ(estimate_RenderBytes(100, 10, 0, HostApp::Premiere, 1), 1000u * 8 * (8 + 25));
+    EXPECT_EQ(estimate_RenderBytes(100, 10, 4000, HostApp::AfterEffects, 1),
+              1000u * 8 * (8 + 14) + 4000u * 8);
+    EXPECT_EQ(estimate_RenderBytes(100, 10, 0, HostApp::AfterEffects, 2),
+              1000u * 8 * (10 + 2 * 14));
     // The host's largest world does not overflow the count.
-    EXPECT_EQ(estimate_RenderBytesPerJob(30000, 30000, 0, HostApp::AfterEffects),
-              std::uint64_t(900000000) * 8 * 21);
+    EXPECT_EQ(estimate_RenderBytes(30000, 30000, 0, HostApp::AfterEffects, 1),
+              std::uint64_t(900000000) * 8 * 22);
 }
 
 TEST(MemoryBudget, RefusesOnlyWhatExceedsTheAvailableMemory) {
-    const std::uint64_t oneJob = estimate_RenderBytesPerJob(640, 480, 0, HostApp::AfterEffects);
+    const std::uint64_t oneJob = estimate_RenderBytes(640, 480, 0, HostApp::AfterEffects, 1);
+    const std::uint64_t twoJobs = estimate_RenderBytes(640, 480, 0, HostApp::AfterEffects, 2);
     EXPECT_NO_THROW(
         check_RenderFitsInMemory("f.png", 640, 480, 0, HostApp::AfterEffects, 1, oneJob));
     EXPECT_THROW(
@@ -30,17 +34,17 @@ TEST(MemoryBudget, RefusesOnlyWhatExceedsTheAvailableMemory) {
         CliError);
     // Jobs render side by side, each with its own worlds.
     EXPECT_THROW(
-        check_RenderFitsInMemory("f.png", 640, 480, 0, HostApp::AfterEffects, 2, 2 * oneJob - 1),
+        check_RenderFitsInMemory("f.png", 640, 480, 0, HostApp::AfterEffects, 2, twoJobs - 1),
         CliError);
     EXPECT_NO_THROW(
-        check_RenderFitsInMemory("f.png", 640, 480, 0, HostApp::AfterEffects, 2, 2 * oneJob));
+        check_RenderFitsInMemory("f.png", 640, 480, 0, HostApp::AfterEffects, 2, twoJobs));
     try {
         check_RenderFitsInMemory("in/f.0001.png", 29000, 29000, 0, HostApp::AfterEffects, 1,
                                  std::uint64_t(16) << 30);
         FAIL() << "a 29000 x 29000 render fitted in 16 GiB";
     } catch (const CliError &error) {
         EXPECT_EQ(std::string(error.what()),
-                  "in/f.0001.png: 29000 x 29000 needs about 132 GiB of memory to render (1 "
+                  "in/f.0001.png: 29000 x 29000 needs about 138 GiB of memory to render (1 "
                   "job(s)); 16 GiB is available");
         EXPECT_EQ(error.exitCode, EXIT_RUN_ERROR);
     }

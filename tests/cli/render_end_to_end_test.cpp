@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -208,23 +209,33 @@ TEST(RenderSequence, NeighbourClampingMatchesAClipPaddedWithRepeats) {
               "");
 }
 
-TEST(RenderSequence, TwoJobsWriteTheSameBytesAsOne) {
+// Frames in flight (--jobs) and threads per frame share the cores; neither
+// may change a byte of the output.
+TEST(RenderSequence, JobsAndThreadsPerFrameWriteTheSameBytes) {
     ScratchFolder folder;
-    for (const char *jobs : {"1", "2"}) {
-        const std::string out = std::string("jobs") + jobs;
+    const auto render = [&](const std::string &out, const char *jobs, const char *threads) {
+        if (threads != nullptr) ::setenv("HOLVANE_RENDER_THREADS", threads, 1);
         const ProcessResult run =
             runHolvane({"render", exampleClip(), folder.file(out + "/o.%04d.png"), "--jobs", jobs,
                         "--quiet", "--contact-sheet", folder.file(out + "/sheet.png")});
+        ::unsetenv("HOLVANE_RENDER_THREADS");
         ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(run.err, "");  // --quiet
-    }
+    };
+    render("jobs1", "1", nullptr);
+    render("jobs3", "3", nullptr);
+    render("threads1", "1", "1");
+    render("threads2", "2", "2");
     const std::vector<std::string> files = folder.entries("jobs1");
     ASSERT_EQ(files.size(), 6u);
-    EXPECT_EQ(folder.entries("jobs2"), files);
-    for (const std::string &name : files) {
-        const std::string one = readFileBytes(folder.file("jobs1/" + name));
-        EXPECT_FALSE(one.empty());
-        EXPECT_TRUE(one == readFileBytes(folder.file("jobs2/" + name))) << name;
+    for (const char *other : {"jobs3", "threads1", "threads2"}) {
+        EXPECT_EQ(folder.entries(other), files) << other;
+        for (const std::string &name : files) {
+            const std::string one = readFileBytes(folder.file("jobs1/" + name));
+            EXPECT_FALSE(one.empty());
+            EXPECT_TRUE(one == readFileBytes(folder.file(std::string(other) + "/" + name)))
+                << other << "/" << name;
+        }
     }
 }
 
