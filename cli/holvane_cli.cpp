@@ -79,7 +79,9 @@ Outputs keep the matte exactly or are refused before anything is rendered:
 PNG (8, 16-bit), TIFF (8, 16-bit, half, float), OpenEXR (half, float), DPX
 (8, 16-bit, half, float) and TGA (8-bit). The output is written at the
 input's precision unless --depth says otherwise; TIFF and DPX store half as
-float. Any format OpenImageIO reads is accepted as input.
+float. Any format OpenImageIO reads is accepted as input. Compression is
+lossless and fast to write: OpenEXR one-row zip (zips), TIFF deflate at
+level 1; files are somewhat larger than at those formats' usual settings.
 
 Alpha: PNG, TGA and DPX are straight, OpenEXR is premultiplied, TIFF as
 marked. Premultiplied input is divided by its alpha before the effect sees

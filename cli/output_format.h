@@ -22,7 +22,10 @@ struct OutputFormat {
     std::optional<AlphaConvention> alpha;
     bool keepsWindows = false;        // display and data windows
     bool keepsExtraChannels = false;  // channels besides R, G, B, A
-    int compressionLevel = -1;        // PNG's zlib level; -1: the library's default
+    // The library's lossless compression for the format, chosen for write
+    // speed; null: the format's only way.
+    const char *compression = nullptr;
+    int compressionLevel = -1;  // PNG's zlib level; -1: the library's default
 
     OIIO::TypeDesc storedType(SampleDepth depth) const { return stored[int(depth)]; }
     bool holds(SampleDepth depth) const {

@@ -436,6 +436,8 @@ TEST(RenderConversions, FloatValuesWindowsAndMetadataSurviveTheRender) {
         ASSERT_EQ(runHolvane({"render", in, out, "--hole-size", "40", "-q"}).exitCode, 0);
         const ReadBack written = readBack(out);
         EXPECT_EQ(written.imageSpec.format, type);
+        // Our fast lossless choice, not the input file's encoding.
+        EXPECT_EQ(written.imageSpec.get_string_attribute("compression"), "zips");
         expectPocketFilledRestUntouched(written, readBack(in), full, 0.5f);
     }
 
