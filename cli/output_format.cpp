@@ -43,6 +43,12 @@ const OutputFormat FORMATS[] = {
     {"targa", "TGA", {U8, NONE, NONE, NONE}, AlphaConvention::Straight, false, false},
 };
 
+// At the fast zlib levels, trying every row filter costs more time than it
+// saves bytes: the "up" filter alone encodes HD footage about a quarter
+// faster for files under 1% larger.
+constexpr int PNG_FAST_LEVELS = 3;
+constexpr int PNG_FILTER_UP = 32;  // libpng's PNG_FILTER_UP
+
 struct RefusedFormat {
     const char *name;
     const char *loss;
@@ -147,8 +153,11 @@ OIIO::ImageSpec specFor(const ImageFrame &frame, const OutputFormat &format) {
     // file) takes the samples as premultiplied.
     if (frame.alpha == AlphaConvention::Straight) imageSpec.attribute("oiio:UnassociatedAlpha", 1);
     if (format.compression != nullptr) imageSpec.attribute("compression", format.compression);
-    if (format.name == "png" && format.compressionLevel >= 0)
+    if (format.name == "png" && format.compressionLevel >= 0) {
         imageSpec.attribute("png:compressionLevel", format.compressionLevel);
+        if (format.compressionLevel <= PNG_FAST_LEVELS)
+            imageSpec.attribute("png:filter", PNG_FILTER_UP);
+    }
     return imageSpec;
 }
 
