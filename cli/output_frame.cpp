@@ -144,20 +144,44 @@ bool inside(const PixelWindow &window, int x, int y) {
            y < window.y + window.height;
 }
 
-}  // namespace
+// The common case, rendered straight pixels written at the world's own
+// depth, one row at a time: the same samples as storeRendered gives, without
+// deciding the depths again for every sample. False when it does not apply.
+bool storeRenderedRows(const PF_LayerDef &rendered, ImageFrame &output) {
+    const bool deep = (rendered.world_flags & PF_WorldFlag_DEEP) != 0;
+    const SampleDepth depth = output.pixels.depth;
+    if (output.alpha != AlphaConvention::Straight || output.canvas != output.display ||
+        depth != (deep ? SampleDepth::Sixteen : SampleDepth::Eight)) {
+        return false;
+    }
+    const std::size_t width = std::size_t(output.canvas.width);
+    for (A_long y = 0; y < output.canvas.height; ++y) {
+        const std::size_t row = std::size_t(y) * width * 4;
+        for (std::size_t x = 0; x < width; ++x) {
+            if (deep) {
+                const PF_Pixel16 p =
+                    *reinterpret_cast<const PF_Pixel16 *>(worldPixelAt(rendered, A_long(x), y));
+                std::uint16_t *to = &output.pixels.u16[row + x * 4];
+                to[0] = file16FromWorld16(p.red);
+                to[1] = file16FromWorld16(p.green);
+                to[2] = file16FromWorld16(p.blue);
+                to[3] = file16FromWorld16(p.alpha);
+            } else {
+                const PF_Pixel p =
+                    *reinterpret_cast<const PF_Pixel *>(worldPixelAt(rendered, A_long(x), y));
+                std::uint8_t *to = &output.pixels.u8[row + x * 4];
+                to[0] = p.red;
+                to[1] = p.green;
+                to[2] = p.blue;
+                to[3] = p.alpha;
+            }
+        }
+    }
+    return true;
+}
 
-ImageFrame compose_OutputFrame(const ImageFrame &input, const PF_LayerDef &inputWorld,
-                               const PF_LayerDef &rendered, const OutputFormat &format,
-                               SampleDepth depth) {
-    ImageFrame output;
-    output.alpha = outputAlphaOf(format, input.alpha);
-    output.display = input.display;
-    output.canvas = format.keepsWindows ? input.canvas : input.display;
-    output.pixels = make_FileImage(output.canvas.width, output.canvas.height, depth);
-    output.metadata = input.metadata;
-    if (format.keepsWindows && format.keepsExtraChannels) output.extras = input.extras;
-    const bool keepsOriginals =
-        isFloatDepth(input.pixels.depth) || input.alpha == AlphaConvention::Premultiplied;
+void composeEachPixel(const ImageFrame &input, const PF_LayerDef &inputWorld,
+                      const PF_LayerDef &rendered, bool keepsOriginals, ImageFrame &output) {
     const PixelWindow &display = input.display;
     for (int y = output.canvas.y; y < output.canvas.y + output.canvas.height; ++y) {
         for (int x = output.canvas.x; x < output.canvas.x + output.canvas.width; ++x) {
@@ -176,7 +200,26 @@ ImageFrame compose_OutputFrame(const ImageFrame &input, const PF_LayerDef &input
             }
         }
     }
-    output.data = format.keepsWindows ? dataWindowOf(output, input.data) : display;
+}
+
+}  // namespace
+
+ImageFrame compose_OutputFrame(const ImageFrame &input, const PF_LayerDef &inputWorld,
+                               const PF_LayerDef &rendered, const OutputFormat &format,
+                               SampleDepth depth) {
+    ImageFrame output;
+    output.alpha = outputAlphaOf(format, input.alpha);
+    output.display = input.display;
+    output.canvas = format.keepsWindows ? input.canvas : input.display;
+    output.pixels = make_FileImage(output.canvas.width, output.canvas.height, depth);
+    output.metadata = input.metadata;
+    if (format.keepsWindows && format.keepsExtraChannels) output.extras = input.extras;
+    const bool keepsOriginals =
+        isFloatDepth(input.pixels.depth) || input.alpha == AlphaConvention::Premultiplied;
+    if (keepsOriginals || !storeRenderedRows(rendered, output)) {
+        composeEachPixel(input, inputWorld, rendered, keepsOriginals, output);
+    }
+    output.data = format.keepsWindows ? dataWindowOf(output, input.data) : input.display;
     return output;
 }
 
