@@ -12,6 +12,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/frame_window.h"
+#include "cli/ordered_handoff.h"
 #include "cli_test_support.h"
 
 namespace {
@@ -201,4 +202,33 @@ TEST(FrameWindow, AFailedReadStopsTheRendersWaitingForIt) {
     EXPECT_FALSE(window.claim(index));
     reader.join();
     EXPECT_EQ(reads, (std::vector<long>{1, 2, 3, 4, 5}));
+}
+
+// A movie's frames finish out of order on the render threads and reach the
+// writer in order; a frame far ahead waits instead of piling up.
+TEST(OrderedHandoff, FramesFinishedOutOfOrderAreWrittenInOrder) {
+    OrderedHandoff handoff(6, 2);
+    std::vector<long> written;
+    std::thread writer([&] {
+        long frame = 0;
+        ImageFrame output;
+        while (handoff.take(frame, output)) written.push_back(frame);
+    });
+    std::thread third([&] { EXPECT_TRUE(handoff.put(3, 30, ImageFrame())); });
+    std::thread second([&] { EXPECT_TRUE(handoff.put(2, 20, ImageFrame())); });
+    for (std::size_t index : {1, 0, 4, 5}) {
+        EXPECT_TRUE(handoff.put(index, long(index) * 10, ImageFrame()));
+    }
+    third.join();
+    second.join();
+    writer.join();
+    EXPECT_EQ(written, (std::vector<long>{0, 10, 20, 30, 40, 50}));
+
+    OrderedHandoff stopped(3, 1);
+    std::thread waiting([&] { EXPECT_FALSE(stopped.put(2, 20, ImageFrame())); });
+    stopped.stop();
+    waiting.join();
+    long frame = 0;
+    ImageFrame output;
+    EXPECT_FALSE(stopped.take(frame, output));
 }
