@@ -55,10 +55,14 @@ Render options:
                            and treats 5..8 as 1 (no change)
   --host ae|premiere       the host to play (default ae)
   --fps N                  the clip's frame rate, the host's time scale (default 24)
-  --jobs N                 frames rendered at once (default: the number of cores).
-                           Each frame renders on cores / N threads (at least 1),
-                           so together they use every core;
-                           $HOLVANE_RENDER_THREADS sets the threads per frame
+  --jobs N                 frames rendered at once (default: the number of cores
+                           the process may use, which also spreads the encoding
+                           of the output files, one thread each, over them).
+                           Each frame renders on cores / N threads (at least
+                           1), so together they use every core;
+                           $HOLVANE_RENDER_THREADS=T sets the threads per frame
+                           instead (fewer frames in flight with more threads
+                           each take less memory)
   --contact-sheet FILE     also write input, result and Show info side by side
                            for up to 8 of the rendered frames (8-bit)
   --stats                  print the render time per frame (min, median, max)

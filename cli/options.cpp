@@ -1,8 +1,9 @@
 #include "cli/options.h"
 
-#include <thread>
+#include <algorithm>
 
 #include "cli/cli_error.h"
+#include "cli/usable_cores.h"
 
 namespace {
 
@@ -141,10 +142,7 @@ const ControlOption *findControlOption(const std::string &name) {
     return nullptr;
 }
 
-int defaultJobs() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : static_cast<int>(cores);
-}
+int defaultJobs() { return std::min(usable_Cores(), MAX_JOBS); }
 
 }  // namespace
 

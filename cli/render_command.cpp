@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <memory>
 #include <ostream>
-#include <thread>
 #include <vector>
 
 #include "cli/cli_error.h"
@@ -20,6 +19,7 @@
 #include "cli/render_plan.h"
 #include "cli/render_stats.h"
 #include "cli/run_notes.h"
+#include "cli/usable_cores.h"
 #include "host/effect_module.h"
 
 namespace {
@@ -29,8 +29,7 @@ namespace {
 // effect reads it at every render.
 void shareCoresBetweenFrames(int framesInFlight) {
     if (std::getenv("HOLVANE_RENDER_THREADS") != nullptr) return;
-    const int cores = int(std::thread::hardware_concurrency());
-    const int perFrame = std::max(1, cores / std::max(framesInFlight, 1));
+    const int perFrame = std::max(1, usable_Cores() / std::max(framesInFlight, 1));
     ::setenv("HOLVANE_RENDER_THREADS", std::to_string(perFrame).c_str(), 1);
 }
 
