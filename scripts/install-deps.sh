@@ -3,8 +3,10 @@
 # one apt-get line to run. Usage: install-deps.sh [core|windows|cluster|all]
 set -euo pipefail
 
+# ffmpeg: the movie tests make their clips with it.
 core=(g++ cmake ninja-build make libgtest-dev libgmock-dev libbenchmark-dev
-      libopenimageio-dev openimageio-tools clang clang-format libclang-rt-14-dev binutils)
+      libopenimageio-dev openimageio-tools clang clang-format libclang-rt-14-dev binutils
+      pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg)
 windows=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine)
 # Slurm and its authentication daemon, for the render-farm check (tests/cluster).
 cluster=(slurm-wlm munge)
