@@ -5,3 +5,7 @@ ClipSource open_SequenceSource(const SequencePattern &pattern, AlphaReading alph
         return read_ImageFrame(format_FramePath(pattern, frame), alpha);
     }};
 }
+
+ClipSource open_MovieSource(std::shared_ptr<MovieInput> movie) {
+    return ClipSource{[movie](long frame) { return movie->read(frame); }};
+}

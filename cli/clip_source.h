@@ -3,8 +3,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "cli/image_file.h"
+#include "cli/movie_input.h"
 #include "cli/sequence_pattern.h"
 
 struct ClipSource {
@@ -17,3 +19,6 @@ struct ClipSource {
 
 // Each frame from its own file of the pattern.
 ClipSource open_SequenceSource(const SequencePattern &pattern, AlphaReading alpha);
+
+// Each frame decoded from the movie, which the plan has opened.
+ClipSource open_MovieSource(std::shared_ptr<MovieInput> movie);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/image_file.h"
+#include "cli/movie_output.h"
 #include "cli/output_format.h"
 #include "cli/sequence_pattern.h"
 
@@ -28,3 +29,8 @@ struct FrameSink {
 // One file per frame, each written atomically: a file either appears
 // complete under its name or not at all, so abandoning needs nothing more.
 FrameSink open_SequenceSink(const SequencePattern &pattern, const OutputFormat &format);
+
+// Every frame, in order, into one movie. The encoder and the temporary file
+// are opened here, so a codec that refuses the frames stops the run before
+// the first render; abandoning removes the temporary file.
+FrameSink open_MovieSink(const std::string &path, const MovieOutputSettings &settings);

@@ -18,15 +18,14 @@ std::int64_t videoStartOf(const AVFormatContext &source) {
                                                : microseconds(stream.start_time, stream.time_base);
 }
 
-void addStream(AVFormatContext &output, const AVStream &audio, AudioCopy &copy,
-               std::vector<std::string> &notes) {
-    const AVCodecID codec = audio.codecpar->codec_id;
-    if (avformat_query_codec(output.oformat, codec, FF_COMPLIANCE_NORMAL) == 0) {
-        notes.push_back("holvane: note: audio stream " + std::to_string(audio.index) + " (" +
-                        avcodec_get_name(codec) + ") is left out: the output's container " +
-                        "does not hold it");
-        return;
-    }
+// Unknown (a negative answer) is tried: the muxer refuses it at its header.
+bool holds(const AVOutputFormat &container, const AVStream &audio) {
+    return avformat_query_codec(&container, audio.codecpar->codec_id, FF_COMPLIANCE_NORMAL) != 0;
+}
+
+bool isAudio(const AVStream &stream) { return stream.codecpar->codec_type == AVMEDIA_TYPE_AUDIO; }
+
+void addStream(AVFormatContext &output, const AVStream &audio, AudioCopy &copy) {
     AVStream *copied = avformat_new_stream(&output, nullptr);
     if (copied == nullptr || avcodec_parameters_copy(copied->codecpar, audio.codecpar) < 0) {
         throw CliError("out of memory for an audio stream");
@@ -40,16 +39,28 @@ void addStream(AVFormatContext &output, const AVStream &audio, AudioCopy &copy,
 
 }  // namespace
 
+std::vector<std::string> list_UncopiedAudio(const std::string &source, const std::string &output) {
+    const InputContext container = open_MovieContainer(source);
+    const AVOutputFormat *format = av_guess_format(nullptr, output.c_str(), nullptr);
+    std::vector<std::string> left;
+    for (unsigned s = 0; format != nullptr && s < container->nb_streams; ++s) {
+        const AVStream &stream = *container->streams[s];
+        if (isAudio(stream) && !holds(*format, stream)) {
+            left.push_back("stream " + std::to_string(s) + " (" +
+                           avcodec_get_name(stream.codecpar->codec_id) + ")");
+        }
+    }
+    return left;
+}
+
 AudioCopy add_AudioStreams(AVFormatContext &output, const std::string &source,
-                           const FrameRange &frames, long frameCount, AVRational frameRate,
-                           std::vector<std::string> &notes) {
+                           const FrameRange &frames, long frameCount, AVRational frameRate) {
     AudioCopy copy;
     copy.source = open_MovieContainer(source);
     copy.outputStream.assign(copy.source->nb_streams, -1);
     for (unsigned s = 0; s < copy.source->nb_streams; ++s) {
         const AVStream &stream = *copy.source->streams[s];
-        if (stream.codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-            addStream(output, stream, copy, notes);
+        if (isAudio(stream) && holds(*output.oformat, stream)) addStream(output, stream, copy);
     }
     const AVRational frameDuration = av_inv_q(frameRate);
     if (frames.first > 1) copy.spanStart = microseconds(frames.first - 1, frameDuration);

@@ -22,12 +22,15 @@ struct AudioCopy {
 };
 
 // Adds an output stream for each audio stream of `source` the output's
-// container holds (a note for each it does not); `frames` of the source's
-// `frameCount` frames at `frameRate` are the ones written. Call before the
-// output's header is written.
+// container holds; `frames` of the source's `frameCount` frames at
+// `frameRate` are the ones written. Call before the output's header is
+// written.
 AudioCopy add_AudioStreams(AVFormatContext &output, const std::string &source,
-                           const FrameRange &frames, long frameCount, AVRational frameRate,
-                           std::vector<std::string> &notes);
+                           const FrameRange &frames, long frameCount, AVRational frameRate);
+
+// The audio streams of `source` an `output` movie's container cannot hold,
+// each as "stream 1 (pcm_s16le)".
+std::vector<std::string> list_UncopiedAudio(const std::string &source, const std::string &output);
 
 // Writes the copied packets due before `until` (microseconds of output
 // time); INT64_MAX: all that remain. Returns the muxer's error, or 0.

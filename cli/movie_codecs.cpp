@@ -1,18 +1,18 @@
 #include "cli/movie_codecs.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "cli/cli_error.h"
+#include "cli/movie_input.h"
 
 namespace {
 
-// ProRes keeps alpha losslessly at up to 16 bits but colour in 10-bit YUV
-// 4:4:4; VP9's alpha is a second lossy picture.
+// ProRes codes alpha without loss, but FFmpeg's encoder takes it at 10
+// bits; its colour is 10-bit YUV 4:4:4. VP9's alpha is a second lossy
+// picture.
 const MovieCodec CODECS[] = {
     {"prores4444", "ProRes 4444", "prores_ks", AV_PIX_FMT_YUVA444P10LE, AV_PIX_FMT_YUVA444P10LE, 4,
-     false, true, "alpha exact at 8 bits and kept to 10, colour visually lossless 10-bit YUV"},
+     false, true, "alpha lossless at 10 bits, colour visually lossless 10-bit YUV 4:4:4"},
     {"prores4444xq", "ProRes 4444 XQ", "prores_ks", AV_PIX_FMT_YUVA444P10LE,
      AV_PIX_FMT_YUVA444P10LE, 5, false, true, "as ProRes 4444 with colour at a higher data rate"},
     {"qtrle", "QuickTime Animation", "qtrle", AV_PIX_FMT_ARGB, AV_PIX_FMT_NONE, -1, true, false,
@@ -37,26 +37,9 @@ const MovieContainer CONTAINERS[] = {
     {".webm", "WebM", {"vp9"}},
 };
 
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
 const MovieContainer *containerOf(const std::string &path) {
-    const std::string name = lowerCase(path);
     for (const MovieContainer &container : CONTAINERS) {
-        const std::size_t length = std::strlen(container.extension);
-        if (name.size() > length &&
-            name.compare(name.size() - length, length, container.extension) == 0)
-            return &container;
-    }
-    return nullptr;
-}
-
-const MovieCodec *codecNamed(const std::string &option) {
-    for (const MovieCodec &codec : CODECS) {
-        if (option == codec.option) return &codec;
+        if (has_Extension(path, container.extension)) return &container;
     }
     return nullptr;
 }
@@ -71,8 +54,26 @@ std::string codecsOf(const MovieContainer &container) {
 
 }  // namespace
 
+const MovieCodec *find_MovieCodec(const std::string &option) {
+    for (const MovieCodec &codec : CODECS) {
+        if (option == codec.option) return &codec;
+    }
+    return nullptr;
+}
+
 const MovieCodec *movieCodecsBegin() { return std::begin(CODECS); }
 const MovieCodec *movieCodecsEnd() { return std::end(CODECS); }
+
+std::string movieContainersOf(const MovieCodec &codec) {
+    std::string text;
+    for (const MovieContainer &container : CONTAINERS) {
+        for (const char *held : container.codecs) {
+            if (held != nullptr && std::strcmp(held, codec.option) == 0)
+                text += std::string(text.empty() ? "" : " ") + container.extension;
+        }
+    }
+    return text;
+}
 
 std::string movieCodecOptions() {
     std::string text;
@@ -91,7 +92,7 @@ const MovieCodec &choose_MovieCodec(const std::string &path, const std::string &
         throw usageError(path + ": movies are written as .mov, .mkv or .webm");
     }
     const std::string wanted = codecOption.empty() ? container->codecs[0] : codecOption;
-    const MovieCodec *codec = codecNamed(wanted);
+    const MovieCodec *codec = find_MovieCodec(wanted);
     if (codec == nullptr) {
         throw usageError("--codec: '" + wanted + "' is not " + movieCodecOptions());
     }

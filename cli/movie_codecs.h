@@ -19,6 +19,9 @@ struct MovieCodec {
     const char *keeps;         // what a user keeps, for --help and info
 };
 
+// The codec of a --codec value, or null.
+const MovieCodec *find_MovieCodec(const std::string &option);
+
 // Every codec, in the order --help lists them.
 const MovieCodec *movieCodecsBegin();
 const MovieCodec *movieCodecsEnd();
@@ -33,6 +36,9 @@ const MovieCodec &choose_MovieCodec(const std::string &path, const std::string &
 // at 8 or 16 bits. Throws CliError naming the file when the codec does not
 // take frames of `depth`, saying which --depth to choose.
 OutputFormat movieOutputFormat(const MovieCodec &codec, const std::string &path, SampleDepth depth);
+
+// The extensions of the containers that hold the codec: ".mov .mkv".
+std::string movieContainersOf(const MovieCodec &codec);
 
 // The --codec values, "prores4444, prores4444xq, ... or vp9".
 std::string movieCodecOptions();

@@ -6,10 +6,6 @@
 
 namespace {
 
-std::int64_t shownAt(const AVPacket &packet) {
-    return packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
-}
-
 // Evenly spaced frames differ by one step; a rounded time base may put one
 // tick more or less between some of them.
 bool isVariable(const std::vector<std::int64_t> &pts) {
@@ -62,7 +58,8 @@ MovieIndex index_MoviePackets(AVFormatContext &container, int videoStream) {
         const bool video =
             packet->stream_index == videoStream && (packet->flags & AV_PKT_FLAG_DISCARD) == 0;
         const bool corrupt = (packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
-        const std::int64_t pts = shownAt(*packet);
+        // Decoding times (AVI's) do not name the frames a decoder returns.
+        const std::int64_t pts = packet->pts;
         const bool key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
         av_packet_unref(packet.get());
         if (!video) continue;

@@ -6,6 +6,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "cli/cli_error.h"
 
@@ -17,12 +18,6 @@ const char *const MOVIE_EXTENSIONS[] = {".mov", ".mp4", ".mkv", ".webm", ".avi"}
 // by a file's content, and a file named .mov must not be read as a playlist
 // that reaches for other files or the network.
 constexpr char MOVIE_DEMUXERS[] = "mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,avi";
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
 
 }  // namespace
 
@@ -113,12 +108,19 @@ void readColourTags(const AVCodecParameters &stream, const AVFrame &picture, Mov
 
 }  // namespace
 
+bool has_Extension(const std::string &path, const char *extension) {
+    const std::size_t length = std::char_traits<char>::length(extension);
+    if (path.size() <= length) return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[path.size() - length + i]);
+        if (std::tolower(c) != extension[i]) return false;
+    }
+    return true;
+}
+
 bool is_MovieName(const std::string &path) {
-    const std::string name = lowerCase(path);
     for (const char *extension : MOVIE_EXTENSIONS) {
-        const std::size_t length = std::char_traits<char>::length(extension);
-        if (name.size() > length && name.compare(name.size() - length, length, extension) == 0)
-            return true;
+        if (has_Extension(path, extension)) return true;
     }
     return false;
 }
@@ -213,15 +215,24 @@ long MovieInput::numberOfPicture() const {
     return frameNumberAt(index_, picture_->best_effort_timestamp);
 }
 
+long MovieInput::keyframeBefore(long frame) const {
+    if (index_.framePts.empty()) return 1;
+    const std::int64_t shown = index_.framePts[std::size_t(frame - 1)];
+    const auto after =
+        std::upper_bound(index_.keyframePts.begin(), index_.keyframePts.end(), shown);
+    if (after == index_.keyframePts.begin()) return 1;
+    return std::max(1L, frameNumberAt(index_, *std::prev(after)));
+}
+
+// To the keyframe `frame` decodes from; the frames are then told apart by
+// their times (or, without times, counted from the start).
 void MovieInput::seekBefore(long frame) {
-    std::int64_t keyframe = INT64_MIN;
-    if (!index_.framePts.empty()) {
-        const std::int64_t shown = index_.framePts[std::size_t(frame - 1)];
-        for (std::int64_t pts : index_.keyframePts) {
-            if (pts <= shown) keyframe = pts;
-        }
-    }
-    const int sought = av_seek_frame(container_.get(), stream_, keyframe, AVSEEK_FLAG_BACKWARD);
+    const long keyframe = keyframeBefore(frame);
+    const int sought =
+        index_.framePts.empty()
+            ? av_seek_frame(container_.get(), -1, 0, AVSEEK_FLAG_BACKWARD)
+            : av_seek_frame(container_.get(), stream_, index_.framePts[std::size_t(keyframe - 1)],
+                            AVSEEK_FLAG_BACKWARD);
     if (sought < 0) failAt(frame, "cannot be sought to (" + libavErrorText(sought) + ")");
     avcodec_flush_buffers(decoder_.get());
     drained_ = false;
@@ -230,7 +241,9 @@ void MovieInput::seekBefore(long frame) {
 
 ImageFrame MovieInput::read(long frame) {
     if (frame < 1 || frame > info_.frameCount) failAt(frame, "is not in the movie");
-    if (frame < pictureFrame_) seekBefore(frame);
+    // Backwards, or forwards past a keyframe: decoding from there is the
+    // shorter way (every frame of ProRes, PNG or qtrle is a keyframe).
+    if (frame < pictureFrame_ || keyframeBefore(frame) > pictureFrame_ + 1) seekBefore(frame);
     while (pictureFrame_ < frame) {
         if (!decodeNext()) failAt(frame, "is missing: the movie ends before it");
         pictureFrame_ = numberOfPicture();

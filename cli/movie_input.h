@@ -11,6 +11,9 @@
 #include "cli/movie_index.h"
 #include "cli/movie_pixels.h"
 
+// Whether the file name ends in `extension` (".mov"), in any case.
+bool has_Extension(const std::string &path, const char *extension);
+
 // .mov, .mp4, .mkv, .webm and .avi names (any case) are movies.
 bool is_MovieName(const std::string &path);
 
@@ -58,6 +61,7 @@ class MovieInput {
   private:
     bool decodeNext();
     long numberOfPicture() const;
+    long keyframeBefore(long frame) const;  // its number, 1 when none is known
     void seekBefore(long frame);
     [[noreturn]] void failAt(long frame, const std::string &problem) const;
 

@@ -5,6 +5,8 @@ extern "C" {
 #include <libavutil/timecode.h>
 }
 
+#include <filesystem>
+
 #include "cli/cli_error.h"
 
 namespace {
@@ -71,7 +73,7 @@ MovieOutput::MovieOutput(const std::string &path, const MovieOutputSettings &set
     openEncoder();
     if (!settings_.audioSource.empty()) {
         audio_ = add_AudioStreams(*muxer_, settings_.audioSource, settings_.audioFrames,
-                                  settings_.sourceFrameCount, settings_.frameRate, notes_);
+                                  settings_.sourceFrameCount, settings_.frameRate);
     }
     const int opened =
         avio_open(&muxer_->pb, ("file:" + temporary_.path()).c_str(), AVIO_FLAG_WRITE);
@@ -85,11 +87,6 @@ MovieOutput::MovieOutput(const std::string &path, const MovieOutputSettings &set
     picture_->width = settings_.width;
     picture_->height = settings_.height;
     if (av_frame_get_buffer(picture_.get(), 0) < 0) fail("out of memory");
-    if (std::string(settings_.codec->option) == "vp9") {
-        notes_.push_back("holvane: note: " + path_ +
-                         ": VP9 is lossy in colour and alpha; the repaired matte is kept "
-                         "exactly only by qtrle, png or ffv1");
-    }
 }
 
 void MovieOutput::fail(const std::string &problem) const {
@@ -207,4 +204,10 @@ void MovieOutput::finish() {
     }
     const std::string renamed = temporary_.renameTo(path_);
     if (!renamed.empty()) fail(renamed);
+}
+
+void MovieOutput::abandon() {
+    muxer_.reset();
+    std::error_code ec;
+    std::filesystem::remove(temporary_.path(), ec);
 }

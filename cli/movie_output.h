@@ -5,7 +5,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "cli/clip_discovery.h"
 #include "cli/movie_audio.h"
@@ -56,8 +55,9 @@ class MovieOutput {
     // frame written and renames it into place.
     void finish();
 
-    // Notes for the user (audio that could not be carried over, lossy codec).
-    const std::vector<std::string> &notes() const { return notes_; }
+    // Gives the movie up at once: its temporary file is closed and removed.
+    // Nothing may be written after.
+    void abandon();
 
   private:
     void openEncoder();
@@ -79,5 +79,4 @@ class MovieOutput {
     std::optional<AudioCopy> audio_;
     int videoStream_ = 0;
     long written_ = 0;
-    std::vector<std::string> notes_;
 };

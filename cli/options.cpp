@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/cli_error.h"
+#include "cli/movie_codecs.h"
 #include "cli/usable_cores.h"
 
 namespace {
@@ -230,6 +231,12 @@ AlphaReading parseAlpha(const std::string &text) {
     throw usageError("--alpha: '" + text + "' is not auto, straight or premultiplied");
 }
 
+std::string parseCodec(const std::string &text) {
+    if (find_MovieCodec(text) == nullptr)
+        throw usageError("--codec: '" + text + "' is not " + movieCodecOptions());
+    return text;
+}
+
 HostApp parseHost(const std::string &text) {
     if (text == "ae") return HostApp::AfterEffects;
     if (text == "premiere") return HostApp::Premiere;
@@ -261,6 +268,8 @@ bool applyRenderOption(RenderOptions &r, CommandLine &line, const std::string &n
     } else if (name == "--png-compression") {
         r.pngCompression =
             static_cast<int>(wholeNumberIn(name, cursor.valueFor(name, inlineValue), 0, 9));
+    } else if (name == "--codec") {
+        r.codec = parseCodec(cursor.valueFor(name, inlineValue));
     } else if (name == "--alpha") {
         r.alpha = parseAlpha(cursor.valueFor(name, inlineValue));
     } else if (name == "--contact-sheet") {

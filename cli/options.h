@@ -42,6 +42,9 @@ struct RenderOptions {
     // zlib's level for PNG output: 1 writes about twice as fast as the
     // library's default 6, for files about a third larger.
     int pngCompression = 1;
+    // --codec of a movie output ("prores4444", ...); empty: its container's
+    // default.
+    std::string codec;
 };
 
 struct CommandLine {

@@ -103,9 +103,10 @@ int run_RenderCommand(const RenderOptions &options, const std::string &modulePat
     for (const std::string &note : describe_IneffectiveSettings(options, plan.header)) {
         progress.note(note);
     }
+    for (const std::string &note : describe_Movies(plan)) progress.note(note);
     const FrameSink sink = open_FrameSink(plan);
     const RenderJob job{
-        plan,          module.entry(), HostRequest{options.host, options.downsample, options.fps},
+        plan,          module.entry(), HostRequest{options.host, options.downsample, plan.fps},
         effect,        infoView,       open_ClipSource(plan),
         sink,          progress,       sheet.get(),
         framesInFlight};
