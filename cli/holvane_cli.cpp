@@ -34,17 +34,28 @@ one-frame clip. Existing output files are replaced; an output that would
 land on a file of the input (any frame of its pattern, or of the sequence a
 single input file belongs to) or on another output is refused.
 
+Movies (.mov, .mp4, .mkv, .webm, .avi) are clips too: their frames are
+numbered from 1 in the order they are shown, and --frames, --chunk and the
+contact sheet count them so. A movie OUTPUT (.mov, .mkv, .webm) receives
+every rendered frame in order; it keeps a movie input's frame rate, time
+base, timecode, colour tags and audio (copied unchanged); from an image
+sequence --fps sets its rate.
+
 Render options:
   --frames A-B | A         frames to render (default: the whole clip)
   --chunk K/N              only the K-th of N contiguous, nearly equal parts of
                            those frames (1-based), for splitting over machines
   --skip-existing          leave out frames whose output file is already complete
+                           (not for a movie output, which is written whole)
   --process N|result|changes|alpha|info
   --close-edge-gaps N      --hole-size N          --below-alpha N
   --fill-with N            --set-color R,G,B      --feather N
   --shrink-grow N          --decontam-color R,G,B (colours 0..255 per channel)
                            effect controls: ranges and defaults are listed below
   --depth 8|16|half|float  the output's precision (default: the input's)
+  --codec NAME             a movie output's codec: prores4444, prores4444xq,
+                           qtrle, png, ffv1 or vp9 (default: ProRes 4444 for
+                           .mov, FFV1 for .mkv, VP9 for .webm)
   --png-compression N      zlib level of PNG output, 0..9 (default 1: fast, files
                            about a third larger than at 6; 9 is smallest and slowest)
   --alpha auto|straight|premultiplied
@@ -54,7 +65,9 @@ Render options:
                            given. The effect scales its distances at 2, 3 and 4
                            and treats 5..8 as 1 (no change)
   --host ae|premiere       the host to play (default ae)
-  --fps N                  the clip's frame rate, the host's time scale (default 24)
+  --fps N                  an image sequence's frame rate, the host's time scale
+                           and a movie output's rate (default 24; a movie input
+                           brings its own)
   --jobs N                 frames rendered at once (default: the number of cores
                            the process may use, which also spreads the encoding
                            of the output files, one thread each, over them).
@@ -86,6 +99,25 @@ input's precision unless --depth says otherwise; TIFF and DPX store half as
 float. Any format OpenImageIO reads is accepted as input. Compression is
 lossless and fast to write: OpenEXR one-row zip (zips), TIFF deflate at
 level 1; files are somewhat larger than at those formats' usual settings.
+
+Movie outputs, by codec (--codec) and the containers that hold them:
+  qtrle (.mov)             QuickTime Animation: lossless, 8-bit only
+  png (.mov, .mkv)         lossless, 8 or 16-bit
+  ffv1 (.mkv)              lossless, 8 or 16-bit
+  prores4444 (.mov, .mkv)  ProRes 4444: alpha lossless at 10 bits (8-bit alpha
+                           rounds back exactly), colour visually lossless 10-bit
+                           YUV 4:4:4, not exact; prores4444xq: the same at a
+                           higher colour data rate
+  vp9 (.webm, .mkv)        lossy in colour and alpha, 8-bit 4:2:0: previews
+A movie is written to a hidden temporary file beside the output, checked to
+read back with every frame, and renamed into place; a failed or interrupted
+run leaves no movie. Movies take 8 or 16-bit frames: qtrle needs --depth 8
+for deeper input, and half or float input needs --depth 8 or 16.
+Movie inputs are read through FFmpeg: 8-bit codecs as 8-bit frames, deeper
+ones (ProRes, 10-bit and up) as 16-bit; YUV is converted with the stream's
+own matrix and range (untagged: BT.709 from 720 rows, BT.601 below). VP9
+alpha is read through libvpx. A movie without alpha is opaque, so nothing
+is repaired (a note says so).
 
 Alpha: PNG, TGA and DPX are straight, OpenEXR is premultiplied, TIFF as
 marked. Premultiplied input is divided by its alpha before the effect sees

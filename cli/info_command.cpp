@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iomanip>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "cli/declared_controls.h"
 #include "cli/effect_errors.h"
 #include "cli/module_path.h"
+#include "cli/movie_codecs.h"
 #include "cli/options.h"
 #include "frame/effect_info.h"
 #include "host/effect_host.h"
@@ -183,6 +185,18 @@ int printModule(const std::string &modulePathOption, std::ostream &out, std::ost
     return 0;
 }
 
+// What movies the renderer writes, and whether this machine's FFmpeg has
+// the encoder each needs.
+void printMovieCodecs(std::ostream &out) {
+    out << "\nMovie codecs (--codec, containers, FFmpeg encoder, what is kept):\n";
+    for (const MovieCodec *codec = movieCodecsBegin(); codec != movieCodecsEnd(); ++codec) {
+        const bool present = avcodec_find_encoder_by_name(codec->encoder) != nullptr;
+        out << "  " << std::left << std::setw(14) << codec->option << std::setw(12)
+            << movieContainersOf(*codec) << std::setw(11) << codec->encoder
+            << (present ? "" : "(missing) ") << codec->keeps << "\n";
+    }
+}
+
 }  // namespace
 
 void print_Controls(std::ostream &out, const std::vector<CollectedParam> &declared) {
@@ -210,6 +224,7 @@ int run_InfoCommand(const std::string &modulePathOption, std::ostream &out, std:
     std::ostringstream text;
     printEffect(text);
     const int status = printModule(modulePathOption, text, err);
+    if (status == 0) printMovieCodecs(text);
     out << text.str();
     return status;
 }
