@@ -58,7 +58,7 @@ StagePipeline::~StagePipeline() = default;
 
 StagePipeline::StagePipeline(const BenchCase &benchCase)
     : case_(benchCase),
-      clip_(benchClip(benchCase.width, benchCase.height, benchCase.depth)),
+      clip_(benchClip(benchCase)),
       width_(benchCase.width),
       height_(benchCase.height),
       container_(allocate_HolvaneMemoryContainer()),
