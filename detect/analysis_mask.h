@@ -29,6 +29,11 @@ constexpr MaskCode CODE_GAP = 1 << 4;        // GAP_MARK_GREEN
 constexpr MaskCode CODE_EDGE = 2 << 4;       // EDGE_GREEN
 constexpr MaskCode CODE_EDGE_BAND = 3 << 4;  // EDGE_BAND_GREEN
 
+// Not a red mask code: the detection source's alpha is exactly full there.
+// HoleMask marks it as it reads the alpha, for Classify's solid edges; only
+// EdgeGaps runs in between, and keeps it.
+constexpr MaskCode CODE_OPAQUE = 1 << 6;
+
 // Red other than 0.
 inline bool hasRedCode(MaskCode c) { return (c & (CODE_BAND | CODE_TAGGED)) != 0; }
 // Red 0 and not yet judged: the pixels Classify's pockets are made of. (A

@@ -29,12 +29,30 @@ constexpr A_long LAST_TAG = FILL_TAG_CAPACITY - 1;
 // so no solid edge exists.
 bool canBeFull(const InputLayer16 &source) { return !source.eightBit; }
 
-struct IsOpaque {
-    bool operator()(const PF_Pixel16 &p) const { return p.alpha == FULL_SCALE; }
+// The opaque codes (CODE_OPAQUE) of the rows as bits, for a pass that moves
+// down the image asking for rows y - 1, y and y + 1: each row is made once
+// and held in a ring of three. Pass one writes green codes only, which leave
+// the opaque ones as they were.
+class OpaqueRows {
+  public:
+    OpaqueRows(const AnalysisMask &mask, std::size_t words) : mask_(mask) {
+        for (std::vector<BitWord> &r : rows_) r.resize(words);
+    }
+    const BitWord *row(A_long y) {
+        const int slot = y % 3;
+        if (held_[slot] != y) {
+            pixelRowBits(mask_.row(y), mask_.width, rows_[slot].data(),
+                         [](MaskCode c) { return (c & CODE_OPAQUE) != 0; });
+            held_[slot] = y;
+        }
+        return rows_[slot].data();
+    }
+
+  private:
+    const AnalysisMask &mask_;
+    std::vector<BitWord> rows_[3];
+    A_long held_[3] = {-1, -1, -1};
 };
-// The opaque pixels of the source rows as bits, each row read once as pass
-// one moves down the image.
-using OpaqueRows = RowBitsRing<IsOpaque>;
 
 inline void setGreenCode(MaskCode &code, MaskCode green) {
     code = static_cast<MaskCode>((code & ~CODE_GREEN) | green);
@@ -45,9 +63,9 @@ inline void setGreenCode(MaskCode &code, MaskCode green) {
 void markSolidEdgesOfRow(OpaqueRows &opaque, const AnalysisMask &mask, A_long width, A_long y,
                          std::vector<BitWord> &edges) {
     const A_long words = static_cast<A_long>(edges.size());
-    const BitWord *up = opaque.row(y - 1, 0, words - 1);
-    const BitWord *down = opaque.row(y + 1, 0, words - 1);
-    const BitWord *here = opaque.row(y, 0, words - 1);
+    const BitWord *up = opaque.row(y - 1);
+    const BitWord *down = opaque.row(y + 1);
+    const BitWord *here = opaque.row(y);
     for (A_long w = 0; w < words; ++w) {
         const BitWord left = (here[w] << 1) | (w > 0 ? here[w - 1] >> 63 : 0);
         const BitWord right = (here[w] >> 1) | (w + 1 < words ? here[w + 1] << 63 : 0);
@@ -78,7 +96,7 @@ void markEdgeBand(const InputLayer16 &source, const AnalysisMask &mask, A_long w
     if (!canBeFull(source) || width < 3 || height < 3) return;
     const std::size_t words = static_cast<std::size_t>(bitWordsFor(width));
     std::vector<BitWord> current(words), next(words);
-    OpaqueRows opaque(*source.layer, width, IsOpaque{});
+    OpaqueRows opaque(mask, words);
     markSolidEdgesOfRow(opaque, mask, width, 1, current);
     for (A_long y = 1; y <= height - 2; ++y) {
         if (y + 1 <= height - 2) markSolidEdgesOfRow(opaque, mask, width, y + 1, next);

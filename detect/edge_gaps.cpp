@@ -225,7 +225,7 @@ void markGapPixel(const AnalysisMask &mask, A_long x, A_long y, A_long width, A_
     MaskCode &code = mask.row(y)[x];
     if (x >= BRIDGE_BORDER && x < width - BRIDGE_BORDER && y >= BRIDGE_BORDER &&
         y < height - BRIDGE_BORDER)
-        code = CODE_BAND;
+        code = static_cast<MaskCode>((code & CODE_OPAQUE) | CODE_BAND);
     else
         code = static_cast<MaskCode>((code & ~CODE_GREEN) | CODE_GAP);
 }

@@ -9,12 +9,23 @@ namespace {
 
 // Band: alpha from the clear floor (inclusive) up to alphaLevel (exclusive).
 // Unsigned arithmetic makes that one comparison.
-template <typename Pixel, typename AlphaOf>
-void bandCodesOfRow(const Pixel *in, MaskCode *out, A_long left, A_long right, A_u_short floor,
-                    A_u_short alphaLevel, AlphaOf alphaOf) {
+void bandCodesOfRow(const PF_Pixel *in, MaskCode *out, A_long left, A_long right, A_u_short floor,
+                    A_u_short alphaLevel) {
     const unsigned span = alphaLevel > floor ? unsigned(alphaLevel - floor) : 0u;
     for (A_long x = left; x <= right; ++x)
-        out[x] = unsigned(alphaOf(in[x]) - floor) < span ? CODE_BAND : 0;
+        out[x] = unsigned((in[x].alpha << 7) - floor) < span ? CODE_BAND : 0;
+}
+
+// The same, and CODE_OPAQUE where the alpha is exactly full (an 8-bit
+// layer, at most 32640, has none).
+void bandCodesOfRow(const PF_Pixel16 *in, MaskCode *out, A_long left, A_long right, A_u_short floor,
+                    A_u_short alphaLevel) {
+    const unsigned span = alphaLevel > floor ? unsigned(alphaLevel - floor) : 0u;
+    for (A_long x = left; x <= right; ++x) {
+        const unsigned alpha = in[x].alpha;
+        out[x] = static_cast<MaskCode>((unsigned(alpha - floor) < span ? CODE_BAND : 0) |
+                                       (alpha == FULL_SCALE ? CODE_OPAQUE : 0));
+    }
 }
 
 }  // namespace
@@ -28,12 +39,16 @@ void copyAlphaToBandCodes(const AnalysisMask &mask, const InputLayer16 &source,
         const A_long left = inRows ? std::max<A_long>(0, limits.left[y]) : width;
         const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
         std::memset(codes, 0, static_cast<std::size_t>(width));
-        if (left > right) continue;
-        if (source.eightBit)
-            bandCodesOfRow(getPixel8(*source.layer, 0, y), codes, left, right, floor, alphaLevel,
-                           [](const PF_Pixel &p) { return unsigned(p.alpha) << 7; });
-        else
-            bandCodesOfRow(getPixel16(*source.layer, 0, y), codes, left, right, floor, alphaLevel,
-                           [](const PF_Pixel16 &p) { return unsigned(p.alpha); });
+        if (source.eightBit) {
+            if (left <= right)
+                bandCodesOfRow(getPixel8(*source.layer, 0, y), codes, left, right, floor,
+                               alphaLevel);
+            continue;
+        }
+        const PF_Pixel16 *in = getPixel16(*source.layer, 0, y);
+        if (left <= right) bandCodesOfRow(in, codes, left, right, floor, alphaLevel);
+        // Outside the limits the alpha is below 10, except in column 0 of a
+        // row outside them whose only visible pixel is there.
+        if (left > 0 && width > 0 && in[0].alpha == FULL_SCALE) codes[0] |= CODE_OPAQUE;
     }
 }

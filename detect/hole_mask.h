@@ -7,7 +7,8 @@
 // Every code of the mask: CODE_BAND within the limits where the source's
 // alpha (read on the 16-bit scale) lies from `floor` up to alphaLevel
 // (exclusive), 0 everywhere else; the red the plain form
-// (reference/detect/hole_mask.h) writes into a cleared mask world. The
-// limits lie within the mask.
+// (reference/detect/hole_mask.h) writes into a cleared mask world. Also
+// CODE_OPAQUE wherever that alpha is exactly full, for Classify. The limits
+// are those built from the same source (fill_limits.h), within the mask.
 void copyAlphaToBandCodes(const AnalysisMask &mask, const InputLayer16 &source,
                           A_u_short alphaLevel, A_u_short floor, const FillLimitsArray &limits);
