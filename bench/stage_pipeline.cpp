@@ -177,7 +177,8 @@ void StagePipeline::run(Stage stage, bool reference) {
                 populateAndInitialise_FillLimitsFromIncomingAlpha(input_, limits, s.alphaLevel);
                 growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
                                                                  limits);
-                copyAlphaToBandCodes(codes(), input_, s.alphaLevel, MINIMUM_ALPHA, limits);
+                copyAlphaToBandCodes(codes(), input_, s.alphaLevel, MINIMUM_ALPHA, limits,
+                                     s.threads);
             }
             break;
         case Stage::EdgeGaps:

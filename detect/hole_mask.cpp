@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -31,24 +32,28 @@ void bandCodesOfRow(const PF_Pixel16 *in, MaskCode *out, A_long left, A_long rig
 }  // namespace
 
 void copyAlphaToBandCodes(const AnalysisMask &mask, const InputLayer16 &source,
-                          A_u_short alphaLevel, A_u_short floor, const FillLimitsArray &limits) {
+                          A_u_short alphaLevel, A_u_short floor, const FillLimitsArray &limits,
+                          int threads) {
     const A_long width = mask.width;
-    for (A_long y = 0; y < mask.height; ++y) {
-        MaskCode *codes = mask.row(y);
-        const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
-        const A_long left = inRows ? std::max<A_long>(0, limits.left[y]) : width;
-        const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
-        std::memset(codes, 0, static_cast<std::size_t>(width));
-        if (source.eightBit) {
-            if (left <= right)
-                bandCodesOfRow(getPixel8(*source.layer, 0, y), codes, left, right, floor,
-                               alphaLevel);
-            continue;
+    // Each row's codes come from the same row of the source alone.
+    forEachRowBand(threads, mask.height, [&](A_long firstRow, A_long endRow) {
+        for (A_long y = firstRow; y < endRow; ++y) {
+            MaskCode *codes = mask.row(y);
+            const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
+            const A_long left = inRows ? std::max<A_long>(0, limits.left[y]) : width;
+            const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
+            std::memset(codes, 0, static_cast<std::size_t>(width));
+            if (source.eightBit) {
+                if (left <= right)
+                    bandCodesOfRow(getPixel8(*source.layer, 0, y), codes, left, right, floor,
+                                   alphaLevel);
+                continue;
+            }
+            const PF_Pixel16 *in = getPixel16(*source.layer, 0, y);
+            if (left <= right) bandCodesOfRow(in, codes, left, right, floor, alphaLevel);
+            // Outside the limits the alpha is below 10, except in column 0 of a
+            // row outside them whose only visible pixel is there.
+            if (left > 0 && width > 0 && in[0].alpha == FULL_SCALE) codes[0] |= CODE_OPAQUE;
         }
-        const PF_Pixel16 *in = getPixel16(*source.layer, 0, y);
-        if (left <= right) bandCodesOfRow(in, codes, left, right, floor, alphaLevel);
-        // Outside the limits the alpha is below 10, except in column 0 of a
-        // row outside them whose only visible pixel is there.
-        if (left > 0 && width > 0 && in[0].alpha == FULL_SCALE) codes[0] |= CODE_OPAQUE;
-    }
+    });
 }

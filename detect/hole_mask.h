@@ -10,5 +10,8 @@
 // (reference/detect/hole_mask.h) writes into a cleared mask world. Also
 // CODE_OPAQUE wherever that alpha is exactly full, for Classify. The limits
 // are those built from the same source (fill_limits.h), within the mask.
+// threads: row bands on worker threads (render/row_workers.h); the codes do
+// not depend on them.
 void copyAlphaToBandCodes(const AnalysisMask &mask, const InputLayer16 &source,
-                          A_u_short alphaLevel, A_u_short floor, const FillLimitsArray &limits);
+                          A_u_short alphaLevel, A_u_short floor, const FillLimitsArray &limits,
+                          int threads = 1);

@@ -52,7 +52,7 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
                  A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
     const AnalysisMask codes = analysisMaskIn(mask, width, height);
-    copyAlphaToBandCodes(codes, source, s.alphaLevel, MINIMUM_ALPHA, limits);
+    copyAlphaToBandCodes(codes, source, s.alphaLevel, MINIMUM_ALPHA, limits, s.threads);
     if (stageRuns(s, Stage::EdgeGaps)) {
         bridge_EdgeGapsInRedMask(codes, width, height, s.gapDistance, limits);
     }
