@@ -49,11 +49,13 @@ void copyAlphaToBandCodes(const AnalysisMask &mask, const InputLayer16 &source,
                                    alphaLevel);
                 continue;
             }
-            const PF_Pixel16 *in = getPixel16(*source.layer, 0, y);
-            if (left <= right) bandCodesOfRow(in, codes, left, right, floor, alphaLevel);
-            // Outside the limits the alpha is below 10, except in column 0 of a
-            // row outside them whose only visible pixel is there.
-            if (left > 0 && width > 0 && in[0].alpha == FULL_SCALE) codes[0] |= CODE_OPAQUE;
+            // Outside the limits the opaque pixels go unmarked: the only ones
+            // there lie in column 0 of a row with no other visible pixel,
+            // and the edge band never reads them (their row holds no edge
+            // pixel, and column 0 is never one).
+            if (left <= right)
+                bandCodesOfRow(getPixel16(*source.layer, 0, y), codes, left, right, floor,
+                               alphaLevel);
         }
     });
 }

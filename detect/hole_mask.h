@@ -8,7 +8,8 @@
 // alpha (read on the 16-bit scale) lies from `floor` up to alphaLevel
 // (exclusive), 0 everywhere else; the red the plain form
 // (reference/detect/hole_mask.h) writes into a cleared mask world. Also
-// CODE_OPAQUE wherever that alpha is exactly full, for Classify. The limits
+// CODE_OPAQUE within the limits where that alpha is exactly full, for
+// Classify's edge band (which reads no opaque pixel outside them). The limits
 // are those built from the same source (fill_limits.h), within the mask.
 // threads: row bands on worker threads (render/row_workers.h); the codes do
 // not depend on them.
