@@ -63,6 +63,13 @@ struct AnalysisMask {
     std::vector<MaskCode> own;  // the rows, when they do not live in a world
 
     MaskCode *row(A_long y) const { return data + static_cast<std::size_t>(y) * stride; }
+
+    // A copy would point into the original's rows; a move keeps them.
+    AnalysisMask() = default;
+    AnalysisMask(const AnalysisMask &) = delete;
+    AnalysisMask &operator=(const AnalysisMask &) = delete;
+    AnalysisMask(AnalysisMask &&) = default;
+    AnalysisMask &operator=(AnalysisMask &&) = default;
 };
 
 // A mask of width x height codes in the last bytes of `world`, whose pixels
