@@ -186,7 +186,8 @@ void StagePipeline::run(Stage stage, bool reference) {
                 reference::bridge_EdgeGapsInRedMask(referenceMask_.layer(), width_, height_,
                                                     s.gapDistance, limits);
             else
-                bridge_EdgeGapsInRedMask(codes(), width_, height_, s.gapDistance, limits);
+                bridge_EdgeGapsInRedMask(codes(), width_, height_, s.gapDistance, limits,
+                                         s.threads);
             break;
         case Stage::Classify:
             if (reference)

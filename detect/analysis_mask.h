@@ -34,6 +34,9 @@ constexpr MaskCode CODE_EDGE_BAND = 3 << 4;  // EDGE_BAND_GREEN
 // EdgeGaps runs in between, and keeps it.
 constexpr MaskCode CODE_OPAQUE = 1 << 6;
 
+// Not a red mask code: EdgeGaps' mark of a gap pixel until all are found.
+constexpr MaskCode CODE_GAP_FOUND = 1 << 7;
+
 // Red other than 0.
 inline bool hasRedCode(MaskCode c) { return (c & (CODE_BAND | CODE_TAGGED)) != 0; }
 // Red 0 and not yet judged: the pixels Classify's pockets are made of. (A

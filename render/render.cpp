@@ -54,7 +54,7 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
     const AnalysisMask codes = analysisMaskIn(mask, width, height);
     copyAlphaToBandCodes(codes, source, s.alphaLevel, MINIMUM_ALPHA, limits, s.threads);
     if (stageRuns(s, Stage::EdgeGaps)) {
-        bridge_EdgeGapsInRedMask(codes, width, height, s.gapDistance, limits);
+        bridge_EdgeGapsInRedMask(codes, width, height, s.gapDistance, limits, s.threads);
     }
     if (stageRuns(s, Stage::Classify)) {
         floodFillHolesRemoveChaffLogInFillTagList(source, codes, width, height, c.fillTags,

@@ -84,9 +84,9 @@ inline void writeMaskPixels(const AnalysisMask &mask, const PF_LayerDef &world) 
 // The render's EdgeGaps and Classify on a red mask world: on its codes,
 // written back.
 inline void bridgeEdgeGapsOnCodes(const PF_LayerDef &world, A_long width, A_long height, A_long gap,
-                                  const FillLimitsArray &limits) {
+                                  const FillLimitsArray &limits, int threads = 1) {
     const AnalysisMask mask = analysisMaskOf(world);
-    bridge_EdgeGapsInRedMask(mask, width, height, gap, limits);
+    bridge_EdgeGapsInRedMask(mask, width, height, gap, limits, threads);
     writeMaskPixels(mask, world);
 }
 
