@@ -1,6 +1,6 @@
-// The clips the benchmarks render: seven generated keyed frames (offsets -3
-// to +3 around the current one) in memory, and the parameter sets of the
-// benchmark cases.
+// The clips the benchmarks render: seven keyed frames (offsets -3 to +3
+// around the current one) in memory, generated or scaled up from the bundled
+// real footage, and the parameter sets of the benchmark cases.
 #pragma once
 
 #include <string>
@@ -13,15 +13,18 @@
 
 constexpr A_long BENCH_FRAMES_AROUND = 3;  // the render fetches offsets -3..+3
 
+enum class ClipSource { Generated, Footage };
+
 struct BenchCase {
     std::string name;
     A_long width;
     A_long height;
     PixelDepth depth;
     ParamValues values;
+    ClipSource source = ClipSource::Generated;
 };
 
-// Cases 1 to 4 of the benchmark list.
+// The benchmark list: generated clips, then the real footage.
 std::vector<BenchCase> benchRenderCases();
 
 // The effect's defaults, and the heavy set: gaps 30, hole size 4000, feather
@@ -29,9 +32,11 @@ std::vector<BenchCase> benchRenderCases();
 ParamValues defaultBenchParams();
 ParamValues heavyBenchParams(A_long shrinkGrow, A_long fillChain);
 
-// Frames for offsets -3..+3 (index = offset + 3), generated once per size
-// and depth and kept for the whole run.
-const std::vector<OwnedWorld> &benchClip(A_long width, A_long height, PixelDepth depth);
+// Frames for offsets -3..+3 (index = offset + 3) of a case's size, depth and
+// source, made once and kept for the whole run. Empty when the footage is
+// missing (footageMissing says why).
+const std::vector<OwnedWorld> &benchClip(const BenchCase &c);
+std::string footageMissing();
 
 // The module the render cases load: HOLVANE_MODULE when set, otherwise the
 // one built beside the benchmarks.

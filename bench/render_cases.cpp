@@ -90,7 +90,11 @@ HostSettings benchHostSettings(const std::vector<OwnedWorld> &clip) {
 }
 
 void renderCase(benchmark::State &state, const BenchCase &c) {
-    const std::vector<OwnedWorld> &clip = benchClip(c.width, c.height, c.depth);
+    const std::vector<OwnedWorld> &clip = benchClip(c);
+    if (clip.empty()) {
+        state.SkipWithError(footageMissing().c_str());
+        return;
+    }
     EffectModule module;
     if (!module.open(benchModulePath())) {
         state.SkipWithError(module.error().c_str());

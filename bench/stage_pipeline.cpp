@@ -49,6 +49,7 @@ void putPixels(const std::vector<std::uint8_t> &from, OwnedWorld &to) {
 
 struct StagePipeline::Saved {
     std::vector<std::uint8_t> redMask;
+    std::vector<std::uint8_t> referenceMask;
     std::vector<std::uint8_t> patch;
     std::vector<std::uint8_t> output16;
     std::unique_ptr<FillLimitsArray> limits = std::make_unique<FillLimitsArray>();
@@ -58,12 +59,13 @@ StagePipeline::~StagePipeline() = default;
 
 StagePipeline::StagePipeline(const BenchCase &benchCase)
     : case_(benchCase),
-      clip_(benchClip(benchCase.width, benchCase.height, benchCase.depth)),
+      clip_(benchClip(benchCase)),
       width_(benchCase.width),
       height_(benchCase.height),
       container_(allocate_HolvaneMemoryContainer()),
       workingInput_(width_, height_, PixelDepth::Sixteen),
       redMask_(width_, height_, PixelDepth::Sixteen),
+      referenceMask_(width_, height_, PixelDepth::Sixteen),
       patch_(width_, height_, PixelDepth::Sixteen),
       output16_(width_, height_, PixelDepth::Sixteen),
       output8_(width_, height_, PixelDepth::Eight) {
@@ -92,6 +94,12 @@ FillChainWorlds StagePipeline::chainWorlds(const PF_LayerDef &mask, bool referen
     w.frameViews = views_;
     w.currentFrameView = InputLayer16{currentFrame_, packed_[FRAME_ARRAY_CENTRE]};
     return w;
+}
+
+AnalysisMask StagePipeline::codes() { return analysisMaskIn(redMask_.layer(), width_, height_); }
+
+bool StagePipeline::holdsCodes() const {
+    return next_ > stageNumber(Stage::HoleMask) && next_ <= stageNumber(Stage::ClearRejected);
 }
 
 void StagePipeline::reset() {
@@ -169,32 +177,34 @@ void StagePipeline::run(Stage stage, bool reference) {
                 populateAndInitialise_FillLimitsFromIncomingAlpha(input_, limits, s.alphaLevel);
                 growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
                                                                  limits);
-                clearAndCopyAlphaToRedInRedMask(mask, input_, s.alphaLevel, MINIMUM_ALPHA, limits);
+                copyAlphaToBandCodes(codes(), input_, s.alphaLevel, MINIMUM_ALPHA, limits,
+                                     s.threads);
             }
             break;
         case Stage::EdgeGaps:
             if (reference)
-                reference::bridge_EdgeGapsInRedMask(mask, width_, height_, s.gapDistance, limits);
+                reference::bridge_EdgeGapsInRedMask(referenceMask_.layer(), width_, height_,
+                                                    s.gapDistance, limits);
             else
-                bridge_EdgeGapsInRedMask(mask, width_, height_, s.gapDistance, limits);
+                bridge_EdgeGapsInRedMask(codes(), width_, height_, s.gapDistance, limits,
+                                         s.threads);
             break;
         case Stage::Classify:
             if (reference)
                 reference::floodFillHolesRemoveChaffLogInFillTagList(
-                    workingInput_.layer(), mask, width_, height_, c.fillTags, s.maxAcross,
-                    c.seedStack, limits);
+                    workingInput_.layer(), referenceMask_.layer(), width_, height_, c.fillTags,
+                    s.maxAcross, c.seedStack, limits);
             else
-                floodFillHolesRemoveChaffLogInFillTagList(input_, mask, width_, height_, c.fillTags,
-                                                          s.maxAcross, c.seedStack, limits,
-                                                          !stageRuns(s, Stage::Normalise));
+                floodFillHolesRemoveChaffLogInFillTagList(
+                    input_, codes(), width_, height_, c.fillTags, s.maxAcross, c.seedStack, limits);
             break;
         case Stage::ClearRejected:
-            // The fast form runs Normalise in the same pass, as the render
-            // does, painting the verdicts the fast Classify left to it.
-            if (reference || !stageRuns(s, Stage::Normalise))
-                clear_RejectedRegionsInRedMask(mask, limits);
+            // The fast form writes the world from the codes, with Normalise
+            // applied too, as the render does.
+            if (reference)
+                reference::clear_RejectedRegionsInRedMask(referenceMask_.layer(), limits);
             else
-                recode_FillAreaInRedMask(mask, limits, &c.fillTags);
+                write_RedMaskWorld(mask, codes(), limits, true, stageRuns(s, Stage::Normalise));
             break;
         case Stage::Normalise:
             reference::normalise_FillAreaInRedMask(mask, limits);
@@ -250,7 +260,10 @@ void StagePipeline::run(Stage stage, bool reference) {
 
 void StagePipeline::save() {
     if (!saved_) saved_ = std::make_unique<Saved>();
+    if (holdsCodes())
+        write_RedMaskWorld(referenceMask_.layer(), codes(), container_->fillLimits, false, false);
     copyPixels(redMask_, saved_->redMask);
+    copyPixels(referenceMask_, saved_->referenceMask);
     copyPixels(patch_, saved_->patch);
     copyPixels(output16_, saved_->output16);
     *saved_->limits = container_->fillLimits;
@@ -258,6 +271,7 @@ void StagePipeline::save() {
 
 void StagePipeline::restore() {
     putPixels(saved_->redMask, redMask_);
+    putPixels(saved_->referenceMask, referenceMask_);
     putPixels(saved_->patch, patch_);
     putPixels(saved_->output16, output16_);
     container_->fillLimits = *saved_->limits;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench_clip.h"
+#include "detect/analysis_mask.h"
 #include "render/fill_chain.h"
 #include "render/render_settings.h"
 #include "render/stages.h"
@@ -42,6 +43,10 @@ class StagePipeline {
   private:
     void reset();
     FillChainWorlds chainWorlds(const PF_LayerDef &mask, bool reference);
+    // HoleMask to ClearRejected work on the analysis mask, held in the red
+    // mask world until ClearRejected writes the world.
+    AnalysisMask codes();
+    bool holdsCodes() const;
 
     BenchCase case_;
     const std::vector<OwnedWorld> &clip_;
@@ -59,6 +64,9 @@ class StagePipeline {
     InputLayer16 views_[FRAME_ARRAY_SLOTS]{};
     const PF_LayerDef *currentFrame_ = nullptr;
     OwnedWorld redMask_;
+    // The straightforward EdgeGaps, Classify and ClearRejected run on the
+    // codes as a world of their own.
+    OwnedWorld referenceMask_;
     OwnedWorld patch_;
     OwnedWorld output16_;
     OwnedWorld output8_;

@@ -6,17 +6,18 @@
 // only on the rows next to the previous iteration's changes (64 pixels
 // decided at once, absorbed without the mark pass), the pocket scan by the
 // bits of red-0 pixels and each pocket flooded a span at a time
-// (floodPocketFrom).
+// (floodPocketFrom), all on the analysis mask's codes. A pocket takes its
+// verdict as soon as its flood is done; only the pockets that share the last
+// tag wait for the end, when their verdict is known.
 //
 // On entry the mask holds what HoleMask and EdgeGaps leave: green 0 or the
-// gap mark (never an edge code), and no alpha of 10 (the plain form's chaff
-// mark).
+// gap mark (never an edge code).
 #include "detect/classify_holes.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "detect/red_mask.h"
+#include "detect/analysis_mask.h"
 #include "detect/row_bits.h"
 #include "render/worlds/pixels.h"
 
@@ -28,56 +29,78 @@ constexpr A_long LAST_TAG = FILL_TAG_CAPACITY - 1;
 // so no solid edge exists.
 bool canBeFull(const InputLayer16 &source) { return !source.eightBit; }
 
-struct IsOpaque {
-    bool operator()(const PF_Pixel16 &p) const { return p.alpha == FULL_SCALE; }
+// The opaque codes (CODE_OPAQUE) of the rows as bits, for a pass that moves
+// down the image asking for rows y - 1, y and y + 1: each row is made once
+// and held in a ring of three. Pass one writes green codes only, which leave
+// the opaque ones as they were.
+class OpaqueRows {
+  public:
+    OpaqueRows(const AnalysisMask &mask, std::size_t words) : mask_(mask) {
+        for (std::vector<BitWord> &r : rows_) r.resize(words);
+    }
+    const BitWord *row(A_long y) {
+        const int slot = y % 3;
+        if (held_[slot] != y) {
+            pixelRowBits(mask_.row(y), mask_.width, rows_[slot].data(),
+                         [](MaskCode c) { return (c & CODE_OPAQUE) != 0; });
+            held_[slot] = y;
+        }
+        return rows_[slot].data();
+    }
+
+  private:
+    const AnalysisMask &mask_;
+    std::vector<BitWord> rows_[3];
+    A_long held_[3] = {-1, -1, -1};
 };
-// The opaque pixels of the source rows as bits, each row read once as pass
-// one moves down the image.
-using OpaqueRows = RowBitsRing<IsOpaque>;
+
+inline void setGreenCode(MaskCode &code, MaskCode green) {
+    code = static_cast<MaskCode>((code & ~CODE_GREEN) | green);
+}
 
 // Pass one on row y (1..height - 2): opaque pixels of columns 1..width - 2
 // with a 4-neighbour of another alpha, 64 at a time. Returns them as bits.
-void markSolidEdgesOfRow(OpaqueRows &opaque, const PF_LayerDef &redMask, A_long width, A_long y,
+void markSolidEdgesOfRow(OpaqueRows &opaque, const AnalysisMask &mask, A_long width, A_long y,
                          std::vector<BitWord> &edges) {
     const A_long words = static_cast<A_long>(edges.size());
-    const BitWord *up = opaque.row(y - 1, 0, words - 1);
-    const BitWord *down = opaque.row(y + 1, 0, words - 1);
-    const BitWord *here = opaque.row(y, 0, words - 1);
+    const BitWord *up = opaque.row(y - 1);
+    const BitWord *down = opaque.row(y + 1);
+    const BitWord *here = opaque.row(y);
     for (A_long w = 0; w < words; ++w) {
         const BitWord left = (here[w] << 1) | (w > 0 ? here[w - 1] >> 63 : 0);
         const BitWord right = (here[w] >> 1) | (w + 1 < words ? here[w + 1] << 63 : 0);
         edges[w] = here[w] & ~(left & right & up[w] & down[w]) & columnBits(w, 1, width - 2);
-        forEachBit(edges[w], w, [&](A_long x) { setPixel16Green(redMask, x, y, EDGE_GREEN); });
+        forEachBit(edges[w], w, [&](A_long x) { setGreenCode(mask.row(y)[x], CODE_EDGE); });
     }
 }
 
 // Pass two on row y, in the order of the plain form: an edge pixel still
 // marked when visited spreads 32766 over the rest of its 3 x 3 square. Only
 // pass one's pixels can hold the edge code, so only they are visited.
-void spreadEdgeBandOfRow(const PF_LayerDef &redMask, A_long width, A_long height, A_long y,
+void spreadEdgeBandOfRow(const AnalysisMask &mask, A_long width, A_long height, A_long y,
                          const std::vector<BitWord> &edges) {
     for (A_long w = 0; w < static_cast<A_long>(edges.size()); ++w) {
         forEachBit(edges[w], w, [&](A_long x) {
-            if (getPixel16Green(redMask, x, y) != EDGE_GREEN) return;
+            if ((mask.row(y)[x] & CODE_GREEN) != CODE_EDGE) return;
             for (A_long yy = std::max<A_long>(0, y - 1); yy <= std::min(height - 1, y + 1); ++yy)
                 for (A_long xx = std::max<A_long>(0, x - 1); xx <= std::min(width - 1, x + 1); ++xx)
-                    if (xx != x || yy != y) setPixel16Green(redMask, xx, yy, EDGE_BAND_GREEN);
+                    if (xx != x || yy != y) setGreenCode(mask.row(yy)[xx], CODE_EDGE_BAND);
         });
     }
 }
 
 // Both passes, row by row: pass one is done on a row before any square of
 // pass two reaches it, as when pass one runs over the whole image first.
-void markEdgeBand(const InputLayer16 &source, const PF_LayerDef &redMask, A_long width,
+void markEdgeBand(const InputLayer16 &source, const AnalysisMask &mask, A_long width,
                   A_long height) {
     if (!canBeFull(source) || width < 3 || height < 3) return;
     const std::size_t words = static_cast<std::size_t>(bitWordsFor(width));
     std::vector<BitWord> current(words), next(words);
-    OpaqueRows opaque(*source.layer, width, IsOpaque{});
-    markSolidEdgesOfRow(opaque, redMask, width, 1, current);
+    OpaqueRows opaque(mask, words);
+    markSolidEdgesOfRow(opaque, mask, width, 1, current);
     for (A_long y = 1; y <= height - 2; ++y) {
-        if (y + 1 <= height - 2) markSolidEdgesOfRow(opaque, redMask, width, y + 1, next);
-        spreadEdgeBandOfRow(redMask, width, height, y, current);
+        if (y + 1 <= height - 2) markSolidEdgesOfRow(opaque, mask, width, y + 1, next);
+        spreadEdgeBandOfRow(mask, width, height, y, current);
         current.swap(next);
     }
 }
@@ -96,21 +119,22 @@ struct ChaffRow {
 };
 
 // Words first..last of row y.
-void readChaffRow(const PF_LayerDef &redMask, A_long width, const ChaffWords &part,
+void readChaffRow(const AnalysisMask &mask, A_long width, const ChaffWords &part,
                   const FillLimitsArray &limits, ChaffRow &row) {
     const A_long y = part.y;
     const A_long firstColumn = part.first * BITS_PER_WORD;
     const A_long columns = std::min(width, (part.last + 1) * BITS_PER_WORD) - firstColumn;
-    const PF_Pixel16 *pixels = getPixel16(redMask, firstColumn, y);
+    const MaskCode *codes = mask.row(y) + firstColumn;
     BitWord *band = row.band.data() + part.first;
     const bool inRegion = y >= limits.firstRow && y <= limits.lastRow;
+    // No pocket is tagged yet: red is the band or 0.
     if (inRegion)
         pixelRowBitsPair(
-            pixels, columns, band, row.pocket.data() + part.first,
-            [](const PF_Pixel16 &p) { return p.red == BAND_RED; },
-            [](const PF_Pixel16 &p) { return p.red == POCKET_RED; });
+            codes, columns, band, row.pocket.data() + part.first,
+            [](MaskCode c) { return (c & CODE_BAND) != 0; },
+            [](MaskCode c) { return (c & CODE_BAND) == 0; });
     else
-        pixelRowBits(pixels, columns, band, [](const PF_Pixel16 &p) { return p.red == BAND_RED; });
+        pixelRowBits(codes, columns, band, [](MaskCode c) { return (c & CODE_BAND) != 0; });
     for (A_long w = part.first; w <= part.last; ++w)
         row.pocket[w] =
             inRegion ? row.pocket[w] & columnBits(w, limits.left[y], limits.right[y]) : 0;
@@ -134,9 +158,8 @@ BitWord absorbableBits(const ChaffRow *above, const ChaffRow &row, const ChaffRo
 // once, as the iteration found them.
 class ChaffRows {
   public:
-    ChaffRows(const PF_LayerDef &redMask, A_long width, A_long height,
-              const FillLimitsArray &limits)
-        : redMask_(redMask), width_(width), height_(height), limits_(limits) {
+    ChaffRows(const AnalysisMask &mask, A_long width, A_long height, const FillLimitsArray &limits)
+        : mask_(mask), width_(width), height_(height), limits_(limits) {
         const std::size_t words = static_cast<std::size_t>(bitWordsFor(width));
         for (ChaffRow &r : rows_) r.band.resize(words), r.pocket.resize(words);
     }
@@ -147,16 +170,16 @@ class ChaffRows {
         ChaffWords &held = loaded_[slot];
         if (held.y != y) {
             held = ChaffWords{y, first, last};
-            readChaffRow(redMask_, width_, held, limits_, rows_[slot]);
+            readChaffRow(mask_, width_, held, limits_, rows_[slot]);
         } else if (first < held.first || last > held.last) {
             // Read the words not held yet; the row is not written before
             // the iteration is done with it.
             const ChaffWords wider{y, std::min(first, held.first), std::max(last, held.last)};
             if (wider.first < held.first)
-                readChaffRow(redMask_, width_, ChaffWords{y, wider.first, held.first - 1}, limits_,
+                readChaffRow(mask_, width_, ChaffWords{y, wider.first, held.first - 1}, limits_,
                              rows_[slot]);
             if (wider.last > held.last)
-                readChaffRow(redMask_, width_, ChaffWords{y, held.last + 1, wider.last}, limits_,
+                readChaffRow(mask_, width_, ChaffWords{y, held.last + 1, wider.last}, limits_,
                              rows_[slot]);
             held = wider;
         }
@@ -168,7 +191,7 @@ class ChaffRows {
     }
 
   private:
-    const PF_LayerDef &redMask_;
+    const AnalysisMask &mask_;
     A_long width_, height_;
     const FillLimitsArray &limits_;
     ChaffRow rows_[3];
@@ -183,11 +206,12 @@ struct AbsorbedRow {
     A_long first = 0, last = -1;
 };
 
-void writeAbsorbed(const PF_LayerDef &redMask, const AbsorbedRow &row) {
+// ABSORBED_CHAFF: band red, chaff blue, no green.
+void writeAbsorbed(const AnalysisMask &mask, const AbsorbedRow &row) {
     if (row.y < 0) return;
-    PF_Pixel16 *pixels = getPixel16(redMask, 0, row.y);
+    MaskCode *codes = mask.row(row.y);
     for (A_long w = row.first; w <= row.last; ++w)
-        forEachBit(row.bits[w], w, [&](A_long x) { pixels[x] = ABSORBED_CHAFF; });
+        forEachBit(row.bits[w], w, [&](A_long x) { codes[x] = CODE_BAND | CODE_CHAFF; });
 }
 
 // Adds the words first..last of row r to the next iteration's, within the
@@ -211,7 +235,7 @@ void addChaffWords(std::vector<ChaffWords> &next, A_long r, A_long first, A_long
 // read the mask as the iteration found it: a decided row is written after
 // the next decision, which is the last that can read it. Returns the parts
 // of the next iteration: only pixels next to an absorbed one can change.
-std::vector<ChaffWords> absorbChaffOnce(const PF_LayerDef &redMask, ChaffRows &rows,
+std::vector<ChaffWords> absorbChaffOnce(const AnalysisMask &mask, ChaffRows &rows,
                                         const std::vector<ChaffWords> &dirty, A_long width,
                                         const FillLimitsArray &limits) {
     const A_long words = bitWordsFor(width);
@@ -235,7 +259,7 @@ std::vector<ChaffWords> absorbChaffOnce(const PF_LayerDef &redMask, ChaffRows &r
                 maxX = std::max(maxX, x);
             });
         }
-        writeAbsorbed(redMask, pending);
+        writeAbsorbed(mask, pending);
         pending.y = -1;
         if (maxX < 0) continue;
         decided.y = y, decided.first = part.first, decided.last = part.last;
@@ -244,19 +268,19 @@ std::vector<ChaffWords> absorbChaffOnce(const PF_LayerDef &redMask, ChaffRows &r
         const A_long last = std::min(width - 1, maxX + 1) / BITS_PER_WORD;
         for (A_long r = y - 1; r <= y + 1; ++r) addChaffWords(next, r, first, last, limits);
     }
-    writeAbsorbed(redMask, pending);
+    writeAbsorbed(mask, pending);
     return next;
 }
 
-void removeChaff(const PF_LayerDef &redMask, A_long width, A_long height, A_long maxAcross,
+void removeChaff(const AnalysisMask &mask, A_long width, A_long height, A_long maxAcross,
                  const FillLimitsArray &limits) {
-    ChaffRows rows(redMask, width, height, limits);
+    ChaffRows rows(mask, width, height, limits);
     std::vector<ChaffWords> dirty;
     for (A_long y = std::max<A_long>(0, limits.firstRow); y <= std::min(height - 1, limits.lastRow);
          ++y)
         dirty.push_back(ChaffWords{y, 0, bitWordsFor(width) - 1});
     for (A_long k = 0; k < maxAcross && !dirty.empty(); ++k)
-        dirty = absorbChaffOnce(redMask, rows, dirty, width, limits);
+        dirty = absorbChaffOnce(mask, rows, dirty, width, limits);
 }
 
 void judgePocket(FillTag &tag, A_long maxAcross) {
@@ -265,66 +289,68 @@ void judgePocket(FillTag &tag, A_long maxAcross) {
     tag.blueOut = tag.accepted ? ACCEPTED_BLUE : REJECTED_BLUE;
 }
 
+// The final paint of the spans of a judged pocket: red and blue from the
+// verdict, green kept.
+void paintVerdict(const AnalysisMask &mask, const std::vector<PocketSpan> &spans,
+                  const FillTag &tag) {
+    const MaskCode verdict = tag.accepted ? CODE_BAND | CODE_ACCEPTED : CODE_REJECTED;
+    for (const PocketSpan &s : spans) {
+        MaskCode *row = mask.row(s.y);
+        for (A_long x = s.left; x <= s.right; ++x)
+            row[x] = static_cast<MaskCode>((row[x] & CODE_GREEN) | verdict);
+    }
+}
+
 // Floods every pocket the row-major scan meets with a tag of its own. From
 // tag 599 on, pockets share the last tag: its measurements accumulate and the
-// last verdict holds for all of them. A row's red-0 pixels are found by their
-// bits and each is checked again when reached, since a flood started earlier
-// in the row may have painted it.
-void tagPockets(const PF_LayerDef &redMask, A_long width, A_long height, FillTagList &list,
+// last verdict holds for all of them, so their spans are kept and painted at
+// the end. A row's pocket codes are found by their bits and each is checked
+// again when reached, since a flood started earlier in the row may have
+// painted it.
+void tagPockets(const AnalysisMask &mask, A_long width, A_long height, FillTagList &list,
                 A_long maxAcross, const FillLimitsArray &limits) {
     std::vector<BitWord> pocket(static_cast<std::size_t>(bitWordsFor(width)));
-    std::vector<PocketSpan> pending;
+    std::vector<PocketSpan> pending, painted, lastTagPainted;
     for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
         const A_long left = std::max<A_long>(0, limits.left[y]);
         const A_long right = std::min(width - 1, limits.right[y]);
         if (left > right) continue;
-        pixelRowBits(getPixel16(redMask, 0, y), width, pocket.data(),
-                     [](const PF_Pixel16 &p) { return p.red == POCKET_RED; });
+        pixelRowBits(mask.row(y), width, pocket.data(), isPocketCode);
         for (A_long w = left / BITS_PER_WORD; w <= right / BITS_PER_WORD; ++w) {
             forEachBit(pocket[w] & columnBits(w, left, right), w, [&](A_long x) {
-                if (getPixel16Red(redMask, x, y) != POCKET_RED) return;
+                if (!isPocketCode(mask.row(y)[x])) return;
                 const A_long k = list.count;
                 FillTag &tag = list.tags[k];
                 tag.tagValue = static_cast<A_u_short>(k * TAG_STEP);
-                floodPocketFrom(x, y, redMask, height, POCKET_RED, tag, tag.tagValue, limits,
-                                pending);
+                std::vector<PocketSpan> &spans = k == LAST_TAG ? lastTagPainted : painted;
+                floodPocketFrom(x, y, mask, height, tag, limits, pending, spans);
                 // Nothing painted: the tag number stays free for the next pocket.
                 if (tag.area == 0) return;
                 judgePocket(tag, maxAcross);
+                if (k != LAST_TAG) {
+                    paintVerdict(mask, painted, tag);
+                    painted.clear();
+                }
                 list.count = std::min(LAST_TAG, list.count + 1);
             });
         }
     }
-}
-
-// Every tagged pixel takes its tag's verdict. Floods stay within the region,
-// so only its pixels can carry a tag.
-void paintVerdictsInRegion(const PF_LayerDef &redMask, A_long width, A_long height,
-                           const FillTagList &list, const FillLimitsArray &limits) {
-    for (A_long y = std::max<A_long>(0, limits.firstRow); y <= std::min(height - 1, limits.lastRow);
-         ++y) {
-        PF_Pixel16 *row = getPixel16(redMask, 0, y);
-        const A_long right = std::min(width - 1, limits.right[y]);
-        for (A_long x = std::max<A_long>(0, limits.left[y]); x <= right; ++x)
-            paintVerdictOf(row[x], list);
-    }
+    paintVerdict(mask, lastTagPainted, list.tags[LAST_TAG]);
 }
 
 }  // namespace
 
-void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source,
-                                               const PF_LayerDef &redMask, A_long width,
-                                               A_long height, FillTagList &list, A_long maxAcross,
-                                               SeedStack &stack, const FillLimitsArray &limits,
-                                               bool paintVerdicts) {
+void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source, const AnalysisMask &mask,
+                                               A_long width, A_long height, FillTagList &list,
+                                               A_long maxAcross, SeedStack &stack,
+                                               const FillLimitsArray &limits) {
     clearFillTagList(list);
     list.count = 1;
     // The floods search whole rows of a span at once (floodPocketFrom) and
     // need no seed stack.
     static_cast<void>(stack);
-    markEdgeBand(source, redMask, width, height);
+    markEdgeBand(source, mask, width, height);
     if (maxAcross <= 0) return;
-    removeChaff(redMask, width, height, maxAcross, limits);
-    tagPockets(redMask, width, height, list, maxAcross, limits);
-    if (paintVerdicts) paintVerdictsInRegion(redMask, width, height, list, limits);
+    removeChaff(mask, width, height, maxAcross, limits);
+    tagPockets(mask, width, height, list, maxAcross, limits);
 }

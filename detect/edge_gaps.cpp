@@ -8,8 +8,9 @@
 //
 // The plain form (reference/detect/edge_gaps.cpp) marks the gap pixels green,
 // then sets alpha 19000 over the inner image and turns the inner marks into
-// band. That alpha is scratch, which nothing after the stage reads: here it
-// is left out, and each gap pixel is written once, as it is found.
+// band. That alpha is scratch, which nothing after the stage reads: here the
+// stage works on the analysis mask's codes: the gap pixels are marked with a
+// bit of their own, then converted.
 #include "detect/edge_gaps.h"
 
 #include <algorithm>
@@ -17,8 +18,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "detect/red_mask.h"
+#include "detect/analysis_mask.h"
 #include "detect/row_bits.h"
+#include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -83,11 +85,10 @@ class BandWindow {
         }
     }
 
-    // Reads row y of the red mask: red other than 0 is band.
-    void load(const PF_LayerDef &redMask, A_long y) {
+    // Reads row y of the mask: red other than 0 is band.
+    void load(const AnalysisMask &mask, A_long y) {
         BitWord *band = slotStart(y);
-        pixelRowBits(getPixel16(redMask, 0, y), width_, band,
-                     [](const PF_Pixel16 &p) { return p.red != 0; });
+        pixelRowBits(mask.row(y), width_, band, [](MaskCode c) { return hasRedCode(c); });
         BitWord *table = slotStart(y) - 1 + PLANES * stride_;
         for (A_long w = 0; w < words_; ++w) {
             BitWord *right = table + (2 * w + RIGHTWARD) * (gap_ + 1);
@@ -216,51 +217,69 @@ BitWord gapPixelsOfWord(const BandWindow &band, A_long y, A_long w, BitWord unde
     return found & undecided;
 }
 
-// A gap pixel at least BRIDGE_BORDER from each side of the image becomes hole band
-// (alpha and red 32768); nearer the border it keeps the mark, green 20000.
-// The row's band was read into the window before the row was decided, and
-// later rows read it from there: the change is not seen by the marking.
-void markGapPixel(const PF_LayerDef &redMask, A_long x, A_long y, A_long width, A_long height) {
-    if (x >= BRIDGE_BORDER && x < width - BRIDGE_BORDER && y >= BRIDGE_BORDER &&
-        y < height - BRIDGE_BORDER)
-        *getPixel16(redMask, x, y) = BRIDGED;
-    else
-        setPixel16Green(redMask, x, y, GAP_MARK_GREEN);
-}
-
-void markRow(const PF_LayerDef &redMask, const BandWindow &band, A_long y, A_long gap, A_long width,
+// The gap pixels of row y, marked CODE_GAP_FOUND: the band the window reads
+// (hasRedCode) is left as it was before the stage, whichever rows other
+// bands have marked.
+void markRow(const AnalysisMask &mask, const BandWindow &band, A_long y, A_long gap, A_long width,
              A_long height, const FillLimitsArray &limits) {
     const A_long firstWord = std::max<A_long>(0, limits.left[y]) / BITS_PER_WORD;
     const A_long lastWord = std::min(width - 1, limits.right[y]) / BITS_PER_WORD;
     const BitWord *row = band.plane(y, BandWindow::BAND);
+    MaskCode *codes = mask.row(y);
     for (A_long w = firstWord; w <= lastWord; ++w) {
         BitWord undecided = ~row[w] & columnBits(w, limits.left[y], limits.right[y]);
         if (undecided == 0) continue;
         forEachBit(gapPixelsOfWord(band, y, w, undecided, gap, width, height), w,
-                   [&](A_long x) { markGapPixel(redMask, x, y, width, height); });
+                   [&](A_long x) { codes[x] |= CODE_GAP_FOUND; });
     }
 }
 
-void markGapPixels(const PF_LayerDef &redMask, A_long width, A_long height, A_long gap,
-                   const FillLimitsArray &limits) {
-    const A_long firstRow = std::max<A_long>(0, limits.firstRow);
-    const A_long lastRow = std::min(height - 1, limits.lastRow);
-    if (firstRow > lastRow || width <= 0) return;
+// Rows first..end - 1 of the region (rows counted from its first).
+void markGapPixelsOfRows(const AnalysisMask &mask, A_long width, A_long height, A_long gap,
+                         const FillLimitsArray &limits, A_long first, A_long end) {
     BandWindow band(width, gap);
-    A_long loaded = std::max<A_long>(0, firstRow - gap) - 1;
-    for (A_long y = firstRow; y <= lastRow; ++y) {
-        // Only red is read and only green written, so marking row by row
-        // reads the band as it was before the stage.
-        while (loaded < std::min(height - 1, y + gap)) band.load(redMask, ++loaded);
+    A_long loaded = std::max<A_long>(0, first - gap) - 1;
+    for (A_long y = first; y < end; ++y) {
+        while (loaded < std::min(height - 1, y + gap)) band.load(mask, ++loaded);
         band.centre(y);
-        markRow(redMask, band, y, gap, width, height, limits);
+        markRow(mask, band, y, gap, width, height, limits);
+    }
+}
+
+// A gap pixel at least BRIDGE_BORDER from each side of the image becomes
+// hole band (BRIDGED: band red, no green or blue); nearer the border it
+// keeps the mark, green 20000.
+void convertGapPixelsOfRow(const AnalysisMask &mask, A_long y, A_long width, A_long height,
+                           const FillLimitsArray &limits) {
+    MaskCode *codes = mask.row(y);
+    const bool innerRow = y >= BRIDGE_BORDER && y < height - BRIDGE_BORDER;
+    const A_long right = std::min(width - 1, limits.right[y]);
+    for (A_long x = std::max<A_long>(0, limits.left[y]); x <= right; ++x) {
+        MaskCode &code = codes[x];
+        if ((code & CODE_GAP_FOUND) == 0) continue;
+        if (innerRow && x >= BRIDGE_BORDER && x < width - BRIDGE_BORDER)
+            code = static_cast<MaskCode>((code & CODE_OPAQUE) | CODE_BAND);
+        else
+            code = static_cast<MaskCode>((code & ~(CODE_GREEN | CODE_GAP_FOUND)) | CODE_GAP);
     }
 }
 
 }  // namespace
 
-void bridge_EdgeGapsInRedMask(const PF_LayerDef &redMask, A_long width, A_long height,
-                              A_long gapDistance, const FillLimitsArray &limits) {
+void bridge_EdgeGapsInRedMask(const AnalysisMask &mask, A_long width, A_long height,
+                              A_long gapDistance, const FillLimitsArray &limits, int threads) {
     if (gapDistance < 1) return;  // the stage does not run at 0
-    markGapPixels(redMask, width, height, std::min(gapDistance, MAX_GAP), limits);
+    const A_long gap = std::min(gapDistance, MAX_GAP);
+    const A_long firstRow = std::max<A_long>(0, limits.firstRow);
+    const A_long lastRow = std::min(height - 1, limits.lastRow);
+    if (firstRow > lastRow || width <= 0) return;
+    // Every band marks its rows reading the band as the stage found it; the
+    // marks are converted once all are found.
+    forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
+        markGapPixelsOfRows(mask, width, height, gap, limits, firstRow + first, firstRow + end);
+    });
+    forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
+        for (A_long y = firstRow + first; y < firstRow + end; ++y)
+            convertGapPixelsOfRow(mask, y, width, height, limits);
+    });
 }

@@ -1,12 +1,13 @@
 // EdgeGaps: bridges narrow gaps in the hole band's edge.
 #pragma once
 
+#include "detect/analysis_mask.h"
 #include "detect/fill_limits.h"
 
 // Red, green and blue come out as the plain form's
-// (reference/detect/edge_gaps.h) provided no pixel has green 20000 on entry,
-// as none has in the render's mask; the plain form's scratch alpha of 19000
-// over the inner image is not written, and the gap pixels are converted as
-// they are found.
-void bridge_EdgeGapsInRedMask(const PF_LayerDef &redMask, A_long width, A_long height,
-                              A_long gapDistance, const FillLimitsArray &limits);
+// (reference/detect/edge_gaps.h) provided no pixel has the gap mark on
+// entry, as none has in the render's mask; the plain form's scratch alpha of
+// 19000 over the inner image is not kept. threads: row bands on worker
+// threads (render/row_workers.h); the codes do not depend on them.
+void bridge_EdgeGapsInRedMask(const AnalysisMask &mask, A_long width, A_long height,
+                              A_long gapDistance, const FillLimitsArray &limits, int threads = 1);

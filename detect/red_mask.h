@@ -37,6 +37,11 @@
 // FillChain colours the fill pixels (isFillPixel); Compose tapers the fill
 // amount by the edge multiplier and shows the codes as colours in the info
 // view.
+//
+// From HoleMask to Classify the render holds these codes as the analysis
+// mask (detect/analysis_mask.h), a byte per pixel; the world is written from
+// it in one pass, with ClearRejected and Normalise applied
+// (write_RedMaskWorld), before GrowShrink.
 #pragma once
 
 #include "detect/fill_tags.h"

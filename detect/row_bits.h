@@ -33,15 +33,15 @@ inline BitWord packBytesToBits(const unsigned char *bytes) {
     return (b * 0x0102040810204080ull) >> 56;
 }
 
-// out[w] for the pixels of one row, columns 0..width - 1: bit set where the
-// test holds. Bits past the last column are 0. The tests are gathered as
-// bytes first, which compilers turn into vector code, then packed.
-template <typename Test>
-inline void pixelRowBits(const PF_Pixel16 *row, A_long width, BitWord *out, Test test) {
+// out[w] for the pixels (or codes) of one row, columns 0..width - 1: bit set
+// where the test holds. Bits past the last column are 0. The tests are
+// gathered as bytes first, which compilers turn into vector code, then packed.
+template <typename Element, typename Test>
+inline void pixelRowBits(const Element *row, A_long width, BitWord *out, Test test) {
     const A_long words = bitWordsFor(width);
     unsigned char flags[BITS_PER_WORD];
     for (A_long w = 0; w < words; ++w) {
-        const PF_Pixel16 *p = row + w * BITS_PER_WORD;
+        const Element *p = row + w * BITS_PER_WORD;
         const A_long count = std::min(BITS_PER_WORD, width - w * BITS_PER_WORD);
         if (count < BITS_PER_WORD) {
             BitWord bits = 0;
@@ -58,13 +58,13 @@ inline void pixelRowBits(const PF_Pixel16 *row, A_long width, BitWord *out, Test
 
 // Two tests on the same row in one walk: outA from testA, outB from testB,
 // as two calls of pixelRowBits would give them.
-template <typename TestA, typename TestB>
-inline void pixelRowBitsPair(const PF_Pixel16 *row, A_long width, BitWord *outA, BitWord *outB,
+template <typename Element, typename TestA, typename TestB>
+inline void pixelRowBitsPair(const Element *row, A_long width, BitWord *outA, BitWord *outB,
                              TestA testA, TestB testB) {
     const A_long words = bitWordsFor(width);
     unsigned char flagsA[BITS_PER_WORD], flagsB[BITS_PER_WORD];
     for (A_long w = 0; w < words; ++w) {
-        const PF_Pixel16 *p = row + w * BITS_PER_WORD;
+        const Element *p = row + w * BITS_PER_WORD;
         const A_long count = std::min(BITS_PER_WORD, width - w * BITS_PER_WORD);
         if (count < BITS_PER_WORD) {
             BitWord a = 0, b = 0;

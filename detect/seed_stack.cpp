@@ -2,62 +2,63 @@
 
 #include <algorithm>
 
-#include "detect/red_mask.h"
-#include "render/worlds/pixels.h"
-
 namespace {
 
-// The span a seed at column x of row y would find: the run of matching
-// pixels around x within the limit columns left..right, less a limit column
-// the run reaches. x must match. `last` is the run's last column.
+// The span a seed at column x of row y would find: the run of pocket codes
+// around x within the limit columns left..right, less a limit column the run
+// reaches. x must be a pocket code. `last` is the run's last column.
 struct RunAround {
     A_long spanLeft, spanRight, last;
 };
 
-inline RunAround runAround(const PF_Pixel16 *row, A_long x, A_long left, A_long right,
-                           A_u_short matchRed) {
+inline RunAround runAround(const MaskCode *row, A_long x, A_long left, A_long right) {
     A_long first = x, last = x;
-    while (first > left && row[first - 1].red == matchRed) --first;
-    while (last < right && row[last + 1].red == matchRed) ++last;
+    while (first > left && isPocketCode(row[first - 1])) --first;
+    while (last < right && isPocketCode(row[last + 1])) ++last;
     return RunAround{first > left ? first : left + 1, last < right ? last : right - 1, last};
 }
 
-void paintPocketSpan(PF_Pixel16 *row, A_long y, A_long left, A_long right, FillTag &tag,
-                     A_u_short tagValue) {
-    for (A_long x = left; x <= right; ++x) {
-        row[x].red = tagValue;
-        row[x].alpha = PAINTED_ALPHA;
-    }
+void paintPocketSpan(MaskCode *row, A_long y, A_long left, A_long right, FillTag &tag,
+                     std::vector<PocketSpan> &painted) {
+    for (A_long x = left; x <= right; ++x) row[x] |= CODE_TAGGED;
     tag.area += right - left;
     tag.minX = std::min(tag.minX, left);
     tag.maxX = std::max(tag.maxX, right);
     tag.minY = std::min(tag.minY, y);
     tag.maxY = std::max(tag.maxY, y);
+    painted.push_back(PocketSpan{y, left, right, 0, 0, -1});
 }
+
+// What one flood works on and writes.
+struct Flood {
+    const AnalysisMask &mask;
+    FillTag &tag;
+    const FillLimitsArray &limits;
+    std::vector<PocketSpan> &pending;
+    std::vector<PocketSpan> &painted;
+};
 
 // The seeds a painted span would emit into row ny, at its columns but the
 // last, found in one walk along the row: each run met is painted (if two
 // pixels or more) and the walk goes on past it, since a seed anywhere in a
 // run finds the same span. The span the searched one was found from is
 // painted already and skipped.
-void searchNeighbourRow(const PocketSpan &s, A_long ny, const PF_LayerDef &redMask,
-                        A_u_short matchRed, FillTag &tag, A_u_short tagValue,
-                        const FillLimitsArray &limits, std::vector<PocketSpan> &pending) {
-    if (ny < limits.firstRow || ny > limits.lastRow) return;
-    const A_long left = limits.left[ny];
-    const A_long right = limits.right[ny];
-    PF_Pixel16 *row = getPixel16(redMask, 0, ny);
+void searchNeighbourRow(const PocketSpan &s, A_long ny, Flood &f) {
+    if (ny < f.limits.firstRow || ny > f.limits.lastRow) return;
+    const A_long left = f.limits.left[ny];
+    const A_long right = f.limits.right[ny];
+    MaskCode *row = f.mask.row(ny);
     const A_long last = std::min(s.right - 1, right);
     for (A_long x = std::max(s.left, left); x <= last; ++x) {
         if (ny == s.fromY && x >= s.fromLeft && x <= s.fromRight) {
             x = s.fromRight;
             continue;
         }
-        if (row[x].red != matchRed) continue;
-        const RunAround run = runAround(row, x, left, right, matchRed);
+        if (!isPocketCode(row[x])) continue;
+        const RunAround run = runAround(row, x, left, right);
         if (run.spanRight - run.spanLeft >= 1) {
-            paintPocketSpan(row, ny, run.spanLeft, run.spanRight, tag, tagValue);
-            pending.push_back(PocketSpan{ny, run.spanLeft, run.spanRight, s.y, s.left, s.right});
+            paintPocketSpan(row, ny, run.spanLeft, run.spanRight, f.tag, f.painted);
+            f.pending.push_back(PocketSpan{ny, run.spanLeft, run.spanRight, s.y, s.left, s.right});
         }
         x = run.last;
     }
@@ -82,27 +83,26 @@ Seed::Seed()
 
 SeedStack::SeedStack() : count(0) {}
 
-void floodPocketFrom(A_long x, A_long y, const PF_LayerDef &redMask, A_long height,
-                     A_u_short matchRed, FillTag &tag, A_u_short tagValue,
-                     const FillLimitsArray &limits, std::vector<PocketSpan> &pending) {
+void floodPocketFrom(A_long x, A_long y, const AnalysisMask &mask, A_long height, FillTag &tag,
+                     const FillLimitsArray &limits, std::vector<PocketSpan> &pending,
+                     std::vector<PocketSpan> &painted) {
     pending.clear();
     if (y < limits.firstRow || y > limits.lastRow || y < 0 || y >= height) return;
     const A_long left = limits.left[y];
     const A_long right = limits.right[y];
     if (x < left || x > right) return;
-    PF_Pixel16 *row = getPixel16(redMask, 0, y);
-    if (row[x].red != matchRed) return;
-    const RunAround run = runAround(row, x, left, right, matchRed);
+    MaskCode *row = mask.row(y);
+    if (!isPocketCode(row[x])) return;
+    const RunAround run = runAround(row, x, left, right);
     if (run.spanRight - run.spanLeft < 1) return;
-    paintPocketSpan(row, y, run.spanLeft, run.spanRight, tag, tagValue);
+    paintPocketSpan(row, y, run.spanLeft, run.spanRight, tag, painted);
     // The first span came from no row: its own row is never searched.
     pending.push_back(PocketSpan{y, run.spanLeft, run.spanRight, y, 0, -1});
+    Flood f{mask, tag, limits, pending, painted};
     while (!pending.empty()) {
         const PocketSpan s = pending.back();
         pending.pop_back();
-        if (s.y > 0)
-            searchNeighbourRow(s, s.y - 1, redMask, matchRed, tag, tagValue, limits, pending);
-        if (s.y + 1 < height)
-            searchNeighbourRow(s, s.y + 1, redMask, matchRed, tag, tagValue, limits, pending);
+        if (s.y > 0) searchNeighbourRow(s, s.y - 1, f);
+        if (s.y + 1 < height) searchNeighbourRow(s, s.y + 1, f);
     }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "api/effect_api.h"
+#include "detect/analysis_mask.h"
 #include "detect/fill_limits.h"
 #include "detect/fill_tags.h"
 
@@ -49,14 +50,15 @@ struct PocketSpan {
     A_long fromY, fromLeft, fromRight;
 };
 
-// What seeding (x, y) as a root and running the seed-stack flood
-// (floodFillHolesInRedMaskTillSeedStackTillComplete) paints and measures,
-// reached span by span: every run of matching pixels within the row's limits
-// (less the limit columns) of two pixels or more, connected to the seed's
-// through a column under a found span's columns but its last. A found span's
-// neighbour rows are searched once, column after column, instead of one seed
-// per column. `pending` is scratch; it holds the spans found but not yet searched
-// from.
-void floodPocketFrom(A_long x, A_long y, const PF_LayerDef &redMask, A_long height,
-                     A_u_short matchRed, FillTag &tag, A_u_short tagValue,
-                     const FillLimitsArray &limits, std::vector<PocketSpan> &pending);
+// The spans of pocket codes (isPocketCode) that seeding (x, y) as a root and
+// running the seed-stack flood with red 0 to match
+// (floodFillHolesInRedMaskTillSeedStackTillComplete) paints, reached span by
+// span, marked CODE_TAGGED and measured into `tag`: every run of pocket codes
+// within the row's limits (less the limit columns) of two pixels or more,
+// connected to the seed's through a column under a found span's columns but
+// its last. A found span's neighbour rows are searched once, column after
+// column, instead of one seed per column. Each painted span is added to
+// `painted`; `pending` is scratch, the spans found but not yet searched from.
+void floodPocketFrom(A_long x, A_long y, const AnalysisMask &mask, A_long height, FillTag &tag,
+                     const FillLimitsArray &limits, std::vector<PocketSpan> &pending,
+                     std::vector<PocketSpan> &painted);

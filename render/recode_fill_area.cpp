@@ -1,6 +1,9 @@
 #include "render/recode_fill_area.h"
 
-#include "detect/classify_holes.h"
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "detect/red_mask.h"
 #include "render/worlds/pixels.h"
 
@@ -8,46 +11,59 @@ namespace {
 
 constexpr PF_Pixel16 TRANSPARENT_BLACK{0, 0, 0, 0};
 
-// A region Classify rejected that carries no green mark.
-inline bool isRejectedUnmarked(const PF_Pixel16 &p) {
-    return p.red == POCKET_RED && p.green == 0 && p.blue == REJECTED_BLUE;
+// ClearRejected: a region Classify rejected that carries no green mark.
+PF_Pixel16 clearedRejected(const PF_Pixel16 &p) {
+    const bool rejectedUnmarked = p.red == POCKET_RED && p.green == 0 && p.blue == REJECTED_BLUE;
+    return rejectedUnmarked ? TRANSPARENT_BLACK : p;
 }
 
-// A rejected region with the gap mark: it keeps the mark as the green fill tag.
-inline bool isRejectedGapMarked(const PF_Pixel16 &p) {
-    return p.red == POCKET_RED && p.green == GAP_MARK_GREEN && p.blue == REJECTED_BLUE;
+// Normalise: a rejected region with the gap mark keeps it as the green fill
+// tag; any other code is a pixel to fill.
+PF_Pixel16 normalised(const PF_Pixel16 &p) {
+    if (p.red == POCKET_RED && p.green == GAP_MARK_GREEN && p.blue == REJECTED_BLUE)
+        return GREEN_FILL_PIXEL;
+    return (p.red | p.green | p.blue) != 0 ? FILL_PIXEL : TRANSPARENT_BLACK;
 }
 
-template <typename Visit>
-void forEachPixelWithinLimits(const PF_LayerDef &redMask, const FillLimitsArray &limits,
-                              Visit visit) {
-    for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
-        for (A_long x = limits.left[y]; x <= limits.right[y]; ++x)
-            visit(*getPixel16(redMask, x, y));
+// The world pixel of every code, outside the limits and within them.
+struct CodePixels {
+    PF_Pixel16 outside[256];
+    PF_Pixel16 inside[256];
+};
+
+void makeCodePixels(CodePixels &table, bool clearRejected, bool normalise) {
+    for (int c = 0; c < 256; ++c) {
+        const PF_Pixel16 raw = maskPixelOf(static_cast<MaskCode>(c));
+        PF_Pixel16 p = clearRejected ? clearedRejected(raw) : raw;
+        if (normalise) p = normalised(p);
+        table.outside[c] = raw;
+        table.inside[c] = p;
     }
 }
 
 }  // namespace
 
-void clear_RejectedRegionsInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits) {
-    forEachPixelWithinLimits(redMask, limits, [](PF_Pixel16 &p) {
-        if (isRejectedUnmarked(p)) p = TRANSPARENT_BLACK;
-    });
-}
-
-void recode_FillAreaInRedMask(const PF_LayerDef &redMask, const FillLimitsArray &limits,
-                              const FillTagList *verdicts) {
-    for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
+void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
+                        const FillLimitsArray &limits, bool clearRejected, bool normalise) {
+    CodePixels table;
+    makeCodePixels(table, clearRejected, normalise);
+    const A_long width = std::min(mask.width, redMask.width);
+    // A code row is read whole before the world row over it is written.
+    std::vector<MaskCode> codes(static_cast<std::size_t>(std::max<A_long>(1, width)));
+    for (A_long y = 0; y < redMask.height; ++y) {
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
-        for (A_long x = limits.left[y]; x <= limits.right[y]; ++x) {
-            PF_Pixel16 &p = row[x];
-            if (verdicts != nullptr) paintVerdictOf(p, *verdicts);
-            if (isRejectedGapMarked(p))
-                p = GREEN_FILL_PIXEL;
-            else if (isRejectedUnmarked(p))  // ClearRejected's
-                p = TRANSPARENT_BLACK;
-            else
-                p = (p.red | p.green | p.blue) != 0 ? FILL_PIXEL : TRANSPARENT_BLACK;
+        if (y >= mask.height) {
+            std::fill(row, row + redMask.width, TRANSPARENT_BLACK);
+            continue;
         }
+        std::memcpy(codes.data(), mask.row(y), static_cast<std::size_t>(width));
+        const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
+        const A_long left = inRows ? std::clamp<A_long>(limits.left[y], 0, width) : width;
+        const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
+        A_long x = 0;
+        for (; x < left; ++x) row[x] = table.outside[codes[x]];
+        for (; x <= right; ++x) row[x] = table.inside[codes[x]];
+        for (; x < width; ++x) row[x] = table.outside[codes[x]];
+        std::fill(row + width, row + redMask.width, TRANSPARENT_BLACK);
     }
 }

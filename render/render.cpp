@@ -43,28 +43,25 @@ struct RenderWorlds {
     InputLayer16 currentFrameView{};
 };
 
-// The stages from EdgeGaps to Feather on the mask. source: the detection
-// source, whose alpha Classify reads.
+// The stages from HoleMask to Feather on the mask. source: the detection
+// source, whose alpha HoleMask and Classify read. HoleMask to Normalise work
+// on the analysis mask's codes, which live in the mask world's memory until
+// they are written into it.
 void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_LayerDef &mask,
                  const InputLayer16 &input, const InputLayer16 &source, HolvaneMemoryContainer &c,
                  A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
+    const AnalysisMask codes = analysisMaskIn(mask, width, height);
+    copyAlphaToBandCodes(codes, source, s.alphaLevel, MINIMUM_ALPHA, limits, s.threads);
     if (stageRuns(s, Stage::EdgeGaps)) {
-        bridge_EdgeGapsInRedMask(mask, width, height, s.gapDistance, limits);
+        bridge_EdgeGapsInRedMask(codes, width, height, s.gapDistance, limits, s.threads);
     }
-    // ClearRejected and Normalise only ever run together: one pass does both,
-    // and paints Classify's verdicts on its way.
-    const bool recode = stageRuns(s, Stage::Normalise);
     if (stageRuns(s, Stage::Classify)) {
-        floodFillHolesRemoveChaffLogInFillTagList(source, mask, width, height, c.fillTags,
-                                                  s.maxAcross, c.seedStack, limits, !recode);
+        floodFillHolesRemoveChaffLogInFillTagList(source, codes, width, height, c.fillTags,
+                                                  s.maxAcross, c.seedStack, limits);
     }
-    if (recode) {
-        recode_FillAreaInRedMask(mask, limits,
-                                 stageRuns(s, Stage::Classify) ? &c.fillTags : nullptr);
-    } else if (stageRuns(s, Stage::ClearRejected)) {
-        clear_RejectedRegionsInRedMask(mask, limits);
-    }
+    write_RedMaskWorld(mask, codes, limits, stageRuns(s, Stage::ClearRejected),
+                       stageRuns(s, Stage::Normalise));
     if (stageRuns(s, Stage::GrowShrink)) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
         growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits);
@@ -186,7 +183,6 @@ PF_Err analyseBeforeFetching(const RenderCall &r, RenderSettings &s) {
     const InputLayer16 source{&inputPart, r.input.eightBit};
     w.mask = &w.workingInput;
     buildLimits(source, s, r.width, r.height, limits);
-    clearAndCopyAlphaToRedInRedMask(*w.mask, source, s.alphaLevel, MINIMUM_ALPHA, limits);
     runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, r.width, r.height);
 
     FrameCapturePlan plan;
@@ -253,7 +249,6 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
     w.frameArray[FRAME_ARRAY_CENTRE] = sourceWorld;
     setFrameViews(w, plan, InputLayer16{&w.workingInput, false});
     w.mask = &w.redMask;
-    clearAndCopyAlphaToRedInRedMask(*w.mask, source, s.alphaLevel, MINIMUM_ALPHA, limits);
     runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, r.width, r.height);
     colourAndCompose(r.in_data, s, w, r.input, r.c, r.eightBit, r.output, r.width, r.height);
     return PF_Err_NONE;

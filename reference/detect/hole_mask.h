@@ -1,6 +1,6 @@
 // The initial hole mask in its straightforward form (not part of the module):
-// the render clears the mask and writes it in one pass
-// (clearAndCopyAlphaToRedInRedMask, detect/hole_mask.h).
+// the render writes the band as the analysis mask's codes
+// (copyAlphaToBandCodes, detect/hole_mask.h).
 #pragma once
 
 #include "detect/fill_limits.h"

@@ -14,7 +14,6 @@
 #include "reference/render/recode_fill_area.h"
 #include "reference/render/worlds/working_images.h"
 #include "reference/render/worlds/world_ops.h"
-#include "render/recode_fill_area.h"
 #include "render/render_call.h"
 #include "render/render_settings.h"
 #include "render/worlds/memory_container.h"
@@ -48,7 +47,8 @@ void runStages(const PF_InData *in_data, const RenderSettings &s, RenderWorlds &
                                                              w.redMask, width, height, c.fillTags,
                                                              s.maxAcross, c.seedStack, limits);
     }
-    if (stageRuns(s, Stage::ClearRejected)) clear_RejectedRegionsInRedMask(w.redMask, limits);
+    if (stageRuns(s, Stage::ClearRejected))
+        reference::clear_RejectedRegionsInRedMask(w.redMask, limits);
     if (stageRuns(s, Stage::Normalise)) reference::normalise_FillAreaInRedMask(w.redMask, limits);
     if (stageRuns(s, Stage::GrowShrink)) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);

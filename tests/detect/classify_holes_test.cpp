@@ -33,8 +33,8 @@ struct Analysis {
         setRedRect(mask.def, x0, y0, x1, y1, 0);
     }
     void classify(A_long maxAcross) {
-        floodFillHolesRemoveChaffLogInFillTagList(InputLayer16{&source.def, false}, mask.def, width,
-                                                  height, *tags, maxAcross, *stack, *limits, true);
+        classifyOnCodes(InputLayer16{&source.def, false}, mask.def, width, height, *tags, maxAcross,
+                        *stack, *limits);
     }
     const PF_Pixel16 &at(A_long x, A_long y) const { return *getPixel16(mask.def, x, y); }
     bool rectIs(A_long x0, A_long y0, A_long x1, A_long y1, const PF_Pixel16 &p) const {
@@ -147,7 +147,7 @@ TEST(Classification, ABridgedChannelLetsAPocketBeJudgedByItsOwnSize) {
         setRedRect(a.mask.def, 28, 18, 51, 41, BAND);
         a.pocket(30, 20, 49, 39);
         a.pocket(50, 30, 51, 30);
-        if (bridge) bridge_EdgeGapsInRedMask(a.mask.def, 100, 60, 1, *a.limits);
+        if (bridge) bridgeEdgeGapsOnCodes(a.mask.def, 100, 60, 1, *a.limits);
         a.classify(30);
         EXPECT_EQ(a.at(40, 30).blue, bridge ? 20000 : 32768);
         EXPECT_EQ(a.at(40, 30).red, bridge ? 32768 : 0);

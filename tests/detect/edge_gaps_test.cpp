@@ -35,7 +35,12 @@ TEST(EdgeGaps, OnePixelChannelsBecomeBandAwayFromTheBorder) {
 // find band on both sides if -3 / 2 rounded down to -2; truncating toward
 // zero it tests 9 and 11 instead and finds none. Both forms.
 TEST(EdgeGaps, HalfAndThirdOffsetsTruncateTowardZero) {
-    for (auto bridge : {&bridge_EdgeGapsInRedMask, &reference::bridge_EdgeGapsInRedMask}) {
+    using Bridge = void (*)(const PF_LayerDef &, A_long, A_long, A_long, const FillLimitsArray &);
+    const Bridge fast = [](const PF_LayerDef &mask, A_long width, A_long height, A_long gap,
+                           const FillLimitsArray &limits) {
+        bridgeEdgeGapsOnCodes(mask, width, height, gap, limits);
+    };
+    for (Bridge bridge : {fast, &reference::bridge_EdgeGapsInRedMask}) {
         auto judge = [bridge](std::initializer_list<A_long> band, A_long gap) {
             TestWorld16 mask = makeWorld16(21, 1);
             for (A_long x : band) setPixel16Red(mask.def, x, 0, BAND);

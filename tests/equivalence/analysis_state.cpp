@@ -13,7 +13,6 @@
 #include "reference/render/compose_view.h"
 #include "reference/render/fill_chain.h"
 #include "reference/render/recode_fill_area.h"
-#include "render/recode_fill_area.h"
 #include "render/worlds/world_ops.h"
 
 namespace {
@@ -106,7 +105,7 @@ void AnalysisState::runReference(Stage stage) {
                                                                  c.seedStack, limits);
             break;
         case Stage::ClearRejected:
-            clear_RejectedRegionsInRedMask(mask, limits);
+            reference::clear_RejectedRegionsInRedMask(mask, limits);
             break;
         case Stage::Normalise:
             reference::normalise_FillAreaInRedMask(mask, limits);

@@ -6,9 +6,12 @@
 
 #include "analysis_state.h"
 #include "detect/classify_holes.h"
+#include "detect/edge_gaps.h"
+#include "detect/hole_mask.h"
 #include "random_masks.h"
 #include "reference/detect/classify_holes.h"
 #include "render/recode_fill_area.h"
+#include "support/stage_support.h"
 
 namespace {
 
@@ -16,8 +19,8 @@ namespace {
 // what it is meant to test.
 A_long tagsUsed = 0;
 
-// The two forms on copies of the same state; every channel of the mask and
-// the tags they leave must agree.
+// The two forms on copies of the same state (the fast one on its codes);
+// red, green and blue of the mask and the tags they leave must agree.
 void expectSameClassification(const PF_LayerDef &sourceWorld, const InputLayer16 &source,
                               OwnedWorld &mask, A_long width, A_long height, A_long maxAcross,
                               const FillLimitsArray &limits) {
@@ -30,9 +33,8 @@ void expectSameClassification(const PF_LayerDef &sourceWorld, const InputLayer16
     OwnedWorld plain(width, height, PixelDepth::Sixteen, mask.rowbytes() - width * 8);
     restore(plain, snapshot(mask));
     restore(mask, before);
-    floodFillHolesRemoveChaffLogInFillTagList(source, mask.layer(), width, height, *fastTags,
-                                              maxAcross, *stack, limits, true);
-    EXPECT_TRUE(samePixels(plain.layer(), mask.layer(), width, height))
+    classifyOnCodes(source, mask.layer(), width, height, *fastTags, maxAcross, *stack, limits);
+    EXPECT_TRUE(sameMaskColours(plain.layer(), mask.layer(), width, height))
         << "hole limit " << maxAcross;
     ASSERT_EQ(plainTags->count, fastTags->count);
     tagsUsed = plainTags->count;
@@ -76,16 +78,16 @@ TEST_P(ClassifyEquivalence, LeavesTheSameMaskAndTags) {
     }
 }
 
-// The render's path: Classify without its final paint, then ClearRejected and
-// Normalise in one pass that paints the verdicts first.
-TEST_P(ClassifyEquivalence, VerdictsPaintedByTheRecodeGiveTheSameFillArea) {
+// The render's path: HoleMask's band as codes in the mask world's memory,
+// EdgeGaps and Classify on them, then the world written with ClearRejected
+// and Normalise applied. Within the limits every channel must agree.
+TEST_P(ClassifyEquivalence, TheWorldWrittenFromTheCodesHoldsTheSameFillArea) {
     const ClassifyCase c = GetParam();
     ParamValues values = defaultParamValues();
     values.number[PARAM_CLOSE_EDGE_GAPS] = c.gap;
     values.number[PARAM_HOLE_SIZE] = c.holeSize;
     AnalysisState state(frameOptions(c.width, c.height, c.depth, c.seed + 100), values);
     state.runReferenceUpTo(Stage::Classify);
-    const std::vector<std::uint8_t> before = snapshot(state.redMask);
     const FillLimitsArray &limits = state.container->fillLimits;
     state.runReference(Stage::Classify);
     state.runReference(Stage::ClearRejected);
@@ -94,14 +96,19 @@ TEST_P(ClassifyEquivalence, VerdictsPaintedByTheRecodeGiveTheSameFillArea) {
                      state.redMask.rowbytes() - state.width() * 8);
     restore(plain, snapshot(state.redMask));
 
-    restore(state.redMask, before);
     auto tags = std::make_unique<FillTagList>();
     auto stack = std::make_unique<SeedStack>();
-    floodFillHolesRemoveChaffLogInFillTagList(state.input, state.redMask.layer(), state.width(),
-                                              state.height(), *tags, state.settings.maxAcross,
-                                              *stack, limits, false);
-    recode_FillAreaInRedMask(state.redMask.layer(), limits, tags.get());
-    EXPECT_TRUE(samePixels(plain.layer(), state.redMask.layer(), state.width(), state.height()));
+    const AnalysisMask codes = analysisMaskIn(state.redMask.layer(), state.width(), state.height());
+    copyAlphaToBandCodes(codes, state.input, state.settings.alphaLevel, MINIMUM_ALPHA, limits);
+    bridge_EdgeGapsInRedMask(codes, state.width(), state.height(), state.settings.gapDistance,
+                             limits);
+    floodFillHolesRemoveChaffLogInFillTagList(state.input, codes, state.width(), state.height(),
+                                              *tags, state.settings.maxAcross, *stack, limits);
+    write_RedMaskWorld(state.redMask.layer(), codes, limits, true, true);
+    EXPECT_TRUE(
+        sameMaskColours(plain.layer(), state.redMask.layer(), state.width(), state.height()));
+    EXPECT_TRUE(samePixelsWhere(plain.layer(), state.redMask.layer(), state.width(), state.height(),
+                                [&](A_long x, A_long y) { return isWithinLimits(limits, x, y); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -6,6 +6,7 @@
 #include "detect/edge_gaps.h"
 #include "random_masks.h"
 #include "reference/detect/edge_gaps.h"
+#include "support/stage_support.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ void expectSameBridging(AnalysisState &state, A_long gap) {
                              state.redMask.rowbytes() - state.width() * 8);
     restore(expectedWorld, expected);
     restore(state.redMask, before);
-    bridge_EdgeGapsInRedMask(state.redMask.layer(), state.width(), state.height(), gap, limits);
+    bridgeEdgeGapsOnCodes(state.redMask.layer(), state.width(), state.height(), gap, limits);
     EXPECT_TRUE(sameMaskColours(expectedWorld.layer(), state.redMask.layer(), state.width(),
                                 state.height()))
         << "gap " << gap;
@@ -56,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(GeneratedFrames, EdgeGapsEquivalence,
 namespace {
 
 // Random band patterns with random limits: every offset meets band, the
-// image borders and the limit columns.
+// image borders and the limit columns. The fast form splits the rows into
+// up to four bands on worker threads, whose gap windows overlap.
 TEST(EdgeGapsEquivalenceOnRandomMasks, MarksTheSamePixelsAsThePlainForm) {
     TestRng rng{2024};
     for (int round = 0; round < 40; ++round) {
@@ -70,7 +72,7 @@ TEST(EdgeGapsEquivalenceOnRandomMasks, MarksTheSamePixelsAsThePlainForm) {
         auto limits =
             round % 3 == 0 ? wholeLimits(width, height) : randomLimits(rng, width, height);
         reference::bridge_EdgeGapsInRedMask(plain.layer(), width, height, gap, *limits);
-        bridge_EdgeGapsInRedMask(fast.layer(), width, height, gap, *limits);
+        bridgeEdgeGapsOnCodes(fast.layer(), width, height, gap, *limits, 1 + round % 4);
         ASSERT_TRUE(sameMaskColours(plain.layer(), fast.layer(), width, height))
             << "round " << round << ", " << width << " x " << height << ", gap " << gap;
     }

@@ -258,6 +258,14 @@ std::vector<RenderCase> renderCases() {
     grownPast.width = 640;
     grownPast.height = 360;
     cases.push_back(grownPast);
+    // Masks too narrow to hold their analysis codes in the mask world's own
+    // memory, and just wide enough.
+    RenderCase narrowest = withParams(named("Narrow12", 45), chainOnly(4));
+    narrowest.width = 12;
+    cases.push_back(narrowest);
+    RenderCase narrow = named("Narrow24", 46, PixelDepth::Sixteen);
+    narrow.width = 24;
+    cases.push_back(narrow);
     RenderCase tooShort = named("TooShort", 43);
     tooShort.height = 199;
     cases.push_back(tooShort);
