@@ -15,6 +15,7 @@
 
 #include "detect/red_mask.h"
 #include "detect/row_bits.h"
+#include "render/row_workers.h"
 
 namespace {
 
@@ -112,23 +113,18 @@ void findFillColumns(const PF_Pixel16 *row, A_long left, A_long right, std::vect
                    [&](A_long x) { fill.push_back(x); });
 }
 
-}  // namespace
-
-void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
-                                         const InputLayer16 &input, A_long width, A_long height,
-                                         const FillLimitsArray &limits) {
-    if (width <= 0 || height <= 0) return;
-    static const MultiplierTable table;
-    const A_long firstRow = std::max<A_long>(0, limits.firstRow);
-    const A_long lastRow = std::min(height - 1, limits.lastRow);
+// The multipliers of rows firstRow..endRow - 1. A row reads blue and the
+// input's alpha and writes red, which is no sample: rows are independent, so
+// bands of them can be worked on at once, each with its own row counts.
+void multipliersOfRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width,
+                       A_long height, const FillLimitsArray &limits, const MultiplierTable &table,
+                       A_long firstRow, A_long endRow) {
     RowCounts counts(redMask, input, width, height);
     std::vector<A_long> fill;
     fill.reserve(static_cast<std::size_t>(width));
     std::vector<BitWord> fillBits(static_cast<std::size_t>(bitWordsFor(width)));
 
-    for (A_long y = firstRow; y <= lastRow; ++y) {
-        // Blue is only read and red is not a sample, so the order of the
-        // writes does not matter.
+    for (A_long y = firstRow; y < endRow; ++y) {
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
         findFillColumns(row, std::max<A_long>(0, limits.left[y]),
                         std::min(width - 1, limits.right[y]), fillBits, fill);
@@ -152,4 +148,19 @@ void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF
                 row[x].red = table.value[c[0][x] + c[1][x] + c[2][x] + c[3][x] + c[4][x]];
         }
     }
+}
+
+}  // namespace
+
+void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
+                                         const InputLayer16 &input, A_long width, A_long height,
+                                         const FillLimitsArray &limits, int threads) {
+    if (width <= 0 || height <= 0) return;
+    const MultiplierTable table;
+    const A_long firstRow = std::max<A_long>(0, limits.firstRow);
+    const A_long lastRow = std::min({height - 1, limits.lastRow, FILL_LIMITS_MAX_ROWS - 1});
+    forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
+        multipliersOfRows(redMask, input, width, height, limits, table, firstRow + first,
+                          firstRow + end);
+    });
 }

@@ -3,7 +3,8 @@
 // written once per fill pixel. The result there is what the plain sources
 // (reference/fill/patch_sources.h), run one after the other over the region,
 // leave; the patch world is not written anywhere else (nothing reads it
-// elsewhere).
+// elsewhere). threads: bands of rows coloured at once (render/row_workers.h);
+// the colours are the same for any count.
 #pragma once
 
 #include "detect/fill_limits.h"
@@ -37,4 +38,5 @@ struct PatchChainInputs {
 
 void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
                                   const PatchChainInputs &inputs, const PF_LayerDef &patch,
-                                  const PF_LayerDef &redMask, const FillLimitsArray &limits);
+                                  const PF_LayerDef &redMask, const FillLimitsArray &limits,
+                                  int threads = 1);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "render/render_settings.h"
+#include "render/row_workers.h"
 
 namespace {
 
@@ -226,14 +227,19 @@ void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decont
     for (A_long x = std::max(right + 1, left); x < width; ++x) store(out, x, outside);
 }
 
+// Each output row is written from the same row of the sources alone, so
+// bands of rows are composed at once.
 template <typename Out>
 void composeView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode, A_long width,
-                 A_long height) {
+                 A_long height, int threads) {
     const PF_Pixel16 outside = viewMode == VIEW_SHOW_ALPHA  ? OPAQUE_BLACK
                                : viewMode == VIEW_SHOW_INFO ? OPAQUE_BLUE
                                                             : TRANSPARENT_BLACK;
     const Decontamination d(s.decontamColour);
-    for (A_long y = 0; y < height; ++y) composeRow<Out>(output, s, d, viewMode, width, y, outside);
+    forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
+        for (A_long y = firstRow; y < endRow; ++y)
+            composeRow<Out>(output, s, d, viewMode, width, y, outside);
+    });
 }
 
 }  // namespace
@@ -250,11 +256,11 @@ A_u_short taperedFillAmount(const PF_Pixel16 &mask) {
 }
 
 void compose_OutputView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,
-                        A_long width, A_long height) {
-    composeView<PF_Pixel16>(output, s, viewMode, width, height);
+                        A_long width, A_long height, int threads) {
+    composeView<PF_Pixel16>(output, s, viewMode, width, height, threads);
 }
 
 void compose_OutputViewInto8Bit(const PF_LayerDef &output8, const ComposeSources &s,
-                                A_long viewMode, A_long width, A_long height) {
-    composeView<PF_Pixel>(output8, s, viewMode, width, height);
+                                A_long viewMode, A_long width, A_long height, int threads) {
+    composeView<PF_Pixel>(output8, s, viewMode, width, height, threads);
 }

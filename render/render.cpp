@@ -70,7 +70,7 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
         growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits);
     }
     if (stageRuns(s, Stage::EdgeMultiplier)) {
-        make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits);
+        make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits, s.threads);
     }
     if (stageRuns(s, Stage::Feather)) {
         blur_FromBlueAddOrSubtract(in_data, mask, width, height, height - 1,
@@ -89,13 +89,13 @@ void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderW
         chainWorlds.frameViews = w.frameViews;
         chainWorlds.currentFrameView = w.currentFrameView;
         run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour, limits,
-                      in_data->utils->ansi);
+                      in_data->utils->ansi, s.threads);
     }
     const ComposeSources sources{input, &w.patch, w.mask, &limits, s.decontamColour};
     if (eightBit)
-        compose_OutputViewInto8Bit(*output, sources, s.viewMode, width, height);
+        compose_OutputViewInto8Bit(*output, sources, s.viewMode, width, height, s.threads);
     else
-        compose_OutputView(*w.output, sources, s.viewMode, width, height);
+        compose_OutputView(*w.output, sources, s.viewMode, width, height, s.threads);
 }
 
 // The frames FillChain reads: the current one for the existing colour, one
