@@ -190,6 +190,7 @@ PF_Err analyseBeforeFetching(const RenderCall &r, RenderSettings &s) {
     runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, r.width, r.height);
 
     FrameCapturePlan plan;
+    plan.threads = s.threads;
     wantChainFrames(s, plan);
     plan.region = &limits;
     plan.onlyWhereBlue = w.mask;
@@ -220,6 +221,7 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
     if (err) return err;
     bool workingFilled = false;
     FrameCapturePlan plan;
+    plan.threads = s.threads;
     wantChainFrames(s, plan);
     std::unique_ptr<FillLimitsArray> chainRegion;
     if (premiere) {
@@ -227,7 +229,7 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
     } else {
         // Alpha 32760 everywhere: the copy itself is the detection source.
         fill_WorkingInputWorld(w.workingInput, *r.input.layer, r.input.eightBit, !r.hasMatte,
-                               r.width, r.height, nullptr);
+                               r.width, r.height, nullptr, s.threads);
         workingFilled = true;
         buildLimits(InputLayer16{&w.workingInput, false}, s, r.width, r.height, limits);
         // FillChain reads within the limits as GrowShrink leaves them.
@@ -244,7 +246,7 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
     if (err) return err;
     if (plan.fallbackUsed && !workingFilled)
         fill_WorkingInputWorld(w.workingInput, *r.input.layer, r.input.eightBit, !r.hasMatte,
-                               r.width, r.height, plan.region);
+                               r.width, r.height, plan.region, s.threads);
 
     PF_LayerDef *sourceWorld = premiere ? w.frameArray[FRAME_ARRAY_CENTRE] : &w.workingInput;
     const InputLayer16 source{sourceWorld, false};
