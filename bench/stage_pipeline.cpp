@@ -224,7 +224,7 @@ void StagePipeline::run(Stage stage, bool reference) {
                                                       limits);
             else
                 blur_FromBlueAddOrSubtract(&inData_, mask, width_, height_, height_ - 1,
-                                           static_cast<A_long>(s.featherRadius), limits);
+                                           static_cast<A_long>(s.featherRadius), limits, s.threads);
             break;
         case Stage::FillChain:
             if (reference)

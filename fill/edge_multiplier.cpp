@@ -36,6 +36,9 @@ struct MultiplierTable {
     }
 };
 
+// Scratch sizes; the caller has ruled out an empty frame.
+std::size_t columnsOf(A_long width) { return static_cast<std::size_t>(std::max<A_long>(width, 1)); }
+
 // For one row: how many of the five samples around each column (clamped to
 // the frame) are inside, that is matte in the input or fill in the mask.
 void countRowInside(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width, A_long y,
@@ -76,8 +79,8 @@ class RowCounts {
           input_(input),
           width_(width),
           height_(height),
-          inside_(static_cast<std::size_t>(width) + 4),
-          counts_(5, std::vector<A_u_char>(static_cast<std::size_t>(width))) {}
+          inside_(columnsOf(width) + 4),
+          counts_(5, std::vector<A_u_char>(columnsOf(width))) {}
 
     const A_u_char *of(A_long row) {
         row = std::clamp(row, A_long{0}, height_ - 1);
@@ -121,7 +124,7 @@ void multipliersOfRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_
                        A_long firstRow, A_long endRow) {
     RowCounts counts(redMask, input, width, height);
     std::vector<A_long> fill;
-    fill.reserve(static_cast<std::size_t>(width));
+    fill.reserve(columnsOf(width));
     std::vector<BitWord> fillBits(static_cast<std::size_t>(bitWordsFor(width)));
 
     for (A_long y = firstRow; y < endRow; ++y) {

@@ -74,7 +74,7 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
     }
     if (stageRuns(s, Stage::Feather)) {
         blur_FromBlueAddOrSubtract(in_data, mask, width, height, height - 1,
-                                   static_cast<A_long>(s.featherRadius), limits);
+                                   static_cast<A_long>(s.featherRadius), limits, s.threads);
     }
 }
 
