@@ -348,7 +348,7 @@ void colourRowWithoutBlur(const ChainPlan &plan, const PatchChainInputs &in, con
 // bands of rows can be coloured at once, each with its own scratch rows.
 void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_LayerDef &patch,
                 const PF_LayerDef &redMask, const FillLimitsArray &limits, A_long firstRow,
-                A_long endRow) {
+                A_long endRow, const PatchRowDone &afterEachRow) {
     const FillBounds bounds = worldBounds(redMask);
     std::unique_ptr<AdjacentBlur> blur;
     if (plan.blurKernel)
@@ -364,6 +364,7 @@ void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_Laye
         const ChainRows rows(in, y);
         if (plan.blurAt < 0) {
             colourRowWithoutBlur(plan, in, rows, mask, out, left, right);
+            if (afterEachRow) afterEachRow(y);
             continue;
         }
         bool anyBlur = false;
@@ -393,6 +394,7 @@ void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_Laye
             const Colour &c = colours[x];
             out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
         }
+        if (afterEachRow) afterEachRow(y);
     }
 }
 
@@ -401,7 +403,7 @@ void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_Laye
 void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
                                   const PatchChainInputs &in, const PF_LayerDef &patch,
                                   const PF_LayerDef &redMask, const FillLimitsArray &limits,
-                                  int threads) {
+                                  int threads, const PatchRowDone &afterEachRow) {
     // The chain up to its end (a None), and where the blur stands in it.
     ChainPlan plan;
     plan.sources = chain;
@@ -421,6 +423,7 @@ void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
     const A_long firstRow = regionFirstRow(limits, bounds);
     const A_long lastRow = regionLastRow(limits, bounds);
     forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
-        colourRows(plan, in, patch, redMask, limits, firstRow + first, firstRow + end);
+        colourRows(plan, in, patch, redMask, limits, firstRow + first, firstRow + end,
+                   afterEachRow);
     });
 }

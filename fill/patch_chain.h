@@ -7,6 +7,8 @@
 // the colours are the same for any count.
 #pragma once
 
+#include <functional>
+
 #include "detect/fill_limits.h"
 #include "fill/blur_kernel.h"
 #include "render/worlds/pixels.h"
@@ -36,7 +38,11 @@ struct PatchChainInputs {
     const PF_ANSICallbacks *maths;
 };
 
+// Called, on the band's thread, with each row of the region as soon as its
+// patch row is written.
+using PatchRowDone = std::function<void(A_long row)>;
+
 void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
                                   const PatchChainInputs &inputs, const PF_LayerDef &patch,
                                   const PF_LayerDef &redMask, const FillLimitsArray &limits,
-                                  int threads = 1);
+                                  int threads = 1, const PatchRowDone &afterEachRow = {});

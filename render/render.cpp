@@ -10,6 +10,7 @@
 #include "detect/mask_test.h"
 #include "fill/edge_multiplier.h"
 #include "fill/feather.h"
+#include "fill/fill_region.h"
 #include "fill/grow_shrink.h"
 #include "frame/params/params.h"
 #include "frame/suites.h"
@@ -19,6 +20,7 @@
 #include "render/recode_fill_area.h"
 #include "render/render_call.h"
 #include "render/render_settings.h"
+#include "render/row_workers.h"
 #include "render/worlds/memory_container.h"
 #include "render/worlds/working_images.h"
 #include "render/worlds/world_ops.h"
@@ -84,18 +86,30 @@ void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderW
                       const InputLayer16 &input, HolvaneMemoryContainer &c, bool eightBit,
                       PF_LayerDef *output, A_long width, A_long height) {
     const FillLimitsArray &limits = c.fillLimits;
-    if (stageRuns(s, Stage::FillChain)) {
-        FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch, w.mask};
-        chainWorlds.frameViews = w.frameViews;
-        chainWorlds.currentFrameView = w.currentFrameView;
-        run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour, limits,
-                      in_data->utils->ansi, s.threads);
-    }
     const ComposeSources sources{input, &w.patch, w.mask, &limits, s.decontamColour};
-    if (eightBit)
-        compose_OutputViewInto8Bit(*output, sources, s.viewMode, width, height, s.threads);
-    else
-        compose_OutputView(*w.output, sources, s.viewMode, width, height, s.threads);
+    const PF_LayerDef &target = eightBit ? *output : *w.output;
+    auto compose = [&](A_long firstRow, A_long endRow) {
+        compose_OutputRows(target, eightBit, sources, s.viewMode, width, firstRow, endRow);
+    };
+    if (!stageRuns(s, Stage::FillChain)) {
+        forEachRowBand(s.threads, height, compose);
+        return;
+    }
+    // A row of the region is composed as soon as it is coloured, while its
+    // mask and patch rows are still in the cache; the rows around the region
+    // after.
+    FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch, w.mask};
+    chainWorlds.frameViews = w.frameViews;
+    chainWorlds.currentFrameView = w.currentFrameView;
+    const FillBounds bounds = worldBounds(*w.mask);
+    const A_long first = std::clamp<A_long>(regionFirstRow(limits, bounds), 0, height);
+    const A_long end = std::clamp<A_long>(regionLastRow(limits, bounds) + 1, first, height);
+    run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour, limits,
+                  in_data->utils->ansi, s.threads, [&](A_long y) {
+                      if (y >= first && y < end) compose(y, y + 1);
+                  });
+    forEachRowBand(s.threads, first, compose);
+    forEachRowBand(s.threads, height - end, [&](A_long a, A_long b) { compose(end + a, end + b); });
 }
 
 // The frames FillChain reads: the current one for the existing colour, one
