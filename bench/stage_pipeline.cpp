@@ -155,8 +155,9 @@ void StagePipeline::run(Stage stage, bool reference) {
                                       (offset == 0 ? chain.readsCurrentFrame
                                                    : std::abs(offset) <= chain.frameReach);
                     if (read)
-                        packed_[FRAME_ARRAY_CENTRE + offset] = capture_FrameRegion(
-                            frames_[i].layer(), clip_[i].layer(), input_.eightBit, *region);
+                        packed_[FRAME_ARRAY_CENTRE + offset] =
+                            capture_FrameRegion(frames_[i].layer(), clip_[i].layer(),
+                                                input_.eightBit, *region, s.threads);
                 }
             }
             for (std::size_t i = 0; i < clip_.size(); ++i)
@@ -223,8 +224,8 @@ void StagePipeline::run(Stage stage, bool reference) {
                 reference::make_EdgeMultiplyerMaskOnRedRedMask(&inData_, mask, input_, width_,
                                                                height_, limits);
             else
-                make_EdgeMultiplyerMaskOnRedRedMask(&inData_, mask, input_, width_, height_,
-                                                    limits);
+                make_EdgeMultiplyerMaskOnRedRedMask(&inData_, mask, input_, width_, height_, limits,
+                                                    s.threads);
             break;
         case Stage::Feather:
             if (reference)
@@ -233,12 +234,15 @@ void StagePipeline::run(Stage stage, bool reference) {
                                                       limits);
             else
                 blur_FromBlueAddOrSubtract(&inData_, mask, width_, height_, height_ - 1,
-                                           static_cast<A_long>(s.featherRadius), limits);
+                                           static_cast<A_long>(s.featherRadius), limits, s.threads);
             break;
         case Stage::FillChain:
-            (reference ? reference::run_FillChain : run_FillChain)(
-                s.fillChain, chainWorlds(mask, reference), s.blurSize, s.quarterLevel, s.setColour,
-                limits, utils_.ansi);
+            if (reference)
+                reference::run_FillChain(s.fillChain, chainWorlds(mask, reference), s.blurSize,
+                                         s.quarterLevel, s.setColour, limits, utils_.ansi);
+            else
+                run_FillChain(s.fillChain, chainWorlds(mask, reference), s.blurSize, s.quarterLevel,
+                              s.setColour, limits, utils_.ansi, s.threads);
             break;
         case Stage::Compose: {
             const ComposeSources sources{input_, &patch_.layer(), &mask, &limits, s.decontamColour};
@@ -249,9 +253,11 @@ void StagePipeline::run(Stage stage, bool reference) {
                                               height_);
                 if (eightBit) reference::copy16To8BitWorld(output16_.layer(), output8_.layer());
             } else if (eightBit) {
-                compose_OutputViewInto8Bit(output8_.layer(), sources, s.viewMode, width_, height_);
+                compose_OutputViewInto8Bit(output8_.layer(), sources, s.viewMode, width_, height_,
+                                           s.threads);
             } else {
-                compose_OutputView(output16_.layer(), sources, s.viewMode, width_, height_);
+                compose_OutputView(output16_.layer(), sources, s.viewMode, width_, height_,
+                                   s.threads);
             }
             break;
         }

@@ -15,6 +15,7 @@
 
 #include "detect/red_mask.h"
 #include "detect/row_bits.h"
+#include "render/row_workers.h"
 
 namespace {
 
@@ -34,6 +35,9 @@ struct MultiplierTable {
         }
     }
 };
+
+// Scratch sizes; the caller has ruled out an empty frame.
+std::size_t columnsOf(A_long width) { return static_cast<std::size_t>(std::max<A_long>(width, 1)); }
 
 // For one row: how many of the five samples around each column (clamped to
 // the frame) are inside, that is matte in the input or fill in the mask.
@@ -75,8 +79,8 @@ class RowCounts {
           input_(input),
           width_(width),
           height_(height),
-          inside_(static_cast<std::size_t>(width) + 4),
-          counts_(5, std::vector<A_u_char>(static_cast<std::size_t>(width))) {}
+          inside_(columnsOf(width) + 4),
+          counts_(5, std::vector<A_u_char>(columnsOf(width))) {}
 
     const A_u_char *of(A_long row) {
         row = std::clamp(row, A_long{0}, height_ - 1);
@@ -112,23 +116,18 @@ void findFillColumns(const PF_Pixel16 *row, A_long left, A_long right, std::vect
                    [&](A_long x) { fill.push_back(x); });
 }
 
-}  // namespace
-
-void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
-                                         const InputLayer16 &input, A_long width, A_long height,
-                                         const FillLimitsArray &limits) {
-    if (width <= 0 || height <= 0) return;
-    static const MultiplierTable table;
-    const A_long firstRow = std::max<A_long>(0, limits.firstRow);
-    const A_long lastRow = std::min(height - 1, limits.lastRow);
+// The multipliers of rows firstRow..endRow - 1. A row reads blue and the
+// input's alpha and writes red, which is no sample: rows are independent, so
+// bands of them can be worked on at once, each with its own row counts.
+void multipliersOfRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width,
+                       A_long height, const FillLimitsArray &limits, const MultiplierTable &table,
+                       A_long firstRow, A_long endRow) {
     RowCounts counts(redMask, input, width, height);
     std::vector<A_long> fill;
-    fill.reserve(static_cast<std::size_t>(width));
+    fill.reserve(columnsOf(width));
     std::vector<BitWord> fillBits(static_cast<std::size_t>(bitWordsFor(width)));
 
-    for (A_long y = firstRow; y <= lastRow; ++y) {
-        // Blue is only read and red is not a sample, so the order of the
-        // writes does not matter.
+    for (A_long y = firstRow; y < endRow; ++y) {
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
         findFillColumns(row, std::max<A_long>(0, limits.left[y]),
                         std::min(width - 1, limits.right[y]), fillBits, fill);
@@ -152,4 +151,19 @@ void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF
                 row[x].red = table.value[c[0][x] + c[1][x] + c[2][x] + c[3][x] + c[4][x]];
         }
     }
+}
+
+}  // namespace
+
+void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
+                                         const InputLayer16 &input, A_long width, A_long height,
+                                         const FillLimitsArray &limits, int threads) {
+    if (width <= 0 || height <= 0) return;
+    const MultiplierTable table;
+    const A_long firstRow = std::max<A_long>(0, limits.firstRow);
+    const A_long lastRow = std::min({height - 1, limits.lastRow, FILL_LIMITS_MAX_ROWS - 1});
+    forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
+        multipliersOfRows(redMask, input, width, height, limits, table, firstRow + first,
+                          firstRow + end);
+    });
 }

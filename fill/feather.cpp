@@ -22,6 +22,7 @@
 
 #include "detect/red_mask.h"
 #include "detect/row_bits.h"
+#include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -191,21 +192,113 @@ class EdgeDistance {
     std::vector<std::int64_t> squared_;
 };
 
+// The feather's sweep: the rows it marks and the rows it writes.
+struct SweptRows {
+    A_long markRight;   // the swept area's last column, from the frame's width
+    A_long sweptFirst;  // the swept rows
+    A_long sweptLast;
+    A_long first;  // the rows a stamp reaches, which are written
+    A_long last;
+};
+
+SweptRows sweptRowsOf(const PF_LayerDef &frame, const FillLimitsArray &limits, A_long radius) {
+    SweptRows r;
+    r.markRight = frame.width - 2;
+    r.sweptFirst = std::max<A_long>(limits.firstRow, 1);
+    r.sweptLast = std::min({frame.height - 2, limits.lastRow, FILL_LIMITS_MAX_ROWS - 1});
+    // Stamps reach the radius around the swept rows; rows 0 and beyond the
+    // frame are never written.
+    r.first = std::max<A_long>(1, r.sweptFirst - radius);
+    r.last = std::min(frame.height - 1, r.sweptLast + radius);
+    return r;
+}
+
+// The edge bits of rows: full blue pixels with a 4-neighbour of another
+// blue, 64 at a time, from the blue of the row and the rows beside it as
+// they are when it is marked.
+class EdgeMarker {
+  public:
+    EdgeMarker(const PF_LayerDef &frame, const FillLimitsArray &limits, const SweptRows &rows)
+        : limits_(limits),
+          rows_(rows),
+          words_(bitWordsFor(frame.width)),
+          fullBlue_(frame, frame.width, IsFullBlue{}) {}
+
+    void mark(A_long y, BitWord *bits) {
+        std::fill(bits, bits + words_, 0);
+        if (y < rows_.sweptFirst || y > rows_.sweptLast) return;
+        const A_long left = std::max<A_long>(limits_.left[y], 1);
+        const A_long right = std::min(rows_.markRight, limits_.right[y]);
+        if (left > right) return;
+        const A_long first = left / BITS_PER_WORD, last = right / BITS_PER_WORD;
+        const BitWord *above = fullBlue_.row(y - 1, first, last);
+        const BitWord *below = fullBlue_.row(y + 1, first, last);
+        const BitWord *here =
+            fullBlue_.row(y, std::max<A_long>(0, first - 1), std::min(words_ - 1, last + 1));
+        for (A_long w = first; w <= last; ++w) {
+            const BitWord fromLeft = (here[w] << 1) | (w > 0 ? here[w - 1] >> 63 : 0);
+            const BitWord fromRight = (here[w] >> 1) | (w + 1 < words_ ? here[w + 1] << 63 : 0);
+            bits[w] = here[w] & ~(fromLeft & fromRight & above[w] & below[w]) &
+                      columnBits(w, left, right);
+        }
+    }
+
+  private:
+    const FillLimitsArray &limits_;
+    SweptRows rows_;
+    A_long words_;
+    // Full blue as bits; marking reads each row before the writing reaches it.
+    RowBitsRing<IsFullBlue> fullBlue_;
+};
+
+// The edge rows around the edge between two bands of rows worked on at once,
+// marked before either band writes: a band's marks there read the other
+// band's rows, which it may be writing. Rows edge - radius .. edge + radius - 1
+// are all the marks of either band that read a row of the other.
+struct BandEdgeMarks {
+    A_long firstRow = 0;
+    A_long rows = 0;
+    A_long words = 0;
+    std::vector<BitWord> bits;
+
+    bool holds(A_long y) const { return y >= firstRow && y < firstRow + rows; }
+    const BitWord *row(A_long y) const {
+        return bits.data() + static_cast<std::size_t>(y - firstRow) * words;
+    }
+};
+
+BandEdgeMarks marksAroundBandEdge(const PF_LayerDef &frame, const FillLimitsArray &limits,
+                                  const SweptRows &swept, A_long radius, A_long edge) {
+    BandEdgeMarks m;
+    m.firstRow = std::max(swept.first, edge - radius);
+    m.rows = std::max<A_long>(0, edge + radius - m.firstRow);
+    m.words = bitWordsFor(frame.width);
+    m.bits.assign(static_cast<std::size_t>(m.rows) * m.words, 0);
+    EdgeMarker marker(frame, limits, swept);
+    for (A_long y = m.firstRow; y < m.firstRow + m.rows; ++y)
+        marker.mark(y, m.bits.data() + static_cast<std::size_t>(y - m.firstRow) * m.words);
+    return m;
+}
+
 class Feather {
   public:
-    Feather(const PF_LayerDef &redMask, A_long width, A_long height, const FillLimitsArray &limits,
-            const FloatBlurPlotKernel &kernel)
+    // above, below: the marks around the band's edges with the bands
+    // beside it (null where there is none).
+    Feather(const PF_LayerDef &redMask, const PF_LayerDef &frame, const FillLimitsArray &limits,
+            const FloatBlurPlotKernel &kernel, const SweptRows &swept, const BandEdgeMarks *above,
+            const BandEdgeMarks *below)
         : mask_(redMask),
-          frame_(frameView(redMask, width, height)),
+          frame_(frame),
           kernel_(kernel),
           radius_(kernel.radius),
-          limits_(limits),
-          markRight_(width - 2),
-          sweptFirst_(std::max<A_long>(limits.firstRow, 1)),
-          sweptLast_(std::min({height - 2, limits.lastRow, FILL_LIMITS_MAX_ROWS - 1})),
-          edges_(width, kernel.radius),
-          fullBlue_(redMask, frame_.width, IsFullBlue{}),
-          best_(static_cast<std::size_t>(width), NO_STAMP),
+          swept_(swept),
+          sweptFirst_(swept.sweptFirst),
+          sweptLast_(swept.sweptLast),
+          above_(above),
+          below_(below),
+          edges_(frame.width, kernel.radius),
+          marker_(frame, limits, swept),
+          best_(static_cast<std::size_t>(frame.width), NO_STAMP),
           reached_(static_cast<std::size_t>(edges_.words())),
           widened_(reached_.size()) {
         // The stamp for each squared distance below (radius + 1)^2.
@@ -217,21 +310,20 @@ class Feather {
                     byDistance_[dx * dx + dy * dy] = stampValue(kernel, dx, dy);
     }
 
-    void run() {
-        if (sweptFirst_ > sweptLast_) return;
-        // Stamps reach the radius around the swept rows; rows 0 and beyond
-        // the frame are never written.
-        const A_long first = std::max<A_long>(1, sweptFirst_ - radius_);
-        const A_long last = std::min(frame_.height - 1, sweptLast_ + radius_);
+    // Writes rows bandFirst..bandEnd - 1. The edges of the radius of rows
+    // above the band are marked (and taken into the distances) first.
+    void run(A_long bandFirst, A_long bandEnd) {
+        const A_long start = std::max(swept_.first, bandFirst - radius_);
         std::unique_ptr<EdgeDistance> distance;
         if (radius_ >= DISTANCE_FROM_RADIUS)
             distance = std::make_unique<EdgeDistance>(frame_.width, radius_);
-        A_long marked = first - 1;
-        for (A_long y = first; y <= last; ++y) {
+        A_long marked = start - 1;
+        for (A_long y = start; y < bandEnd; ++y) {
             // Marking reads the blue of a row's neighbours before any of them
             // is written: it stays ahead of the writing by the radius.
             while (marked < y + radius_) markRow(++marked);
-            if (distance) distance->advance(edges_, y, first);
+            if (distance) distance->advance(edges_, y, start);
+            if (y < bandFirst) continue;
             const Reach reach = edgeColumnsNear(y);
             if (reach.first > reach.last) continue;  // no stamp reaches this row
             if (distance) {
@@ -245,27 +337,17 @@ class Feather {
     }
 
   private:
-    // The edge bits of row y: full blue pixels with a 4-neighbour of
-    // another blue, 64 at a time.
+    // The edge bits of row y: marked before the band started where they
+    // read another band's rows, else now.
     void markRow(A_long y) {
         BitWord *bits = edges_.row(y);
-        std::fill(bits, bits + edges_.words(), 0);
-        if (y < sweptFirst_ || y > sweptLast_) return;
-        const A_long left = std::max<A_long>(limits_.left[y], 1);
-        const A_long right = std::min(markRight_, limits_.right[y]);
-        if (left > right) return;
-        const A_long words = edges_.words();
-        const A_long first = left / BITS_PER_WORD, last = right / BITS_PER_WORD;
-        const BitWord *above = fullBlue_.row(y - 1, first, last);
-        const BitWord *below = fullBlue_.row(y + 1, first, last);
-        const BitWord *here =
-            fullBlue_.row(y, std::max<A_long>(0, first - 1), std::min(words - 1, last + 1));
-        for (A_long w = first; w <= last; ++w) {
-            const BitWord fromLeft = (here[w] << 1) | (w > 0 ? here[w - 1] >> 63 : 0);
-            const BitWord fromRight = (here[w] >> 1) | (w + 1 < words ? here[w + 1] << 63 : 0);
-            bits[w] = here[w] & ~(fromLeft & fromRight & above[w] & below[w]) &
-                      columnBits(w, left, right);
-        }
+        const BandEdgeMarks *early = above_ && above_->holds(y)   ? above_
+                                     : below_ && below_->holds(y) ? below_
+                                                                  : nullptr;
+        if (early)
+            std::copy_n(early->row(y), edges_.words(), bits);
+        else
+            marker_.mark(y, bits);
     }
 
     // The columns of the row a stamp can reach.
@@ -385,13 +467,13 @@ class Feather {
     PF_LayerDef frame_;
     const FloatBlurPlotKernel &kernel_;
     A_long radius_;
-    const FillLimitsArray &limits_;
-    A_long markRight_;  // the swept area's last column, from the frame's width
+    SweptRows swept_;
     A_long sweptFirst_;
     A_long sweptLast_;
+    const BandEdgeMarks *above_;
+    const BandEdgeMarks *below_;
     EdgeRows edges_;
-    // Full blue as bits; marking reads each row before the writing reaches it.
-    RowBitsRing<IsFullBlue> fullBlue_;
+    EdgeMarker marker_;
     std::vector<float> best_;
     std::vector<float> byDistance_;
     std::vector<BitWord> reached_, widened_;  // columns a stamp reaches (small radii)
@@ -401,11 +483,35 @@ class Feather {
 
 void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
                                 A_long height, A_long /*lastRow*/, A_long featherRadius,
-                                const FillLimitsArray &limits) {
+                                const FillLimitsArray &limits, int threads) {
     if (featherRadius <= 0) return;
     // The record holds 40,402 weights: too large for the stack.
     auto kernel = std::make_unique<FloatBlurPlotKernel>();
     clearFloatBlurPlotKernel(*kernel);
     makeRadialPointBlurPlotKernel(in_data, *kernel, 2 * featherRadius + 1);
-    Feather(redMask, width, height, limits, *kernel).run();
+    const PF_LayerDef frame = frameView(redMask, width, height);
+    const SweptRows swept = sweptRowsOf(frame, limits, kernel->radius);
+    if (swept.sweptFirst > swept.sweptLast) return;
+    // Each band of rows writes only its own rows. The marks near the edges
+    // between bands are made before any band writes; the rest of a band's
+    // marks read its own rows only, ahead of its writing.
+    const A_long rows = swept.last - swept.first + 1;
+    const int bands = rowBandCount(threads, rows);
+    std::vector<A_long> bandEdges;
+    for (int band = 1; band < bands; ++band)
+        bandEdges.push_back(swept.first + rowBandStart(threads, rows, band));
+    std::vector<BandEdgeMarks> edgeMarks(bandEdges.size());
+    forEachRowBand(threads, static_cast<A_long>(bandEdges.size()), [&](A_long first, A_long end) {
+        for (A_long i = first; i < end; ++i)
+            edgeMarks[i] = marksAroundBandEdge(frame, limits, swept, kernel->radius, bandEdges[i]);
+    });
+    auto marksAt = [&](A_long row) -> const BandEdgeMarks * {
+        const auto at = std::find(bandEdges.begin(), bandEdges.end(), row);
+        return at == bandEdges.end() ? nullptr : &edgeMarks[at - bandEdges.begin()];
+    };
+    forEachRowBand(threads, rows, [&](A_long first, A_long end) {
+        Feather(redMask, frame, limits, *kernel, swept, marksAt(swept.first + first),
+                marksAt(swept.first + end))
+            .run(swept.first + first, swept.first + end);
+    });
 }

@@ -8,6 +8,8 @@
 // its edge marks in alpha (30000 on edge pixels, 10000 on the rest of the
 // swept area), which nothing after the stage reads, are not written. The
 // render never subtracts, so only the plain form has the subtracting stamp.
+// threads: bands of rows worked on at once (render/row_workers.h); blue is
+// the same for any count.
 void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
                                 A_long height, A_long lastRow, A_long featherRadius,
-                                const FillLimitsArray &limits);
+                                const FillLimitsArray &limits, int threads = 1);

@@ -9,6 +9,7 @@
 #include "detect/red_mask.h"
 #include "detect/row_bits.h"
 #include "fill/fill_region.h"
+#include "render/row_workers.h"
 
 namespace {
 
@@ -111,16 +112,16 @@ constexpr A_long BLUR_GROUP = 8;
 // value the patch does not keep.)
 class AdjacentBlur {
   public:
-    AdjacentBlur(const InputLayer16 &source, A_long blurSize, A_u_short minimumAlpha,
-                 const PF_ANSICallbacks &maths)
+    // kernel: the colour-patch kernel, made once for the call (its maker
+    // calls the host, which only the render's own thread may).
+    AdjacentBlur(const InputLayer16 &source, const FloatBlurPlotKernel &kernel,
+                 A_u_short minimumAlpha)
         : source_(source),
           width_(source.layer->width),
           height_(source.layer->height),
           minimumAlpha_(minimumAlpha),
-          kernel_(std::make_unique<FloatBlurPlotKernel>()) {
-        clearFloatBlurPlotKernel(*kernel_);
-        makeNiceGausColourPatchPlotKernel(maths, *kernel_, blurSize, ADJACENT_BLUR_SIGMA);
-        radius_ = kernel_->radius;
+          kernel_(kernel) {
+        radius_ = kernel_.radius;
         words_ = bitWordsFor(width_) + 1;  // a spare word for reads past the last column
         slots_ = 2 * radius_ + 1;
         bits_.assign(static_cast<std::size_t>(slots_) * words_, 0);
@@ -213,14 +214,14 @@ class AdjacentBlur {
     // radius + BLUR_GROUP - 1 - i, so that BLUR_GROUP neighbouring entries are
     // one sample's weights for BLUR_GROUP neighbouring pixels.
     void reverseKernelRows() {
-        const A_long n = kernel_->size;
+        const A_long n = kernel_.size;
         const A_long centre = radius_ + BLUR_GROUP - 1;
         reversedWidth_ = n + 2 * (BLUR_GROUP - 1);
         reversed_.assign(static_cast<std::size_t>(n) * reversedWidth_, 0.0f);
         for (A_long i = 0; i < n; ++i)
             for (A_long dx = -radius_; dx <= radius_; ++dx)
                 reversed_[static_cast<std::size_t>(i) * reversedWidth_ + centre - dx] =
-                    kernel_->plot[i * n + radius_ + dx];
+                    kernel_.plot[i * n + radius_ + dx];
     }
 
     const Float4 *sampleRow(A_long sy) const {
@@ -266,7 +267,7 @@ class AdjacentBlur {
     A_long width_;
     A_long height_;
     A_u_short minimumAlpha_;
-    std::unique_ptr<FloatBlurPlotKernel> kernel_;  // 40,402 weights: not for the stack
+    const FloatBlurPlotKernel &kernel_;
     A_long radius_ = 0;
     A_long words_ = 0;
     A_long slots_ = 0;
@@ -322,47 +323,56 @@ void applySources(const PatchSource chain[PATCH_CHAIN_LENGTH], int first, int la
     }
 }
 
-}  // namespace
+// The chain as one call runs it: its length, where the blur stands in it,
+// and the blur's kernel when it blurs.
+struct ChainPlan {
+    const PatchSource *sources;
+    int length = 0;
+    int blurAt = -1;  // -1: no blur in the chain
+    const FloatBlurPlotKernel *blurKernel = nullptr;
+};
 
-void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
-                                  const PatchChainInputs &in, const PF_LayerDef &patch,
-                                  const PF_LayerDef &redMask, const FillLimitsArray &limits) {
-    // The chain up to its end (a None), and where the blur stands in it.
-    int length = 0, blurAt = -1;
-    while (length < PATCH_CHAIN_LENGTH && chain[length] != PatchSource::None) {
-        if (chain[length] == PatchSource::AdjacentBlur) blurAt = length;
-        ++length;
+// One row without a blur in the chain: the sources one after the other.
+void colourRowWithoutBlur(const ChainPlan &plan, const PatchChainInputs &in, const ChainRows &rows,
+                          const PF_Pixel16 *mask, PF_Pixel16 *out, A_long left, A_long right) {
+    for (A_long x = left; x <= right; ++x) {
+        if (!isFillPixel(mask[x])) continue;
+        Colour c;
+        applySources(plan.sources, 0, plan.length, in, rows, x, c);
+        out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
     }
-    std::unique_ptr<AdjacentBlur> blur;
-    if (blurAt >= 0 && in.blurSize > 0)
-        blur = std::make_unique<AdjacentBlur>(in.input, in.blurSize, in.quarterLevel, *in.maths);
-    const int beforeBlur = blurAt >= 0 ? blurAt : length;
+}
 
+// The rows firstRow..endRow - 1 of the region. A row reads the mask, the
+// frames and the input, and writes only its own row of the patch world, so
+// bands of rows can be coloured at once, each with its own scratch rows.
+void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_LayerDef &patch,
+                const PF_LayerDef &redMask, const FillLimitsArray &limits, A_long firstRow,
+                A_long endRow, const PatchRowDone &afterEachRow) {
     const FillBounds bounds = worldBounds(redMask);
+    std::unique_ptr<AdjacentBlur> blur;
+    if (plan.blurKernel)
+        blur = std::make_unique<AdjacentBlur>(in.input, *plan.blurKernel, in.quarterLevel);
+    const int beforeBlur = plan.blurAt >= 0 ? plan.blurAt : plan.length;
     std::vector<Colour> colours(static_cast<std::size_t>(std::max<A_long>(redMask.width, 1)));
     std::vector<unsigned char> blurred(colours.size());
-    const A_long lastRow = regionLastRow(limits, bounds);
-    for (A_long y = regionFirstRow(limits, bounds); y <= lastRow; ++y) {
+    for (A_long y = firstRow; y < endRow; ++y) {
         const PF_Pixel16 *mask = getPixel16(redMask, 0, y);
         PF_Pixel16 *out = getPixel16(patch, 0, y);
         const A_long left = regionLeft(limits, y, bounds), right = regionRight(limits, y, bounds);
         auto isFill = [&](A_long x) { return isFillPixel(mask[x]); };
         const ChainRows rows(in, y);
-        if (blurAt < 0) {
-            for (A_long x = left; x <= right; ++x) {
-                if (!isFill(x)) continue;
-                Colour c;
-                applySources(chain, 0, length, in, rows, x, c);
-                out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
-            }
+        if (plan.blurAt < 0) {
+            colourRowWithoutBlur(plan, in, rows, mask, out, left, right);
+            if (afterEachRow) afterEachRow(y);
             continue;
         }
         bool anyBlur = false;
         for (A_long x = left; x <= right; ++x) {
             if (!isFill(x)) continue;
             colours[x] = Colour{};
-            applySources(chain, 0, beforeBlur, in, rows, x, colours[x]);
-            blurred[x] = blurAt >= 0 && colours[x].none();
+            applySources(plan.sources, 0, beforeBlur, in, rows, x, colours[x]);
+            blurred[x] = colours[x].none();
             anyBlur |= blurred[x] != 0;
         }
         if (anyBlur && blur) {
@@ -379,10 +389,41 @@ void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
         }
         for (A_long x = left; x <= right; ++x) {
             if (!isFill(x)) continue;
-            if (blurAt >= 0 && blurred[x])
-                applySources(chain, blurAt + 1, length, in, rows, x, colours[x]);
+            if (blurred[x])
+                applySources(plan.sources, plan.blurAt + 1, plan.length, in, rows, x, colours[x]);
             const Colour &c = colours[x];
             out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
         }
+        if (afterEachRow) afterEachRow(y);
     }
+}
+
+}  // namespace
+
+void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
+                                  const PatchChainInputs &in, const PF_LayerDef &patch,
+                                  const PF_LayerDef &redMask, const FillLimitsArray &limits,
+                                  int threads, const PatchRowDone &afterEachRow) {
+    // The chain up to its end (a None), and where the blur stands in it.
+    ChainPlan plan;
+    plan.sources = chain;
+    while (plan.length < PATCH_CHAIN_LENGTH && chain[plan.length] != PatchSource::None) {
+        if (chain[plan.length] == PatchSource::AdjacentBlur) plan.blurAt = plan.length;
+        ++plan.length;
+    }
+    // The record holds 40,402 weights: too large for the stack.
+    std::unique_ptr<FloatBlurPlotKernel> kernel;
+    if (plan.blurAt >= 0 && in.blurSize > 0) {
+        kernel = std::make_unique<FloatBlurPlotKernel>();
+        clearFloatBlurPlotKernel(*kernel);
+        makeNiceGausColourPatchPlotKernel(*in.maths, *kernel, in.blurSize, ADJACENT_BLUR_SIGMA);
+        plan.blurKernel = kernel.get();
+    }
+    const FillBounds bounds = worldBounds(redMask);
+    const A_long firstRow = regionFirstRow(limits, bounds);
+    const A_long lastRow = regionLastRow(limits, bounds);
+    forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
+        colourRows(plan, in, patch, redMask, limits, firstRow + first, firstRow + end,
+                   afterEachRow);
+    });
 }

@@ -3,8 +3,11 @@
 // written once per fill pixel. The result there is what the plain sources
 // (reference/fill/patch_sources.h), run one after the other over the region,
 // leave; the patch world is not written anywhere else (nothing reads it
-// elsewhere).
+// elsewhere). threads: bands of rows coloured at once (render/row_workers.h);
+// the colours are the same for any count.
 #pragma once
+
+#include <functional>
 
 #include "detect/fill_limits.h"
 #include "fill/blur_kernel.h"
@@ -35,6 +38,11 @@ struct PatchChainInputs {
     const PF_ANSICallbacks *maths;
 };
 
+// Called, on the band's thread, with each row of the region as soon as its
+// patch row is written.
+using PatchRowDone = std::function<void(A_long row)>;
+
 void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
                                   const PatchChainInputs &inputs, const PF_LayerDef &patch,
-                                  const PF_LayerDef &redMask, const FillLimitsArray &limits);
+                                  const PF_LayerDef &redMask, const FillLimitsArray &limits,
+                                  int threads = 1, const PatchRowDone &afterEachRow = {});

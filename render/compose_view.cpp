@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "render/render_settings.h"
+#include "render/row_workers.h"
 
 namespace {
 
@@ -227,13 +228,14 @@ void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decont
 }
 
 template <typename Out>
-void composeView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode, A_long width,
-                 A_long height) {
+void composeRows(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode, A_long width,
+                 A_long firstRow, A_long endRow) {
     const PF_Pixel16 outside = viewMode == VIEW_SHOW_ALPHA  ? OPAQUE_BLACK
                                : viewMode == VIEW_SHOW_INFO ? OPAQUE_BLUE
                                                             : TRANSPARENT_BLACK;
     const Decontamination d(s.decontamColour);
-    for (A_long y = 0; y < height; ++y) composeRow<Out>(output, s, d, viewMode, width, y, outside);
+    for (A_long y = firstRow; y < endRow; ++y)
+        composeRow<Out>(output, s, d, viewMode, width, y, outside);
 }
 
 }  // namespace
@@ -249,12 +251,26 @@ A_u_short taperedFillAmount(const PF_Pixel16 &mask) {
     return b;
 }
 
+void compose_OutputRows(const PF_LayerDef &output, bool eightBit, const ComposeSources &s,
+                        A_long viewMode, A_long width, A_long firstRow, A_long endRow) {
+    if (eightBit)
+        composeRows<PF_Pixel>(output, s, viewMode, width, firstRow, endRow);
+    else
+        composeRows<PF_Pixel16>(output, s, viewMode, width, firstRow, endRow);
+}
+
+// Each output row is written from the same row of the sources alone, so
+// bands of rows are composed at once.
 void compose_OutputView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,
-                        A_long width, A_long height) {
-    composeView<PF_Pixel16>(output, s, viewMode, width, height);
+                        A_long width, A_long height, int threads) {
+    forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
+        compose_OutputRows(output, false, s, viewMode, width, firstRow, endRow);
+    });
 }
 
 void compose_OutputViewInto8Bit(const PF_LayerDef &output8, const ComposeSources &s,
-                                A_long viewMode, A_long width, A_long height) {
-    composeView<PF_Pixel>(output8, s, viewMode, width, height);
+                                A_long viewMode, A_long width, A_long height, int threads) {
+    forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
+        compose_OutputRows(output8, true, s, viewMode, width, firstRow, endRow);
+    });
 }

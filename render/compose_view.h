@@ -27,12 +27,18 @@ struct ComposeSources {
 A_u_short taperedFillAmount(const PF_Pixel16 &mask);
 
 // Writes every pixel of output within width x height. The patch world is
-// read only where the fill amount is above 0.
+// read only where the fill amount is above 0. threads: bands of rows written
+// at once (render/row_workers.h); the pixels are the same for any count.
 void compose_OutputView(const PF_LayerDef &output, const ComposeSources &sources, A_long viewMode,
-                        A_long width, A_long height);
+                        A_long width, A_long height, int threads = 1);
+
+// Rows firstRow..endRow - 1 of the view, into a 16-bit output or (eightBit)
+// straight into an 8-bit one. A row reads only the same row of the sources.
+void compose_OutputRows(const PF_LayerDef &output, bool eightBit, const ComposeSources &sources,
+                        A_long viewMode, A_long width, A_long firstRow, A_long endRow);
 
 // The same view written straight into an 8-bit output, each pixel converted
 // as the plain copy16To8BitWorld (reference/render/worlds/world_ops.h)
 // converts the 16-bit one: no 16-bit copy is needed.
 void compose_OutputViewInto8Bit(const PF_LayerDef &output8, const ComposeSources &sources,
-                                A_long viewMode, A_long width, A_long height);
+                                A_long viewMode, A_long width, A_long height, int threads = 1);

@@ -6,7 +6,8 @@
 
 void run_FillChain(A_long fillChain, const FillChainWorlds &w, A_long blurSize,
                    A_u_short quarterLevel, const PF_Pixel16 &setColour,
-                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths) {
+                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths, int threads,
+                   const PatchRowDone &afterEachRow) {
     InputLayer16 frames[FRAME_ARRAY_SLOTS];
     InputLayer16 current = w.currentFrameView;
     if (w.frameViews != nullptr) {
@@ -19,5 +20,5 @@ void run_FillChain(A_long fillChain, const FillChainWorlds &w, A_long blurSize,
     const PatchChainInputs inputs{current,  frames,       w.input,   MINIMUM_ALPHA,
                                   blurSize, quarterLevel, setColour, &maths};
     patch_FillPixelsThroughChain(fillChainOf(fillChain).sources, inputs, *w.patch, *w.redMask,
-                                 limits);
+                                 limits, threads, afterEachRow);
 }

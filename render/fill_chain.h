@@ -66,4 +66,5 @@ struct FillChainWorlds {
 
 void run_FillChain(A_long fillChain, const FillChainWorlds &worlds, A_long blurSize,
                    A_u_short quarterLevel, const PF_Pixel16 &setColour,
-                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths);
+                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths, int threads = 1,
+                   const PatchRowDone &afterEachRow = {});

@@ -10,6 +10,7 @@
 #include "detect/mask_test.h"
 #include "fill/edge_multiplier.h"
 #include "fill/feather.h"
+#include "fill/fill_region.h"
 #include "fill/grow_shrink.h"
 #include "frame/params/params.h"
 #include "frame/suites.h"
@@ -19,6 +20,7 @@
 #include "render/recode_fill_area.h"
 #include "render/render_call.h"
 #include "render/render_settings.h"
+#include "render/row_workers.h"
 #include "render/worlds/memory_container.h"
 #include "render/worlds/working_images.h"
 #include "render/worlds/world_ops.h"
@@ -67,11 +69,11 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
         growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits);
     }
     if (stageRuns(s, Stage::EdgeMultiplier)) {
-        make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits);
+        make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits, s.threads);
     }
     if (stageRuns(s, Stage::Feather)) {
         blur_FromBlueAddOrSubtract(in_data, mask, width, height, height - 1,
-                                   static_cast<A_long>(s.featherRadius), limits);
+                                   static_cast<A_long>(s.featherRadius), limits, s.threads);
     }
 }
 
@@ -81,18 +83,30 @@ void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderW
                       const InputLayer16 &input, HolvaneMemoryContainer &c, bool eightBit,
                       PF_LayerDef *output, A_long width, A_long height) {
     const FillLimitsArray &limits = c.fillLimits;
-    if (stageRuns(s, Stage::FillChain)) {
-        FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch, w.mask};
-        chainWorlds.frameViews = w.frameViews;
-        chainWorlds.currentFrameView = w.currentFrameView;
-        run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour, limits,
-                      in_data->utils->ansi);
-    }
     const ComposeSources sources{input, &w.patch, w.mask, &limits, s.decontamColour};
-    if (eightBit)
-        compose_OutputViewInto8Bit(*output, sources, s.viewMode, width, height);
-    else
-        compose_OutputView(*w.output, sources, s.viewMode, width, height);
+    const PF_LayerDef &target = eightBit ? *output : *w.output;
+    auto compose = [&](A_long firstRow, A_long endRow) {
+        compose_OutputRows(target, eightBit, sources, s.viewMode, width, firstRow, endRow);
+    };
+    if (!stageRuns(s, Stage::FillChain)) {
+        forEachRowBand(s.threads, height, compose);
+        return;
+    }
+    // A row of the region is composed as soon as it is coloured, while its
+    // mask and patch rows are still in the cache; the rows around the region
+    // after.
+    FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch, w.mask};
+    chainWorlds.frameViews = w.frameViews;
+    chainWorlds.currentFrameView = w.currentFrameView;
+    const FillBounds bounds = worldBounds(*w.mask);
+    const A_long first = std::clamp<A_long>(regionFirstRow(limits, bounds), 0, height);
+    const A_long end = std::clamp<A_long>(regionLastRow(limits, bounds) + 1, first, height);
+    run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour, limits,
+                  in_data->utils->ansi, s.threads, [&](A_long y) {
+                      if (y >= first && y < end) compose(y, y + 1);
+                  });
+    forEachRowBand(s.threads, first, compose);
+    forEachRowBand(s.threads, height - end, [&](A_long a, A_long b) { compose(end + a, end + b); });
 }
 
 // The frames FillChain reads: the current one for the existing colour, one
@@ -186,6 +200,7 @@ PF_Err analyseBeforeFetching(const RenderCall &r, RenderSettings &s) {
     runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, r.width, r.height);
 
     FrameCapturePlan plan;
+    plan.threads = s.threads;
     wantChainFrames(s, plan);
     plan.region = &limits;
     plan.onlyWhereBlue = w.mask;
@@ -216,6 +231,7 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
     if (err) return err;
     bool workingFilled = false;
     FrameCapturePlan plan;
+    plan.threads = s.threads;
     wantChainFrames(s, plan);
     std::unique_ptr<FillLimitsArray> chainRegion;
     if (premiere) {
@@ -223,7 +239,7 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
     } else {
         // Alpha 32760 everywhere: the copy itself is the detection source.
         fill_WorkingInputWorld(w.workingInput, *r.input.layer, r.input.eightBit, !r.hasMatte,
-                               r.width, r.height, nullptr);
+                               r.width, r.height, nullptr, s.threads);
         workingFilled = true;
         buildLimits(InputLayer16{&w.workingInput, false}, s, r.width, r.height, limits);
         // FillChain reads within the limits as GrowShrink leaves them.
@@ -240,7 +256,7 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
     if (err) return err;
     if (plan.fallbackUsed && !workingFilled)
         fill_WorkingInputWorld(w.workingInput, *r.input.layer, r.input.eightBit, !r.hasMatte,
-                               r.width, r.height, plan.region);
+                               r.width, r.height, plan.region, s.threads);
 
     PF_LayerDef *sourceWorld = premiere ? w.frameArray[FRAME_ARRAY_CENTRE] : &w.workingInput;
     const InputLayer16 source{sourceWorld, false};

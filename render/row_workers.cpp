@@ -24,10 +24,6 @@ int parsedThreadCount(const char *text) {
     return static_cast<int>(n);
 }
 
-A_long bandStart(A_long rows, int bands, int band) {
-    return static_cast<A_long>(static_cast<long long>(rows) * band / bands);
-}
-
 // One band, its exception kept for the caller instead of ending the process.
 void runBand(const std::function<void(A_long, A_long)> &work, A_long first, A_long end,
              std::exception_ptr &failure) {
@@ -47,10 +43,22 @@ int renderThreadCount() {
     return hardware > 0 ? static_cast<int>(hardware) : 1;
 }
 
+int rowBandCount(int threads, A_long rows) {
+    if (rows <= 0) return 0;
+    return threads < 1 ? 1 : (threads > rows ? static_cast<int>(rows) : threads);
+}
+
+A_long rowBandStart(int threads, A_long rows, int band) {
+    const int bands = rowBandCount(threads, rows);
+    if (bands == 0) return 0;
+    return static_cast<A_long>(static_cast<long long>(rows) * band / bands);
+}
+
 void forEachRowBand(int threads, A_long rows,
                     const std::function<void(A_long firstRow, A_long endRow)> &work) {
-    if (rows <= 0) return;
-    const int bands = threads < 1 ? 1 : (threads > rows ? static_cast<int>(rows) : threads);
+    const int bands = rowBandCount(threads, rows);
+    if (bands == 0) return;
+    auto bandStart = [&](int band) { return rowBandStart(threads, rows, band); };
     if (bands == 1) {
         work(0, rows);
         return;
@@ -61,16 +69,15 @@ void forEachRowBand(int threads, A_long rows,
     int band = 1;
     try {
         for (; band < bands; ++band)
-            workers.emplace_back(runBand, std::cref(work), bandStart(rows, bands, band),
-                                 bandStart(rows, bands, band + 1), std::ref(failures[band]));
+            workers.emplace_back(runBand, std::cref(work), bandStart(band), bandStart(band + 1),
+                                 std::ref(failures[band]));
     } catch (...) {
         // No thread to be had (std::system_error) or no memory for one: the
         // bands not started run here, after the caller's own.
     }
-    runBand(work, 0, bandStart(rows, bands, 1), failures[0]);
+    runBand(work, 0, bandStart(1), failures[0]);
     for (int late = band; late < bands; ++late)
-        runBand(work, bandStart(rows, bands, late), bandStart(rows, bands, late + 1),
-                failures[late]);
+        runBand(work, bandStart(late), bandStart(late + 1), failures[late]);
     for (std::thread &worker : workers) worker.join();
     for (const std::exception_ptr &failure : failures)
         if (failure) std::rethrow_exception(failure);

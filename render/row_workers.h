@@ -16,6 +16,12 @@
 // follows the environment it runs in.
 int renderThreadCount();
 
+// The bands forEachRowBand splits [0, rows) into for `threads`: band i is
+// [rowBandStart(threads, rows, i), rowBandStart(threads, rows, i + 1)), for
+// a stage that prepares what crosses the bands' edges before they start.
+int rowBandCount(int threads, A_long rows);
+A_long rowBandStart(int threads, A_long rows, int band);
+
 // Runs work(firstRow, endRow) over [0, rows) in at most `threads` contiguous
 // bands, the calling thread taking the first. threads <= 1 runs inline with
 // no thread created. The first exception a band throws reaches the caller

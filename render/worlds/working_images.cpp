@@ -8,6 +8,7 @@
 
 #include "detect/row_bits.h"
 #include "frame/suites.h"
+#include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 #include "render/worlds/world_ops.h"
 
@@ -72,22 +73,34 @@ PF_Err createListedWorld16(PF_LayerDef &world, const PF_InData *in_data, Disposa
 // Fills a freshly created world from a layer of the given depth. A layer that
 // does not cover the world leaves part of it as the host made it, so the
 // world is cleared first and no uninitialised pixel is ever read.
-void fillWorldFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit) {
+void fillWorldFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
+                        int threads) {
     if (!hasPixels(layer) || !covers(layer, world))
-        clearWorldToTransparentBlack(world, world.width, world.height);
+        clearWorldToTransparentBlack(world, world.width, world.height, threads);
     if (layerIs8Bit)
-        copy8To16BitWorld(layer, world);
+        copy8To16BitWorld(layer, world, threads);
     else
-        copyWorldToWorld(layer, world);
+        copyWorldToWorld(layer, world, threads);
+}
+
+// The region's rows (clipped to the world and the row tables), each copied
+// from the same row alone: bands of them are worked on at once.
+template <typename RowCopy>
+void forEachRegionRow(int threads, const PF_LayerDef &world, const FillLimitsArray &region,
+                      const RowCopy &copyRow) {
+    const A_long firstRow = std::max<A_long>(0, region.firstRow);
+    const A_long lastRow = std::min({region.lastRow, world.height - 1, FILL_LIMITS_MAX_ROWS - 1});
+    forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
+        for (A_long y = firstRow + first; y < firstRow + end; ++y) copyRow(y);
+    });
 }
 
 // The pixels of the region (clipped to the world), as fillWorldFromLayer
 // leaves them: the layer's where it reaches, transparent black elsewhere.
 void fillRegionFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
-                         const FillLimitsArray &region) {
+                         const FillLimitsArray &region, int threads) {
     const bool layerHasPixels = hasPixels(layer);
-    const A_long lastRow = std::min({region.lastRow, world.height - 1, FILL_LIMITS_MAX_ROWS - 1});
-    for (A_long y = std::max<A_long>(0, region.firstRow); y <= lastRow; ++y) {
+    forEachRegionRow(threads, world, region, [&](A_long y) {
         PF_Pixel16 *to = getPixel16(world, 0, y);
         const A_long left = std::max<A_long>(0, region.left[y]);
         const A_long right = std::min(world.width - 1, region.right[y]);
@@ -101,7 +114,7 @@ void fillRegionFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, boo
             for (A_long x = left; x <= shared; ++x) to[x] = from[x];
         }
         for (A_long x = std::max(left, shared + 1); x <= right; ++x) to[x] = PF_Pixel16{0, 0, 0, 0};
-    }
+    });
 }
 
 // The region's 8-bit pixels (clipped to the world and the layer) copied as
@@ -109,13 +122,12 @@ void fillRegionFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, boo
 // a converted copy. Readers convert them as copy8To16BitWorld would.
 // Returns false, copying nothing, when the world's rows cannot hold them.
 bool copyRegionAsItIs(const PF_LayerDef &world, const PF_LayerDef &layer,
-                      const FillLimitsArray &region) {
+                      const FillLimitsArray &region, int threads) {
     if (world.rowbytes < world.width * static_cast<A_long>(sizeof(PF_Pixel16))) return false;
-    const A_long lastRow = std::min({region.lastRow, world.height - 1, FILL_LIMITS_MAX_ROWS - 1});
-    for (A_long y = std::max<A_long>(0, region.firstRow); y <= lastRow; ++y) {
+    forEachRegionRow(threads, world, region, [&](A_long y) {
         const A_long left = std::max<A_long>(0, region.left[y]);
         const A_long right = std::min(region.right[y], world.width - 1);
-        if (left > right) continue;
+        if (left > right) return;
         PF_Pixel *to = reinterpret_cast<PF_Pixel *>(getPixel16(world, 0, y));
         // Where the layer does not reach, the copy holds transparent black.
         const A_long shared = y < layer.height ? std::min(right, layer.width - 1) : left - 1;
@@ -123,7 +135,7 @@ bool copyRegionAsItIs(const PF_LayerDef &world, const PF_LayerDef &layer,
             std::memcpy(to + left, getPixel8(layer, left, y),
                         static_cast<std::size_t>(shared - left + 1) * sizeof(PF_Pixel));
         for (A_long x = std::max(left, shared + 1); x <= right; ++x) to[x] = PF_Pixel{0, 0, 0, 0};
-    }
+    });
     return true;
 }
 
@@ -150,6 +162,35 @@ void copyRun(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bi
                     static_cast<std::size_t>(shared - first + 1) * sizeof(PF_Pixel16));
     }
     for (A_long x = std::max(first, shared + 1); x <= last; ++x) to[x] = PF_Pixel16{0, 0, 0, 0};
+}
+
+// The runs of fill pixels (the mask's blue above 0) of row y within the
+// region, copied from the layer. fill: one row of bits, the caller's scratch.
+void copyFillRunsOfRow(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
+                       bool packed, const FillLimitsArray &region, const PF_LayerDef &mask,
+                       A_long width, A_long y, std::vector<BitWord> &fill) {
+    const A_long left = std::max<A_long>(0, region.left[y]);
+    const A_long right = std::min(region.right[y], width - 1);
+    if (left > right) return;
+    // Only the words the region's columns fall in are tested.
+    const A_long firstWord = left / BITS_PER_WORD;
+    const A_long firstColumn = firstWord * BITS_PER_WORD;
+    pixelRowBits(getPixel16(mask, firstColumn, y), right + 1 - firstColumn, fill.data(),
+                 [](const PF_Pixel16 &p) { return p.blue != 0; });
+    // Runs of fill pixels within the region, copied whole; where the
+    // layer does not reach, the copy holds transparent black.
+    const A_long reach = y < layer.height ? std::min(right, layer.width - 1) : left - 1;
+    for (A_long w = firstWord; w <= right / BITS_PER_WORD; ++w) {
+        BitWord bits = fill[w - firstWord] & columnBits(w, left, right);
+        while (bits != 0) {
+            const A_long start = __builtin_ctzll(bits);
+            const BitWord ones = ~(bits >> start);  // its lowest 0: the run's end
+            const A_long length = ones == 0 ? BITS_PER_WORD : __builtin_ctzll(ones);
+            copyRun(world, layer, layerIs8Bit, packed, y, w * BITS_PER_WORD + start,
+                    w * BITS_PER_WORD + start + length - 1, reach);
+            bits = start + length >= BITS_PER_WORD ? 0 : bits & (~BitWord{0} << (start + length));
+        }
+    }
 }
 
 }  // namespace
@@ -191,16 +232,20 @@ PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRA
         const bool layerIs8Bit =
             isPremiere(in_data) ? eightBit : (layer.world_flags & PF_WorldFlag_DEEP) == 0;
         if (hasPixels(layer) && hasPixels(frameStorage[slot])) {
+            // Workers copy while the frame is checked out; the check-in
+            // waits for them.
+            const int threads = plan == nullptr ? 1 : plan->threads;
             if (plan == nullptr)
-                fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit);
+                fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit, threads);
             else if (plan->wanted[slot] && plan->region == nullptr)
-                fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit);
+                fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit, threads);
             else if (plan->wanted[slot] && plan->onlyWhereBlue != nullptr)
-                plan->packedEightBit[slot] = capture_FramePixelsWhereBlue(
-                    frameStorage[slot], layer, layerIs8Bit, *plan->region, *plan->onlyWhereBlue);
-            else if (plan->wanted[slot])
                 plan->packedEightBit[slot] =
-                    capture_FrameRegion(frameStorage[slot], layer, layerIs8Bit, *plan->region);
+                    capture_FramePixelsWhereBlue(frameStorage[slot], layer, layerIs8Bit,
+                                                 *plan->region, *plan->onlyWhereBlue, threads);
+            else if (plan->wanted[slot])
+                plan->packedEightBit[slot] = capture_FrameRegion(
+                    frameStorage[slot], layer, layerIs8Bit, *plan->region, threads);
             frameArray[slot] = &frameStorage[slot];
         } else {
             // No pixels to copy: the slot shows the fallback instead of an
@@ -232,13 +277,13 @@ PF_Err create_ListedWorld16(PF_LayerDef &world, const PF_InData *in_data, Dispos
 
 void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
                             bool convertFrom8Bit, bool setAlpha, A_long width, A_long height,
-                            const FillLimitsArray *region) {
+                            const FillLimitsArray *region, int threads) {
     if (region == nullptr) {
-        fillWorldFromLayer(world, source, convertFrom8Bit);
-        if (setAlpha) setWorldToAlpha32760(world, width, height);
+        fillWorldFromLayer(world, source, convertFrom8Bit, threads);
+        if (setAlpha) setWorldToAlpha32760(world, width, height, threads);
         return;
     }
-    fillRegionFromLayer(world, source, convertFrom8Bit, *region);
+    fillRegionFromLayer(world, source, convertFrom8Bit, *region, threads);
     if (!setAlpha) return;
     const A_long lastRow = std::min({region->lastRow, height - 1, world.height - 1});
     for (A_long y = std::max<A_long>(0, region->firstRow); y <= lastRow; ++y) {
@@ -249,45 +294,25 @@ void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
 }
 
 bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
-                         const FillLimitsArray &region) {
-    if (layerIs8Bit && copyRegionAsItIs(world, layer, region)) return true;
-    fillRegionFromLayer(world, layer, layerIs8Bit, region);
+                         const FillLimitsArray &region, int threads) {
+    if (layerIs8Bit && copyRegionAsItIs(world, layer, region, threads)) return true;
+    fillRegionFromLayer(world, layer, layerIs8Bit, region, threads);
     return false;
 }
 
 bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
                                   bool layerIs8Bit, const FillLimitsArray &region,
-                                  const PF_LayerDef &mask) {
+                                  const PF_LayerDef &mask, int threads) {
     const bool packed =
         layerIs8Bit && world.rowbytes >= world.width * static_cast<A_long>(sizeof(PF_Pixel16));
     const A_long width = std::min(world.width, mask.width);
-    std::vector<BitWord> fill(static_cast<std::size_t>(bitWordsFor(width)));
+    const A_long firstRow = std::max<A_long>(0, region.firstRow);
     const A_long lastRow =
         std::min({region.lastRow, world.height - 1, mask.height - 1, FILL_LIMITS_MAX_ROWS - 1});
-    for (A_long y = std::max<A_long>(0, region.firstRow); y <= lastRow; ++y) {
-        const A_long left = std::max<A_long>(0, region.left[y]);
-        const A_long right = std::min(region.right[y], width - 1);
-        if (left > right) continue;
-        // Only the words the region's columns fall in are tested.
-        const A_long firstWord = left / BITS_PER_WORD;
-        const A_long firstColumn = firstWord * BITS_PER_WORD;
-        pixelRowBits(getPixel16(mask, firstColumn, y), right + 1 - firstColumn, fill.data(),
-                     [](const PF_Pixel16 &p) { return p.blue != 0; });
-        // Runs of fill pixels within the region, copied whole; where the
-        // layer does not reach, the copy holds transparent black.
-        const A_long reach = y < layer.height ? std::min(right, layer.width - 1) : left - 1;
-        for (A_long w = firstWord; w <= right / BITS_PER_WORD; ++w) {
-            BitWord bits = fill[w - firstWord] & columnBits(w, left, right);
-            while (bits != 0) {
-                const A_long start = __builtin_ctzll(bits);
-                const BitWord ones = ~(bits >> start);  // its lowest 0: the run's end
-                const A_long length = ones == 0 ? BITS_PER_WORD : __builtin_ctzll(ones);
-                copyRun(world, layer, layerIs8Bit, packed, y, w * BITS_PER_WORD + start,
-                        w * BITS_PER_WORD + start + length - 1, reach);
-                bits =
-                    start + length >= BITS_PER_WORD ? 0 : bits & (~BitWord{0} << (start + length));
-            }
-        }
-    }
+    forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
+        std::vector<BitWord> fill(static_cast<std::size_t>(bitWordsFor(width)));
+        for (A_long y = firstRow + first; y < firstRow + end; ++y)
+            copyFillRunsOfRow(world, layer, layerIs8Bit, packed, region, mask, width, y, fill);
+    });
     return packed;
 }

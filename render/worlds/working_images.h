@@ -30,6 +30,8 @@ struct FrameCapturePlan {
     // rather than converted: an 8-bit frame copied over a region is copied
     // that way.
     bool packedEightBit[FRAME_ARRAY_SLOTS] = {};
+    // Bands of rows copied at once (render/row_workers.h).
+    int threads = 1;
 };
 
 // plan: null copies every frame whole.
@@ -55,15 +57,15 @@ PF_Err create_ListedWorld16(PF_LayerDef &world, const PF_InData *in_data, Dispos
 // setAlpha; over the region only (null: all of it).
 void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
                             bool convertFrom8Bit, bool setAlpha, A_long width, A_long height,
-                            const FillLimitsArray *region);
+                            const FillLimitsArray *region, int threads = 1);
 
 // A frame's pixels over the region, for a reader that reads only there: an
 // 8-bit layer's as they are (returns true: packed, 4 bytes to a pixel from
 // the row's start), a 16-bit one's as copyWorldToWorld puts them.
 bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
-                         const FillLimitsArray &region);
+                         const FillLimitsArray &region, int threads = 1);
 
 // The same over the pixels of the region where the mask's blue is above 0.
 bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
                                   bool layerIs8Bit, const FillLimitsArray &region,
-                                  const PF_LayerDef &mask);
+                                  const PF_LayerDef &mask, int threads = 1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -27,39 +28,49 @@ Extent clippedExtent(const PF_LayerDef &world, A_long width, A_long height) {
     return Extent{std::min(width, world.width), std::min(height, world.height)};
 }
 
+// Each pass writes every row from the same row alone, so bands of rows are
+// worked on at once.
+template <typename RowPass>
+void forEachRow(int threads, A_long height, const RowPass &pass) {
+    forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
+        for (A_long y = firstRow; y < endRow; ++y) pass(y);
+    });
+}
+
 }  // namespace
 
-void copyWorldToWorld(const PF_LayerDef &source, const PF_LayerDef &destination) {
+void copyWorldToWorld(const PF_LayerDef &source, const PF_LayerDef &destination, int threads) {
     const Extent e = sharedExtent(source, destination);
-    for (A_long y = 0; y < e.height; ++y) {
+    forEachRow(threads, e.height, [&](A_long y) {
         const PF_Pixel16 *from = getPixel16(source, 0, y);
         PF_Pixel16 *to = getPixel16(destination, 0, y);
         for (A_long x = 0; x < e.width; ++x) to[x] = from[x];
-    }
+    });
 }
 
-void copy8To16BitWorld(const PF_LayerDef &source8, const PF_LayerDef &destination16) {
+void copy8To16BitWorld(const PF_LayerDef &source8, const PF_LayerDef &destination16, int threads) {
     const Extent e = sharedExtent(source8, destination16);
-    for (A_long y = 0; y < e.height; ++y) {
+    forEachRow(threads, e.height, [&](A_long y) {
         const PF_Pixel *from = getPixel8(source8, 0, y);
         PF_Pixel16 *to = getPixel16(destination16, 0, y);
         for (A_long x = 0; x < e.width; ++x) to[x] = convertPix8To16(from[x]);
-    }
+    });
 }
 
-void clearWorldToTransparentBlack(const PF_LayerDef &world, A_long width, A_long height) {
+void clearWorldToTransparentBlack(const PF_LayerDef &world, A_long width, A_long height,
+                                  int threads) {
     const Extent e = clippedExtent(world, width, height);
     const PF_Pixel16 transparentBlack{0, 0, 0, 0};
-    for (A_long y = 0; y < e.height; ++y) {
+    forEachRow(threads, e.height, [&](A_long y) {
         PF_Pixel16 *row = getPixel16(world, 0, y);
         for (A_long x = 0; x < e.width; ++x) row[x] = transparentBlack;
-    }
+    });
 }
 
-void setWorldToAlpha32760(const PF_LayerDef &world, A_long width, A_long height) {
+void setWorldToAlpha32760(const PF_LayerDef &world, A_long width, A_long height, int threads) {
     const Extent e = clippedExtent(world, width, height);
-    for (A_long y = 0; y < e.height; ++y) {
+    forEachRow(threads, e.height, [&](A_long y) {
         PF_Pixel16 *row = getPixel16(world, 0, y);
         for (A_long x = 0; x < e.width; ++x) row[x].alpha = 32760;
-    }
+    });
 }

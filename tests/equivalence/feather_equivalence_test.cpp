@@ -20,9 +20,14 @@ void expectSameFeather(OwnedWorld &mask, A_long width, A_long height, A_long rad
                                           false, limits);
     OwnedWorld plain(width, height, PixelDepth::Sixteen, mask.rowbytes() - width * 8);
     restore(plain, snapshot(mask));
-    restore(mask, before);
-    blur_FromBlueAddOrSubtract(&in, mask.layer(), width, height, height - 1, radius, limits);
-    EXPECT_TRUE(sameMaskColours(plain.layer(), mask.layer(), width, height)) << "radius " << radius;
+    // Bands of rows worked on at once, some narrower than the radius.
+    for (int threads : {1, 3, 7}) {
+        restore(mask, before);
+        blur_FromBlueAddOrSubtract(&in, mask.layer(), width, height, height - 1, radius, limits,
+                                   threads);
+        EXPECT_TRUE(sameMaskColours(plain.layer(), mask.layer(), width, height))
+            << "radius " << radius << ", " << threads << " threads";
+    }
 }
 
 struct FeatherCase {

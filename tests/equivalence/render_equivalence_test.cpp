@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <ostream>
@@ -122,17 +123,7 @@ Rendered renderWith(PF_FilterProc entry, const RenderCase &c, const Clip &clip,
     return r;
 }
 
-void expectSameRender(const RenderCase &c, const FaultPlan &faults = FaultPlan()) {
-    ASSERT_TRUE(loadedModule().isOpen()) << "set HOLVANE_MODULE to the built module";
-    const Clip clip(c);
-    ParamValues values = defaultParamValues();
-    // Set colours other than white: a patch read where nothing was copied
-    // holds the host's mark, which reads as white once clamped.
-    if (c.name.rfind("Default", 0) != 0)
-        values.colour[PARAM_SET_COLOR] = PF_Pixel{255, 30, 140, 90};
-    c.params(values);
-    const Rendered plain = renderWith(referenceEntry, c, clip, values, faults);
-    const Rendered fast = renderWith(loadedModule().entry(), c, clip, values, faults);
+void expectSameCallsAndOutput(const Rendered &plain, const Rendered &fast) {
     EXPECT_EQ(plain.report.err, fast.report.err);
     EXPECT_TRUE(fast.report.clean()) << fast.report.describe();
     EXPECT_EQ(plain.report.newWorldFlags, fast.report.newWorldFlags) << "world creations";
@@ -147,6 +138,27 @@ void expectSameRender(const RenderCase &c, const FaultPlan &faults = FaultPlan()
     std::size_t first = 0;
     while (first < plain.output.size() && plain.output[first] == fast.output[first]) ++first;
     EXPECT_EQ(first, plain.output.size()) << "outputs differ from byte " << first;
+}
+
+// The module renders with one worker thread, two, and more than the frame
+// has bands for its radii; each must match the plain driver byte for byte.
+void expectSameRender(const RenderCase &c, const FaultPlan &faults = FaultPlan()) {
+    ASSERT_TRUE(loadedModule().isOpen()) << "set HOLVANE_MODULE to the built module";
+    const Clip clip(c);
+    ParamValues values = defaultParamValues();
+    // Set colours other than white: a patch read where nothing was copied
+    // holds the host's mark, which reads as white once clamped.
+    if (c.name.rfind("Default", 0) != 0)
+        values.colour[PARAM_SET_COLOR] = PF_Pixel{255, 30, 140, 90};
+    c.params(values);
+    const Rendered plain = renderWith(referenceEntry, c, clip, values, faults);
+    for (const char *threads : {"1", "2", "7"}) {
+        SCOPED_TRACE(std::string(threads) + " render threads");
+        setenv("HOLVANE_RENDER_THREADS", threads, 1);
+        const Rendered fast = renderWith(loadedModule().entry(), c, clip, values, faults);
+        unsetenv("HOLVANE_RENDER_THREADS");
+        expectSameCallsAndOutput(plain, fast);
+    }
 }
 
 class RenderEquivalence : public ::testing::TestWithParam<RenderCase> {};
