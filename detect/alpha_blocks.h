@@ -27,11 +27,14 @@ template <typename Pixel>
 inline bool eightAlphasAlike(const Pixel *p) {
     constexpr std::size_t WORDS = ALPHA_BLOCK * sizeof(Pixel) / 8;
     constexpr auto full = static_cast<decltype(Pixel{}.alpha)>(~0u);
-    std::uint64_t words[WORDS];
-    std::memcpy(words, p, sizeof words);
     const std::uint64_t lanes = alphaLanes<Pixel>();
     const std::uint64_t pattern = lanes / full * p->alpha;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(p);
     std::uint64_t differ = 0;
-    for (std::uint64_t w : words) differ |= w ^ pattern;
+    for (std::size_t i = 0; i < WORDS; ++i) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + 8 * i, sizeof word);
+        differ |= word ^ pattern;
+    }
     return (differ & lanes) == 0;
 }

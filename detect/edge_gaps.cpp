@@ -37,6 +37,9 @@ inline BitWord readLeftward(const BitWord *row, A_long w, A_long s) {
     return (row[w] << s) | ((row[w - 1] >> 1) >> (63 - s));
 }
 
+// The offsets of a word with no band within reach.
+constexpr BitWord NO_BAND[MAX_GAP + 1] = {};
+
 // The band rows within reach of the row being decided: a ring of 2g + 1
 // rows. Each row keeps its band bits read at every offset 0..g to either side
 // (so a test of an offset is a load) and, for the reaches g, g/2 and g/3 of
@@ -66,7 +69,9 @@ class BandWindow {
           bits_(static_cast<std::size_t>(slots_) * slotWords_, 0),
           rowStart_(static_cast<std::size_t>(slots_), nullptr),
           nearWords_(bitWordsFor(words_)),
-          nearBand_(static_cast<std::size_t>(slots_) * nearWords_, 0) {}
+          nearBand_(static_cast<std::size_t>(slots_) * nearWords_, 0),
+          bandFree_(static_cast<std::size_t>(slots_) * words_, 0),
+          rowFree_(static_cast<std::size_t>(slots_), nullptr) {}
 
     A_long words() const { return words_; }
     // Row y's planes start at slot (y mod 2g + 1); centre() keeps the slot of
@@ -76,6 +81,7 @@ class BandWindow {
     }
     // The word w of row y read at offsets 0..g to one side, one word each.
     const BitWord *offsets(A_long y, Side side, A_long w) const {
+        if (rowFree_[y - centre_ + gap_][w]) return NO_BAND;
         return rowStart_[y - centre_ + gap_] - 1 + PLANES * stride_ + (2 * w + side) * (gap_ + 1);
     }
 
@@ -84,6 +90,8 @@ class BandWindow {
         for (A_long k = 0; k < slots_; ++k) {
             const A_long r = y - gap_ + k;
             rowStart_[k] = r < 0 ? nullptr : slotStart(r);
+            rowFree_[k] =
+                r < 0 ? nullptr : bandFree_.data() + static_cast<std::size_t>(r % slots_) * words_;
         }
     }
 
@@ -99,9 +107,9 @@ class BandWindow {
             BitWord *right = table + (2 * w + RIGHTWARD) * (gap_ + 1);
             BitWord *left = table + (2 * w + LEFTWARD) * (gap_ + 1);
             // Offsets up to 63 read no further than the neighbouring words.
-            if ((band[w - 1] | band[w] | band[w + 1]) == 0) {
-                std::fill(right, right + gap_ + 1, BitWord{0});
-                std::fill(left, left + gap_ + 1, BitWord{0});
+            const bool bandFree = (band[w - 1] | band[w] | band[w + 1]) == 0;
+            bandFree_[static_cast<std::size_t>(y % slots_) * words_ + w] = bandFree;
+            if (bandFree) {
                 for (Plane p :
                      {RIGHT_FULL, RIGHT_HALF, RIGHT_THIRD, LEFT_FULL, LEFT_HALF, LEFT_THIRD})
                     slotStart(y)[p * stride_ + w] = 0;
@@ -154,6 +162,9 @@ class BandWindow {
     std::vector<BitWord *> rowStart_;
     A_long nearWords_;
     std::vector<BitWord> nearBand_;
+    // Words whose offset tables are not written: no band within reach.
+    std::vector<unsigned char> bandFree_;
+    std::vector<const unsigned char *> rowFree_;  // as rowStart_
     A_long centre_ = 0;
 };
 

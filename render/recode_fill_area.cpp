@@ -42,6 +42,19 @@ void makeCodePixels(CodePixels &table, bool clearRejected, bool normalise) {
     }
 }
 
+// count copies of p, four pixels to a store; zero (most runs) as memset does
+// it, which picks the widest stores the machine has.
+void fillPixels(PF_Pixel16 *row, A_long count, const PF_Pixel16 &p) {
+    if ((p.alpha | p.red | p.green | p.blue) == 0) {
+        std::memset(row, 0, static_cast<std::size_t>(count) * sizeof(PF_Pixel16));
+        return;
+    }
+    const PF_Pixel16 four[4] = {p, p, p, p};
+    A_long i = 0;
+    for (; i + 4 <= count; i += 4) std::memcpy(row + i, four, sizeof four);
+    for (; i < count; ++i) row[i] = p;
+}
+
 // row[x] = table[codes[x]] for x = first..end - 1. Codes come in long runs
 // of one value (the clear surroundings, the judged pockets): a run is found
 // eight codes at a time and written as one fill.
@@ -59,7 +72,7 @@ void writeCodePixels(PF_Pixel16 *row, const MaskCode *codes, A_long first, A_lon
         A_long runEnd = x + 8;
         while (runEnd + 8 <= end && eightCodes(codes + runEnd) == eight) runEnd += 8;
         while (runEnd < end && codes[runEnd] == code) ++runEnd;
-        std::fill(row + x, row + runEnd, table[code]);
+        fillPixels(row + x, runEnd - x, table[code]);
         x = runEnd;
     }
 }
@@ -86,6 +99,6 @@ void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
         writeCodePixels(row, codes.data(), 0, left, table.outside);
         writeCodePixels(row, codes.data(), left, right + 1, table.inside);
         writeCodePixels(row, codes.data(), std::max(left, right + 1), width, table.outside);
-        std::fill(row + width, row + redMask.width, TRANSPARENT_BLACK);
+        fillPixels(row + width, redMask.width - width, TRANSPARENT_BLACK);
     }
 }
