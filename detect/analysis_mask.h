@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "detect/red_mask.h"
@@ -43,6 +44,42 @@ inline bool hasRedCode(MaskCode c) { return (c & (CODE_BAND | CODE_TAGGED)) != 0
 // judged pocket's pixels keep their tag until the end of Classify; here they
 // carry their verdict at once, and a rejected one has red 0 but a blue.)
 inline bool isPocketCode(MaskCode c) { return (c & (CODE_BAND | CODE_TAGGED | CODE_BLUE)) == 0; }
+
+// Eight codes at once, the first in the lowest byte.
+inline std::uint64_t eightCodes(const MaskCode *codes) {
+    std::uint64_t word;
+    std::memcpy(&word, codes, sizeof word);
+    return word;
+}
+inline constexpr std::uint64_t inEveryByte(MaskCode bits) {
+    return bits * std::uint64_t{0x0101010101010101};
+}
+// Whether any of the eight codes from `codes` on has one of `bits`.
+inline bool anyByteHas(const MaskCode *codes, MaskCode bits) {
+    return (eightCodes(codes) & inEveryByte(bits)) != 0;
+}
+
+// Whether all of the eight codes from `codes` on are pocket codes, or none.
+inline bool eightPocketCodes(const MaskCode *codes) {
+    return (eightCodes(codes) & inEveryByte(CODE_BAND | CODE_TAGGED | CODE_BLUE)) == 0;
+}
+inline bool noPocketCodeInEight(const MaskCode *codes) {
+    const std::uint64_t judged =
+        eightCodes(codes) & inEveryByte(CODE_BAND | CODE_TAGGED | CODE_BLUE);
+    // A byte of `judged` is 0 exactly where the code is a pocket code.
+    return ((judged - inEveryByte(1)) & ~judged & inEveryByte(0x80)) == 0;
+}
+
+// codes[x] = (codes[x] & keep) | set for x = first..last, eight at a time.
+inline void recodeRun(MaskCode *codes, A_long first, A_long last, MaskCode keep, MaskCode set) {
+    A_long x = first;
+    const std::uint64_t keepAll = inEveryByte(keep), setAll = inEveryByte(set);
+    for (; x + 8 <= last + 1; x += 8) {
+        const std::uint64_t word = (eightCodes(codes + x) & keepAll) | setAll;
+        std::memcpy(codes + x, &word, sizeof word);
+    }
+    for (; x <= last; ++x) codes[x] = static_cast<MaskCode>((codes[x] & keep) | set);
+}
 
 // The red mask pixel a code stands for. Alpha, the detection stages'
 // scratch, is PAINTED_ALPHA on judged pockets as the flood leaves them and 0

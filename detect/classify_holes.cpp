@@ -294,11 +294,8 @@ void judgePocket(FillTag &tag, A_long maxAcross) {
 void paintVerdict(const AnalysisMask &mask, const std::vector<PocketSpan> &spans,
                   const FillTag &tag) {
     const MaskCode verdict = tag.accepted ? CODE_BAND | CODE_ACCEPTED : CODE_REJECTED;
-    for (const PocketSpan &s : spans) {
-        MaskCode *row = mask.row(s.y);
-        for (A_long x = s.left; x <= s.right; ++x)
-            row[x] = static_cast<MaskCode>((row[x] & CODE_GREEN) | verdict);
-    }
+    for (const PocketSpan &s : spans)
+        recodeRun(mask.row(s.y), s.left, s.right, CODE_GREEN, verdict);
 }
 
 // Floods every pocket the row-major scan meets with a tag of its own. From

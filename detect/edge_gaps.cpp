@@ -37,6 +37,9 @@ inline BitWord readLeftward(const BitWord *row, A_long w, A_long s) {
     return (row[w] << s) | ((row[w - 1] >> 1) >> (63 - s));
 }
 
+// The offsets of a word with no band within reach.
+constexpr BitWord NO_BAND[MAX_GAP + 1] = {};
+
 // The band rows within reach of the row being decided: a ring of 2g + 1
 // rows. Each row keeps its band bits read at every offset 0..g to either side
 // (so a test of an offset is a load) and, for the reaches g, g/2 and g/3 of
@@ -64,7 +67,11 @@ class BandWindow {
           gap_(gap),
           slotWords_(PLANES * stride_ + 2 * words_ * (gap + 1)),
           bits_(static_cast<std::size_t>(slots_) * slotWords_, 0),
-          rowStart_(static_cast<std::size_t>(slots_), nullptr) {}
+          rowStart_(static_cast<std::size_t>(slots_), nullptr),
+          nearWords_(bitWordsFor(words_)),
+          nearBand_(static_cast<std::size_t>(slots_) * nearWords_, 0),
+          bandFree_(static_cast<std::size_t>(slots_) * words_, 0),
+          rowFree_(static_cast<std::size_t>(slots_), nullptr) {}
 
     A_long words() const { return words_; }
     // Row y's planes start at slot (y mod 2g + 1); centre() keeps the slot of
@@ -74,6 +81,7 @@ class BandWindow {
     }
     // The word w of row y read at offsets 0..g to one side, one word each.
     const BitWord *offsets(A_long y, Side side, A_long w) const {
+        if (rowFree_[y - centre_ + gap_][w]) return NO_BAND;
         return rowStart_[y - centre_ + gap_] - 1 + PLANES * stride_ + (2 * w + side) * (gap_ + 1);
     }
 
@@ -82,17 +90,31 @@ class BandWindow {
         for (A_long k = 0; k < slots_; ++k) {
             const A_long r = y - gap_ + k;
             rowStart_[k] = r < 0 ? nullptr : slotStart(r);
+            rowFree_[k] =
+                r < 0 ? nullptr : bandFree_.data() + static_cast<std::size_t>(r % slots_) * words_;
         }
     }
 
-    // Reads row y of the mask: red other than 0 is band.
+    // Reads row y of the mask: red other than 0 is band. Also notes the
+    // words with band within reach g of one of their pixels (nearBand).
     void load(const AnalysisMask &mask, A_long y) {
         BitWord *band = slotStart(y);
         pixelRowBits(mask.row(y), width_, band, [](MaskCode c) { return hasRedCode(c); });
         BitWord *table = slotStart(y) - 1 + PLANES * stride_;
+        BitWord *near = nearStart(y);
+        std::fill(near, near + nearWords_, BitWord{0});
         for (A_long w = 0; w < words_; ++w) {
             BitWord *right = table + (2 * w + RIGHTWARD) * (gap_ + 1);
             BitWord *left = table + (2 * w + LEFTWARD) * (gap_ + 1);
+            // Offsets up to 63 read no further than the neighbouring words.
+            const bool bandFree = (band[w - 1] | band[w] | band[w + 1]) == 0;
+            bandFree_[static_cast<std::size_t>(y % slots_) * words_ + w] = bandFree;
+            if (bandFree) {
+                for (Plane p :
+                     {RIGHT_FULL, RIGHT_HALF, RIGHT_THIRD, LEFT_FULL, LEFT_HALF, LEFT_THIRD})
+                    slotStart(y)[p * stride_ + w] = 0;
+                continue;
+            }
             BitWord rightSoFar = 0, leftSoFar = 0;
             for (A_long k = 0; k <= gap_; ++k) {
                 right[k] = readRightward(band, w, k);
@@ -104,12 +126,25 @@ class BandWindow {
                 if (k == gap_ / 2) setPlanes(y, w, RIGHT_HALF, LEFT_HALF, rightSoFar, leftSoFar);
                 if (k == gap_) setPlanes(y, w, RIGHT_FULL, LEFT_FULL, rightSoFar, leftSoFar);
             }
+            if ((slotStart(y)[RIGHT_FULL * stride_ + w] | slotStart(y)[LEFT_FULL * stride_ + w]) !=
+                0)
+                near[w / BITS_PER_WORD] |= BitWord{1} << (w % BITS_PER_WORD);
         }
     }
+
+    // The words of row y with band within reach g of one of their pixels, as
+    // bits (bit w % 64 of word w / 64).
+    const BitWord *nearBand(A_long y) const {
+        return nearBand_.data() + static_cast<std::size_t>(y % slots_) * nearWords_;
+    }
+    A_long nearWords() const { return nearWords_; }
 
   private:
     BitWord *slotStart(A_long y) {
         return bits_.data() + static_cast<std::size_t>(y % slots_) * slotWords_ + 1;
+    }
+    BitWord *nearStart(A_long y) {
+        return nearBand_.data() + static_cast<std::size_t>(y % slots_) * nearWords_;
     }
     void setPlanes(A_long y, A_long w, Plane right, Plane left, BitWord rightBits,
                    BitWord leftBits) {
@@ -125,6 +160,11 @@ class BandWindow {
     A_long slotWords_;
     std::vector<BitWord> bits_;
     std::vector<BitWord *> rowStart_;
+    A_long nearWords_;
+    std::vector<BitWord> nearBand_;
+    // Words whose offset tables are not written: no band within reach.
+    std::vector<unsigned char> bandFree_;
+    std::vector<const unsigned char *> rowFree_;  // as rowStart_
     A_long centre_ = 0;
 };
 
@@ -217,16 +257,35 @@ BitWord gapPixelsOfWord(const BandWindow &band, A_long y, A_long w, BitWord unde
     return found & undecided;
 }
 
+// The words of row y that can hold a gap pixel: both sides of an offset
+// reach band within g columns, one side in rows y..y + g, the other in rows
+// y - g..y. Returns whether there is any.
+bool candidateWords(const BandWindow &band, A_long y, A_long gap, A_long height,
+                    std::vector<BitWord> &candidates) {
+    const A_long n = band.nearWords();
+    candidates.assign(static_cast<std::size_t>(n) * 2, 0);
+    BitWord *below = candidates.data() + n;
+    for (A_long r = std::max<A_long>(0, y - gap); r <= y; ++r)
+        for (A_long i = 0; i < n; ++i) candidates[i] |= band.nearBand(r)[i];
+    for (A_long r = y; r <= std::min(height - 1, y + gap); ++r)
+        for (A_long i = 0; i < n; ++i) below[i] |= band.nearBand(r)[i];
+    BitWord any = 0;
+    for (A_long i = 0; i < n; ++i) any |= candidates[i] &= below[i];
+    return any != 0;
+}
+
 // The gap pixels of row y, marked CODE_GAP_FOUND: the band the window reads
 // (hasRedCode) is left as it was before the stage, whichever rows other
 // bands have marked.
 void markRow(const AnalysisMask &mask, const BandWindow &band, A_long y, A_long gap, A_long width,
-             A_long height, const FillLimitsArray &limits) {
+             A_long height, const FillLimitsArray &limits, std::vector<BitWord> &candidates) {
     const A_long firstWord = std::max<A_long>(0, limits.left[y]) / BITS_PER_WORD;
     const A_long lastWord = std::min(width - 1, limits.right[y]) / BITS_PER_WORD;
+    if (!candidateWords(band, y, gap, height, candidates)) return;
     const BitWord *row = band.plane(y, BandWindow::BAND);
     MaskCode *codes = mask.row(y);
     for (A_long w = firstWord; w <= lastWord; ++w) {
+        if ((candidates[w / BITS_PER_WORD] >> (w % BITS_PER_WORD) & 1) == 0) continue;
         BitWord undecided = ~row[w] & columnBits(w, limits.left[y], limits.right[y]);
         if (undecided == 0) continue;
         forEachBit(gapPixelsOfWord(band, y, w, undecided, gap, width, height), w,
@@ -238,11 +297,12 @@ void markRow(const AnalysisMask &mask, const BandWindow &band, A_long y, A_long 
 void markGapPixelsOfRows(const AnalysisMask &mask, A_long width, A_long height, A_long gap,
                          const FillLimitsArray &limits, A_long first, A_long end) {
     BandWindow band(width, gap);
+    std::vector<BitWord> candidates;
     A_long loaded = std::max<A_long>(0, first - gap) - 1;
     for (A_long y = first; y < end; ++y) {
         while (loaded < std::min(height - 1, y + gap)) band.load(mask, ++loaded);
         band.centre(y);
-        markRow(mask, band, y, gap, width, height, limits);
+        markRow(mask, band, y, gap, width, height, limits, candidates);
     }
 }
 
@@ -255,6 +315,11 @@ void convertGapPixelsOfRow(const AnalysisMask &mask, A_long y, A_long width, A_l
     const bool innerRow = y >= BRIDGE_BORDER && y < height - BRIDGE_BORDER;
     const A_long right = std::min(width - 1, limits.right[y]);
     for (A_long x = std::max<A_long>(0, limits.left[y]); x <= right; ++x) {
+        // Gap pixels are few: eight codes without the mark are passed at once.
+        if (x + 8 <= right + 1 && !anyByteHas(codes + x, CODE_GAP_FOUND)) {
+            x += 7;
+            continue;
+        }
         MaskCode &code = codes[x];
         if ((code & CODE_GAP_FOUND) == 0) continue;
         if (innerRow && x >= BRIDGE_BORDER && x < width - BRIDGE_BORDER)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "detect/alpha_blocks.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -30,25 +31,32 @@ void unionWithNearbyRows(FillLimitsArray &limits, A_long y, A_long margin, A_lon
 
 // The first and the last column of a row whose alpha reaches the level, or
 // -1: each is found scanning from its own end, so a row costs its clear
-// margins, not its width.
+// margins, not its width; blocks of one clear alpha are passed at once.
 template <typename Pixel>
 void qualifyingEnds(const Pixel *row, A_long width, A_u_short level, int shift, A_long &first,
                     A_long &last) {
     auto qualifies = [&](A_long x) {
         return static_cast<A_u_short>(row[x].alpha << shift) >= level;
     };
+    auto passable = [&](A_long x) { return eightAlphasAlike(row + x) && !qualifies(x); };
     first = last = -1;
-    for (A_long x = 0; x < width; ++x)
-        if (qualifies(x)) {
-            first = x;
-            break;
-        }
+    for (A_long x = 0; x < width && first < 0; x += ALPHA_BLOCK) {
+        if (x + ALPHA_BLOCK <= width && passable(x)) continue;
+        for (A_long i = x; i < std::min(width, x + ALPHA_BLOCK); ++i)
+            if (qualifies(i)) {
+                first = i;
+                break;
+            }
+    }
     if (first < 0) return;
-    for (A_long x = width - 1; x >= first; --x)
-        if (qualifies(x)) {
-            last = x;
-            break;
-        }
+    for (A_long x = width - 1; x >= first && last < 0; x -= ALPHA_BLOCK) {
+        if (x - ALPHA_BLOCK + 1 > first && passable(x - ALPHA_BLOCK + 1)) continue;
+        for (A_long i = x; i >= std::max(first, x - ALPHA_BLOCK + 1); --i)
+            if (qualifies(i)) {
+                last = i;
+                break;
+            }
+    }
 }
 
 }  // namespace

@@ -13,14 +13,16 @@ struct RunAround {
 
 inline RunAround runAround(const MaskCode *row, A_long x, A_long left, A_long right) {
     A_long first = x, last = x;
+    while (first - 8 >= left && eightPocketCodes(row + first - 8)) first -= 8;
     while (first > left && isPocketCode(row[first - 1])) --first;
+    while (last + 8 <= right && eightPocketCodes(row + last + 1)) last += 8;
     while (last < right && isPocketCode(row[last + 1])) ++last;
     return RunAround{first > left ? first : left + 1, last < right ? last : right - 1, last};
 }
 
 void paintPocketSpan(MaskCode *row, A_long y, A_long left, A_long right, FillTag &tag,
                      std::vector<PocketSpan> &painted) {
-    for (A_long x = left; x <= right; ++x) row[x] |= CODE_TAGGED;
+    recodeRun(row, left, right, static_cast<MaskCode>(~0), CODE_TAGGED);
     tag.area += right - left;
     tag.minX = std::min(tag.minX, left);
     tag.maxX = std::max(tag.maxX, right);
@@ -54,7 +56,11 @@ void searchNeighbourRow(const PocketSpan &s, A_long ny, Flood &f) {
             x = s.fromRight;
             continue;
         }
-        if (!isPocketCode(row[x])) continue;
+        if (!isPocketCode(row[x])) {
+            // Most of a searched row is painted already: eight at a time.
+            while (x + 8 <= last && noPocketCodeInEight(row + x + 1)) x += 8;
+            continue;
+        }
         const RunAround run = runAround(row, x, left, right);
         if (run.spanRight - run.spanLeft >= 1) {
             paintPocketSpan(row, ny, run.spanLeft, run.spanRight, f.tag, f.painted);

@@ -1,6 +1,7 @@
 #include "render/recode_fill_area.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -41,6 +42,41 @@ void makeCodePixels(CodePixels &table, bool clearRejected, bool normalise) {
     }
 }
 
+// count copies of p, four pixels to a store; zero (most runs) as memset does
+// it, which picks the widest stores the machine has.
+void fillPixels(PF_Pixel16 *row, A_long count, const PF_Pixel16 &p) {
+    if ((p.alpha | p.red | p.green | p.blue) == 0) {
+        std::memset(row, 0, static_cast<std::size_t>(count) * sizeof(PF_Pixel16));
+        return;
+    }
+    const PF_Pixel16 four[4] = {p, p, p, p};
+    A_long i = 0;
+    for (; i + 4 <= count; i += 4) std::memcpy(row + i, four, sizeof four);
+    for (; i < count; ++i) row[i] = p;
+}
+
+// row[x] = table[codes[x]] for x = first..end - 1. Codes come in long runs
+// of one value (the clear surroundings, the judged pockets): a run is found
+// eight codes at a time and written as one fill.
+void writeCodePixels(PF_Pixel16 *row, const MaskCode *codes, A_long first, A_long end,
+                     const PF_Pixel16 *table) {
+    A_long x = first;
+    while (x < end) {
+        const MaskCode code = codes[x];
+        const std::uint64_t eight = inEveryByte(code);
+        if (x + 8 > end || eightCodes(codes + x) != eight) {
+            row[x] = table[code];
+            ++x;
+            continue;
+        }
+        A_long runEnd = x + 8;
+        while (runEnd + 8 <= end && eightCodes(codes + runEnd) == eight) runEnd += 8;
+        while (runEnd < end && codes[runEnd] == code) ++runEnd;
+        fillPixels(row + x, runEnd - x, table[code]);
+        x = runEnd;
+    }
+}
+
 }  // namespace
 
 void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
@@ -60,10 +96,9 @@ void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
         const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
         const A_long left = inRows ? std::clamp<A_long>(limits.left[y], 0, width) : width;
         const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
-        A_long x = 0;
-        for (; x < left; ++x) row[x] = table.outside[codes[x]];
-        for (; x <= right; ++x) row[x] = table.inside[codes[x]];
-        for (; x < width; ++x) row[x] = table.outside[codes[x]];
-        std::fill(row + width, row + redMask.width, TRANSPARENT_BLACK);
+        writeCodePixels(row, codes.data(), 0, left, table.outside);
+        writeCodePixels(row, codes.data(), left, right + 1, table.inside);
+        writeCodePixels(row, codes.data(), std::max(left, right + 1), width, table.outside);
+        fillPixels(row + width, redMask.width - width, TRANSPARENT_BLACK);
     }
 }

@@ -77,6 +77,19 @@ TEST(FillLimits, EmptyRowsClearLayersAndTheZeroLevel) {
     clear.expectRows(0, 5, 0, 11);
 }
 
+TEST(FillLimits, FindTheEndsPastLongRunsOfClearAndNearlyClearAlpha) {
+    LimitsCase c(77, 3);
+    for (A_long x = 0; x < 77; ++x) setPixel16Alpha(c.alpha.def, x, 0, x % 3 == 0 ? 9 : 0);
+    setPixel16Alpha(c.alpha.def, 29, 0, 10);  // inside a run, off the blocks of eight
+    setPixel16Alpha(c.alpha.def, 1, 1, 10);
+    setPixel16Alpha(c.alpha.def, 70, 1, 32768);
+    c.populate();
+    c.expectRows(0, 0, 29, 29);
+    c.expectRows(1, 1, 1, 70);
+    c.expectRows(2, 2, 0, 0);
+    EXPECT_EQ(c.limits->lastRow, 1);
+}
+
 TEST(FillLimits, WideningClampsToTheLastRowAndColumn) {
     LimitsCase c(10, 8);
     c.opaque(8, 6, 8, 6);

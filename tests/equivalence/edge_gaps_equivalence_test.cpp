@@ -65,7 +65,10 @@ TEST(EdgeGapsEquivalenceOnRandomMasks, MarksTheSamePixelsAsThePlainForm) {
         const A_long width = 24 + rng.below(140);
         const A_long height = 24 + rng.below(90);
         const A_long gap = 1 + rng.below(30);
-        const double band = 0.1 + 0.5 * (rng.below(100) / 100.0);
+        // Every fourth mask holds only a few specks of band: most rows and
+        // words then lie out of any gap's reach.
+        const double band = round % 4 == 3 ? 0.002 + 0.02 * (rng.below(100) / 100.0)
+                                           : 0.1 + 0.5 * (rng.below(100) / 100.0);
         OwnedWorld plain = randomBandMask(rng, width, height, band, 1 + rng.below(6));
         OwnedWorld fast(width, height, PixelDepth::Sixteen, 16);
         restore(fast, snapshot(plain));
