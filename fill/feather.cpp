@@ -71,7 +71,26 @@ class EdgeRows {
     EdgeRows(A_long width, A_long radius)
         : words_(bitWordsFor(width)),
           slots_(2 * radius + 2),
-          bits_(static_cast<std::size_t>(slots_) * EDGE_PLANES * words_, 0) {}
+          bits_(static_cast<std::size_t>(slots_) * EDGE_PLANES * words_, 0),
+          extents_(static_cast<std::size_t>(slots_), Extent{width, -1}) {}
+
+    // The first and last column of row y's edge pixels (first > last: none),
+    // worked out once the row's planes are set.
+    struct Extent {
+        A_long first;
+        A_long last;
+    };
+    void noteExtent(A_long y) {
+        const BitWord *bits = row(y);
+        Extent e{words_ * BITS_PER_WORD, -1};
+        for (A_long w = 0; w < words_; ++w) {
+            if (bits[w] == 0) continue;
+            e.first = std::min(e.first, w * BITS_PER_WORD + __builtin_ctzll(bits[w]));
+            e.last = w * BITS_PER_WORD + 63 - __builtin_clzll(bits[w]);
+        }
+        extents_[y % slots_] = e;
+    }
+    const Extent &extent(A_long y) const { return extents_[y % slots_]; }
     A_long words() const { return words_; }
     // Both planes of row y, one after the other.
     BitWord *planes(A_long y) {
@@ -88,6 +107,7 @@ class EdgeRows {
     A_long words_;
     A_long slots_;
     std::vector<BitWord> bits_;
+    std::vector<Extent> extents_;
 };
 
 // The exact squared distance from each pixel of a row to the nearest edge
@@ -159,7 +179,14 @@ class EdgeDistance {
         const std::int64_t num =
             static_cast<std::int64_t>(u) * u - static_cast<std::int64_t>(i) * i + g2_[u] - g2_[i];
         const std::int64_t den = 2 * static_cast<std::int64_t>(u - i);
-        // Floor division; num may be negative.
+        // Floor division; num may be negative. In 32 bits, several times as
+        // fast, whenever the operands fit (frames up to some 20000 wide).
+        constexpr std::int64_t FITS = std::int64_t{1} << 30;
+        if (num > -FITS && num < FITS && den < FITS) {
+            const std::int32_t n = static_cast<std::int32_t>(num);
+            const std::int32_t d = static_cast<std::int32_t>(den);
+            return n >= 0 ? n / d : -((-n + d - 1) / d);
+        }
         return num >= 0 ? num / den : -((-num + den - 1) / den);
     }
 
@@ -364,6 +391,7 @@ class Feather {
             std::copy_n(early->planes(y), EDGE_PLANES * edges_.words(), planes);
         else
             marker_.mark(y, planes);
+        edges_.noteExtent(y);
     }
 
     // The columns of the row a stamp can reach.
@@ -378,13 +406,9 @@ class Feather {
         Reach reach{frame_.width, -1};
         for (A_long cy = std::max(y - radius_, sweptFirst_);
              cy <= std::min(y + radius_, sweptLast_); ++cy) {
-            const BitWord *bits = edges_.row(cy);
-            for (A_long w = 0; w < edges_.words(); ++w) {
-                if (bits[w] == 0) continue;
-                reach.first = std::min(reach.first, w * BITS_PER_WORD + __builtin_ctzll(bits[w]));
-                reach.last =
-                    std::max(reach.last, w * BITS_PER_WORD + 63 - __builtin_clzll(bits[w]));
-            }
+            const EdgeRows::Extent &e = edges_.extent(cy);
+            reach.first = std::min(reach.first, e.first);
+            reach.last = std::max(reach.last, e.last);
         }
         return Reach{std::max<A_long>(1, reach.first - radius_),
                      std::min(frame_.width - 1, reach.last + radius_)};
