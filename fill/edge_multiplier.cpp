@@ -2,11 +2,13 @@
 // matte in the input or fill in the mask, as 800..20000 in red. The
 // composition tapers the fill amount by it.
 //
-// The 25 samples are counted as five rows of five: each row's counts of five
-// neighbouring columns are kept for the five rows around the one being
-// written, so a pixel costs five additions instead of 25 samples. Samples
-// clamp to the frame per axis, so the rows and columns clamp separately and
-// the count is that of the straightforward form
+// The stage is bound by reading the mask and the input, so it reads only
+// what fill pixels sample: a row's blue within the region, and the inside
+// flags (matte or fill) of the rows and 64-column blocks around its runs of
+// fill pixels, each block once. The 25 samples are then counted as the sum
+// of five rows' flags per column followed by a sum of five columns, a few
+// byte additions per pixel. Samples clamp to the frame per axis, so rows and
+// columns clamp separately and the count is that of the straightforward form
 // (reference/fill/edge_multiplier.cpp), which the tests compare.
 #include "fill/edge_multiplier.h"
 
@@ -21,6 +23,8 @@ namespace {
 
 constexpr float FULL_MULTIPLIER = FULL_EDGE_MULTIPLIER;
 constexpr A_long SAMPLES = 25;
+constexpr A_long REACH = 2;  // samples on each side of a pixel
+constexpr A_long WINDOW = 2 * REACH + 1;
 
 // The multiplier for each count of inside samples, in the single precision
 // arithmetic of the plain form.
@@ -36,119 +40,136 @@ struct MultiplierTable {
     }
 };
 
-// Scratch sizes; the caller has ruled out an empty frame.
-std::size_t columnsOf(A_long width) { return static_cast<std::size_t>(std::max<A_long>(width, 1)); }
+std::size_t sizeOf(A_long n) { return static_cast<std::size_t>(n); }
 
-// For one row: how many of the five samples around each column (clamped to
-// the frame) are inside, that is matte in the input or fill in the mask.
-void countRowInside(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width, A_long y,
-                    std::vector<A_u_char> &inside, std::vector<A_u_char> &counts) {
-    const PF_Pixel16 *mask = getPixel16(redMask, 0, y);
-    // Two copies of each side column stand for the samples beyond the sides.
-    A_u_char *padded = inside.data() + 2;
-    if (input.eightBit) {
-        const PF_Pixel *in = getPixel8(*input.layer, 0, y);
-        for (A_long x = 0; x < width; ++x) padded[x] = (in[x].alpha | mask[x].blue) != 0;
-    } else {
-        const PF_Pixel16 *in = getPixel16(*input.layer, 0, y);
-        for (A_long x = 0; x < width; ++x) padded[x] = (in[x].alpha | mask[x].blue) != 0;
-    }
-    padded[-2] = padded[-1] = padded[0];
-    padded[width] = padded[width + 1] = padded[width - 1];
-    // Through a plain pointer: a byte store through the vector could, for
-    // the compiler, change the vector itself, which keeps the loop scalar.
-    A_u_char *out = counts.data();
-    for (A_long x = 0; x < width; ++x)
-        out[x] = static_cast<A_u_char>(padded[x - 2] + padded[x - 1] + padded[x] + padded[x + 1] +
-                                       padded[x + 2]);
+// Inside flags (1: matte in the input or fill in the mask) of the columns
+// first..last of a row, into flags[first..last].
+template <typename InputPixel>
+void insideFlags(const PF_Pixel16 *mask, const InputPixel *input, A_long first, A_long last,
+                 A_u_char *flags) {
+    for (A_long x = first; x <= last; ++x) flags[x] = (input[x].alpha | mask[x].blue) != 0;
 }
 
-// A sample: matte in the input or fill in the mask.
-bool isInside(const PF_LayerDef &redMask, const InputLayer16 &input, A_long x, A_long y) {
-    const A_u_short alpha = input.eightBit ? getPixel8(*input.layer, x, y)->alpha
-                                           : getPixel16(*input.layer, x, y)->alpha;
-    return (alpha | getPixel16Blue(redMask, x, y)) != 0;
-}
-
-// The five-column counts of the rows around the row being written, each
-// computed once and only when a row with many fill pixels needs them.
-class RowCounts {
+// The inside flags of the sample rows around the row being written, in a
+// ring of five, each computed in blocks of 64 columns as fill pixels first
+// need them. A row's flags are padded by two copies of each side column,
+// which stand for the clamped samples beyond the sides.
+class InsideRows {
   public:
-    RowCounts(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width, A_long height)
-        : redMask_(redMask),
-          input_(input),
-          width_(width),
-          height_(height),
-          inside_(columnsOf(width) + 4),
-          counts_(5, std::vector<A_u_char>(columnsOf(width))) {}
-
-    const A_u_char *of(A_long row) {
-        row = std::clamp(row, A_long{0}, height_ - 1);
-        const A_long slot = row % 5;
-        if (rows_[slot] != row) {
-            countRowInside(redMask_, input_, width_, row, inside_, counts_[slot]);
-            rows_[slot] = row;
+    InsideRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width, A_long height)
+        : redMask_(redMask), input_(input), width_(width), height_(height) {
+        for (Slot &s : slots_) {
+            s.flags.assign(sizeOf(width + 2 * REACH), 0);
+            s.done.assign(sizeOf(bitWordsFor(width)), false);
         }
-        return counts_[slot].data();
+    }
+
+    // Row `row` (clamped to the frame) with at least the columns
+    // first..last (within the frame) and the pads beside them; indexed by
+    // column, so columns -2..width + 1 may be read.
+    const A_u_char *of(A_long row, A_long first, A_long last) {
+        row = std::clamp(row, A_long{0}, height_ - 1);
+        Slot &s = slots_[row % WINDOW];
+        if (s.row != row) {
+            std::fill(s.done.begin(), s.done.end(), false);
+            s.row = row;
+        }
+        for (A_long w = first / BITS_PER_WORD; w <= last / BITS_PER_WORD; ++w)
+            if (!s.done[w]) compute(s, w);
+        return s.flags.data() + REACH;
     }
 
   private:
+    struct Slot {
+        A_long row = -1;
+        std::vector<A_u_char> flags;
+        std::vector<bool> done;  // per block of 64 columns
+    };
+
+    void compute(Slot &s, A_long block) {
+        const A_long first = block * BITS_PER_WORD;
+        const A_long last = std::min(width_ - 1, first + BITS_PER_WORD - 1);
+        A_u_char *flags = s.flags.data() + REACH;
+        const PF_Pixel16 *mask = getPixel16(redMask_, 0, s.row);
+        if (input_.eightBit)
+            insideFlags(mask, getPixel8(*input_.layer, 0, s.row), first, last, flags);
+        else
+            insideFlags(mask, getPixel16(*input_.layer, 0, s.row), first, last, flags);
+        if (first == 0) flags[-2] = flags[-1] = flags[0];
+        if (last == width_ - 1) flags[width_] = flags[width_ + 1] = flags[width_ - 1];
+        s.done[block] = true;
+    }
+
     const PF_LayerDef &redMask_;
     InputLayer16 input_;
     A_long width_, height_;
-    std::vector<A_u_char> inside_;
-    std::vector<std::vector<A_u_char>> counts_;
-    A_long rows_[5] = {-1, -1, -1, -1, -1};
+    Slot slots_[WINDOW];
 };
 
-// The columns left..right of a mask row whose blue is above 0, in rising
-// order; the row is tested 64 pixels at a time.
-void findFillColumns(const PF_Pixel16 *row, A_long left, A_long right, std::vector<BitWord> &bits,
-                     std::vector<A_long> &fill) {
-    fill.clear();
-    if (left > right) return;
-    const A_long first = left / BITS_PER_WORD, last = right / BITS_PER_WORD;
-    const A_long firstColumn = first * BITS_PER_WORD;
-    pixelRowBits(row + firstColumn, right + 1 - firstColumn, bits.data(),
-                 [](const PF_Pixel16 &p) { return p.blue != 0; });
-    for (A_long w = first; w <= last; ++w)
-        forEachBit(bits[w - first] & columnBits(w, left, right), w,
-                   [&](A_long x) { fill.push_back(x); });
+// Scratch of one band of rows, bounded by the frame's width.
+struct RowScratch {
+    std::vector<BitWord> fill;      // fill pixels of the row, as bits
+    std::vector<A_u_char> columns;  // inside samples of five rows, per column (padded)
+    std::vector<A_u_char> counts;   // inside samples of the 5 x 5 window, per column
+    explicit RowScratch(A_long width)
+        : fill(sizeOf(bitWordsFor(width))),
+          columns(sizeOf(width + 2 * REACH)),
+          counts(sizeOf(width)) {}
+};
+
+// Writes the multipliers of the fill pixels of row y in the words
+// firstWord..lastWord of its fill bits, all of which hold fill.
+void multipliersOfRun(PF_Pixel16 *row, A_long y, A_long width, InsideRows &inside,
+                      RowScratch &scratch, const MultiplierTable &table, A_long firstWord,
+                      A_long lastWord) {
+    const BitWord *fill = scratch.fill.data();
+    const A_long firstFill = firstWord * BITS_PER_WORD + __builtin_ctzll(fill[firstWord]);
+    const A_long lastFill = lastWord * BITS_PER_WORD + 63 - __builtin_clzll(fill[lastWord]);
+    const A_long first = std::max<A_long>(0, firstFill - REACH);
+    const A_long last = std::min(width - 1, lastFill + REACH);
+    const A_u_char *r[WINDOW];
+    for (A_long k = 0; k < WINDOW; ++k) r[k] = inside.of(y - REACH + k, first, last);
+    // Through plain pointers, so that the loops vectorise.
+    A_u_char *columns = scratch.columns.data() + REACH;
+    A_u_char *counts = scratch.counts.data();
+    for (A_long x = firstFill - REACH; x <= lastFill + REACH; ++x)
+        columns[x] = static_cast<A_u_char>(r[0][x] + r[1][x] + r[2][x] + r[3][x] + r[4][x]);
+    for (A_long x = firstFill; x <= lastFill; ++x)
+        counts[x] = static_cast<A_u_char>(columns[x - 2] + columns[x - 1] + columns[x] +
+                                          columns[x + 1] + columns[x + 2]);
+    for (A_long w = firstWord; w <= lastWord; ++w)
+        forEachBit(fill[w], w, [&](A_long x) { row[x].red = table.value[counts[x]]; });
 }
 
 // The multipliers of rows firstRow..endRow - 1. A row reads blue and the
 // input's alpha and writes red, which is no sample: rows are independent, so
-// bands of them can be worked on at once, each with its own row counts.
+// bands of them can be worked on at once, each with its own scratch.
 void multipliersOfRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width,
                        A_long height, const FillLimitsArray &limits, const MultiplierTable &table,
                        A_long firstRow, A_long endRow) {
-    RowCounts counts(redMask, input, width, height);
-    std::vector<A_long> fill;
-    fill.reserve(columnsOf(width));
-    std::vector<BitWord> fillBits(static_cast<std::size_t>(bitWordsFor(width)));
-
+    InsideRows inside(redMask, input, width, height);
+    RowScratch scratch(width);
+    BitWord *fill = scratch.fill.data();
     for (A_long y = firstRow; y < endRow; ++y) {
+        const A_long left = std::max<A_long>(0, limits.left[y]);
+        const A_long right = std::min(width - 1, limits.right[y]);
+        if (left > right) continue;
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
-        findFillColumns(row, std::max<A_long>(0, limits.left[y]),
-                        std::min(width - 1, limits.right[y]), fillBits, fill);
-        if (fill.empty()) continue;
-        // Few fill pixels: their own 25 samples; many: the rows' counts.
-        if (static_cast<A_long>(fill.size()) * SAMPLES <= 2 * width) {
-            for (A_long x : fill) {
-                A_long inside = 0;
-                for (A_long dy = -2; dy <= 2; ++dy) {
-                    const A_long sy = std::clamp(y + dy, A_long{0}, height - 1);
-                    for (A_long dx = -2; dx <= 2; ++dx)
-                        inside +=
-                            isInside(redMask, input, std::clamp(x + dx, A_long{0}, width - 1), sy);
-                }
-                row[x].red = table.value[inside];
+        const A_long firstWord = left / BITS_PER_WORD, lastWord = right / BITS_PER_WORD;
+        const A_long firstColumn = firstWord * BITS_PER_WORD;
+        pixelRowBits(row + firstColumn, right + 1 - firstColumn, fill + firstWord,
+                     [](const PF_Pixel16 &p) { return p.blue != 0; });
+        for (A_long w = firstWord; w <= lastWord; ++w) fill[w] &= columnBits(w, left, right);
+        // Runs of words with fill: a gap of a whole word is not worth reading.
+        for (A_long w = firstWord; w <= lastWord;) {
+            if (fill[w] == 0) {
+                ++w;
+                continue;
             }
-        } else {
-            const A_u_char *c[5] = {counts.of(y - 2), counts.of(y - 1), counts.of(y),
-                                    counts.of(y + 1), counts.of(y + 2)};
-            for (A_long x : fill)
-                row[x].red = table.value[c[0][x] + c[1][x] + c[2][x] + c[3][x] + c[4][x]];
+            A_long end = w;
+            while (end + 1 <= lastWord && fill[end + 1] != 0) ++end;
+            multipliersOfRun(row, y, width, inside, scratch, table, w, end);
+            w = end + 1;
         }
     }
 }

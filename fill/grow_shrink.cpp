@@ -1,9 +1,10 @@
 // GrowShrink: grows or shrinks the fill area (blue) of the red mask by whole
 // pixels. Each pass judges every region pixel on the state the previous pass
-// left; here a pass works on rows of bits, 64 pixels at once, and the fill
-// state lives between passes in the red mask's alpha, the stage's mark plane,
-// packed 16 pixels to an alpha value. One last sweep writes the blue and red
-// of the pixels the passes changed. The marks the straightforward form
+// left. Here the passes work on rows of bits, 64 pixels at once, and all of
+// them run in one sweep down the image: pass p + 1 judges a row as soon as
+// pass p has judged the row below it, so each pass keeps only three rows of
+// its state, the mask is read once, and each row's blue and red are written
+// once, when the last pass has judged it. The marks the straightforward form
 // (reference/fill/grow_shrink.cpp) leaves in alpha, which nothing after the
 // stage reads, are not written.
 #include "fill/grow_shrink.h"
@@ -16,56 +17,6 @@
 #include "render/worlds/pixels.h"
 
 namespace {
-
-// The planes kept per row: the fill state, and the pixels any pass has
-// selected (grow) or failed (shrink).
-enum Plane { FILL, EVER, PLANES };
-
-// Bit planes of the rows 0..lastRow, stored in the alpha of each row's first
-// pixels (four alpha values per 64-bit word), or in memory of their own when
-// a row is too narrow to hold them.
-class PackedPlanes {
-  public:
-    PackedPlanes(const PF_LayerDef &mask, A_long width, A_long rows)
-        : mask_(mask), words_(bitWordsFor(width)), inAlpha_(4 * PLANES * words_ <= width) {
-        if (!inAlpha_) own_.assign(static_cast<std::size_t>(rows) * PLANES * words_, 0);
-    }
-    A_long words() const { return words_; }
-
-    void load(Plane p, A_long y, BitWord *out) const {
-        if (!inAlpha_) {
-            std::copy_n(own_.data() + index(p, y), words_, out);
-            return;
-        }
-        const PF_Pixel16 *at = getPixel16(mask_, 4 * p * words_, y);
-        for (A_long w = 0; w < words_; ++w, at += 4)
-            out[w] = BitWord{at[0].alpha} | BitWord{at[1].alpha} << 16 |
-                     BitWord{at[2].alpha} << 32 | BitWord{at[3].alpha} << 48;
-    }
-    void store(Plane p, A_long y, const BitWord *in) {
-        if (!inAlpha_) {
-            std::copy_n(in, words_, own_.data() + index(p, y));
-            return;
-        }
-        PF_Pixel16 *at = getPixel16(mask_, 4 * p * words_, y);
-        for (A_long w = 0; w < words_; ++w, at += 4) {
-            at[0].alpha = static_cast<A_u_short>(in[w]);
-            at[1].alpha = static_cast<A_u_short>(in[w] >> 16);
-            at[2].alpha = static_cast<A_u_short>(in[w] >> 32);
-            at[3].alpha = static_cast<A_u_short>(in[w] >> 48);
-        }
-    }
-
-  private:
-    std::size_t index(Plane p, A_long y) const {
-        return (static_cast<std::size_t>(y) * PLANES + p) * words_;
-    }
-
-    const PF_LayerDef &mask_;
-    A_long words_;
-    bool inAlpha_;
-    std::vector<BitWord> own_;
-};
 
 // Neighbour reads clamp to the world: beyond a side, the pixel on that side
 // stands in, so a row's left neighbours are its bits moved up one column with
@@ -108,105 +59,122 @@ BitWord shrinkSurvivors(const Rows &r, A_long w, const Sides &s, bool eight) {
     return all;
 }
 
-struct Pass {
-    bool grow;
-    A_long index;
-};
-
+// The state of the passes as they move down the image: for each pass, its
+// result on the last three rows it judged; for each row still being judged,
+// the pixels any pass has selected (grow) or failed (shrink).
 class GrowShrink {
   public:
-    GrowShrink(const PF_LayerDef &mask, A_long width, A_long lastRow, const FillLimitsArray &limits)
+    GrowShrink(const PF_LayerDef &mask, A_long width, A_long lastRow, const FillLimitsArray &limits,
+               A_long passes, bool grow)
         : mask_(mask),
           width_(width),
           lastRow_(lastRow),
           limits_(limits),
-          planes_(mask, width, lastRow + 1),
-          words_(planes_.words()),
+          passes_(passes),
+          grow_(grow),
+          words_(bitWordsFor(width)),
           sides_{columnBits(words_ - 1, width - 1, width - 1), words_},
-          rowsFirst_(std::max<A_long>(0, limits.firstRow)),
-          rowsLast_(std::min(lastRow, limits.lastRow)) {
-        for (auto *row : {&above_, &here_, &below_, &out_, &ever_, &zero_})
-            row->assign(static_cast<std::size_t>(words_), 0);
-    }
+          regionFirst_(std::max<A_long>(0, limits.firstRow)),
+          regionLast_(std::min(lastRow, limits.lastRow)),
+          first_(std::max<A_long>(0, regionFirst_ - 1)),
+          last_(std::min(lastRow, regionLast_ + 1)),
+          states_(static_cast<std::size_t>(passes + 1) * 3 * words_),
+          ever_(static_cast<std::size_t>(passes + 1) * words_) {}
 
-    // The fill state (blue other than 0, red 0) of every row a pass reads.
-    void readFill() {
-        const A_long first = std::max<A_long>(0, rowsFirst_ - 1);
-        const A_long last = std::min(lastRow_, rowsLast_ + 1);
-        for (A_long y = first; y <= last; ++y) {
-            pixelRowBits(getPixel16(mask_, 0, y), width_, out_.data(),
-                         [](const PF_Pixel16 &p) { return p.blue != 0 && p.red == 0; });
-            planes_.store(FILL, y, out_.data());
-            planes_.store(EVER, y, zero_.data());
-        }
-    }
-
-    // One pass over the region rows, top to bottom: each row is judged on the
-    // rows as they were before the pass.
-    void run(const Pass &pass) {
-        if (rowsFirst_ > rowsLast_) return;
-        loadClamped(rowsFirst_ - 1, above_);
-        planes_.load(FILL, rowsFirst_, here_.data());
-        for (A_long y = rowsFirst_; y <= rowsLast_; ++y) {
-            loadClamped(y + 1, below_);
-            planes_.load(EVER, y, ever_.data());
-            const Rows rows{above_.data(), here_.data(), below_.data()};
-            for (A_long w = 0; w < words_; ++w) {
-                const BitWord region = columnBits(w, std::max<A_long>(0, limits_.left[y]),
-                                                  std::min(width_ - 1, limits_.right[y]));
-                BitWord marked;  // grow: selected; shrink: failed
-                if (pass.grow) {
-                    marked = region & growSelection(rows, w, sides_, pass.index % 2 == 0 ? 1 : 2);
-                    out_[w] = here_[w] | marked;
-                } else {
-                    marked = region & ~shrinkSurvivors(rows, w, sides_, pass.index % 2 == 0);
-                    out_[w] = here_[w] & ~marked;
-                }
-                ever_[w] |= marked;
-            }
-            planes_.store(FILL, y, out_.data());
-            planes_.store(EVER, y, ever_.data());
-            // The old state of row y is the next row's row above.
-            std::swap(above_, here_);
-            std::swap(here_, below_);
-        }
-    }
-
-    // Blue and red of the pixels the passes changed (selected by a grow,
-    // failed by a shrink).
-    void write(bool grow) {
-        for (A_long y = rowsFirst_; y <= rowsLast_; ++y) {
-            PF_Pixel16 *row = getPixel16(mask_, 0, y);
-            planes_.load(EVER, y, ever_.data());
-            for (A_long w = 0; w < words_; ++w) {
-                forEachBit(ever_[w], w, [&](A_long x) {
-                    if (grow) {
-                        row[x].blue = FILL_BLUE;
-                        row[x].red = 0;
-                    } else {
-                        row[x].blue = 0;
-                    }
-                });
+    void run() {
+        if (regionFirst_ > regionLast_) return;
+        // Step t reads row t and lets pass p judge row t - p.
+        for (A_long t = first_; t <= last_ + passes_; ++t) {
+            if (t <= last_) readFill(t);
+            for (A_long p = 1; p <= passes_; ++p) {
+                const A_long y = t - p;
+                if (y < first_ || y > last_) continue;
+                judge(p, y);
+                if (p == passes_) write(y);
             }
         }
     }
 
   private:
-    // Row y of the fill state, rows beyond 0..lastRow clamped to them.
-    void loadClamped(A_long y, std::vector<BitWord> &out) const {
-        planes_.load(FILL, std::clamp(y, A_long{0}, lastRow_), out.data());
+    BitWord *state(A_long pass, A_long y) {
+        return states_.data() + (static_cast<std::size_t>(pass) * 3 + y % 3) * words_;
+    }
+    BitWord *ever(A_long y) {
+        return ever_.data() + static_cast<std::size_t>(y % (passes_ + 1)) * words_;
+    }
+
+    // The fill state (blue other than 0, red 0) of row y before any pass.
+    void readFill(A_long y) {
+        pixelRowBits(getPixel16(mask_, 0, y), width_, state(0, y),
+                     [](const PF_Pixel16 &p) { return p.blue != 0 && p.red == 0; });
+    }
+
+    // Pass p - 1 (counted from 0) on row y, from the rows around it as the
+    // pass before left them (rows clamp to the world like columns).
+    void judge(A_long p, A_long y) {
+        const BitWord *here = state(p - 1, y);
+        BitWord *out = state(p, y);
+        BitWord *selected = ever(y);
+        if (p == 1) std::fill(selected, selected + words_, 0);
+        if (y < regionFirst_ || y > regionLast_) {  // beside the region: unchanged
+            std::copy_n(here, words_, out);
+            return;
+        }
+        const Rows rows{state(p - 1, std::max<A_long>(0, y - 1)), here,
+                        state(p - 1, std::min(lastRow_, y + 1))};
+        std::copy_n(here, words_, out);
+        const A_long left = std::max<A_long>(0, limits_.left[y]);
+        const A_long right = std::min(width_ - 1, limits_.right[y]);
+        if (left > right) return;
+        const bool even = (p - 1) % 2 == 0;
+        const A_long firstWord = left / BITS_PER_WORD, lastWord = right / BITS_PER_WORD;
+        if (grow_) {
+            const int threshold = even ? 1 : 2;
+            for (A_long w = firstWord; w <= lastWord; ++w) {
+                const BitWord marked =
+                    columnBits(w, left, right) & growSelection(rows, w, sides_, threshold);
+                out[w] |= marked;
+                selected[w] |= marked;
+            }
+        } else {
+            for (A_long w = firstWord; w <= lastWord; ++w) {
+                const BitWord marked =
+                    columnBits(w, left, right) & ~shrinkSurvivors(rows, w, sides_, even);
+                out[w] &= ~marked;
+                selected[w] |= marked;
+            }
+        }
+    }
+
+    // Blue and red of the pixels of row y the passes changed (selected by a
+    // grow, failed by a shrink).
+    void write(A_long y) {
+        if (y < regionFirst_ || y > regionLast_) return;
+        PF_Pixel16 *row = getPixel16(mask_, 0, y);
+        const BitWord *selected = ever(y);
+        for (A_long w = 0; w < words_; ++w)
+            forEachBit(selected[w], w, [&](A_long x) {
+                if (grow_) {
+                    row[x].blue = FILL_BLUE;
+                    row[x].red = 0;
+                } else {
+                    row[x].blue = 0;
+                }
+            });
     }
 
     const PF_LayerDef &mask_;
     A_long width_;
     A_long lastRow_;
     const FillLimitsArray &limits_;
-    PackedPlanes planes_;
+    A_long passes_;
+    bool grow_;
     A_long words_;
     Sides sides_;
-    A_long rowsFirst_;
-    A_long rowsLast_;
-    std::vector<BitWord> above_, here_, below_, out_, ever_, zero_;
+    A_long regionFirst_, regionLast_;  // rows the passes judge
+    A_long first_, last_;              // rows they read
+    std::vector<BitWord> states_;      // per pass, three rows
+    std::vector<BitWord> ever_;        // per row being judged
 };
 
 }  // namespace
@@ -218,9 +186,5 @@ void growShrink_JustBlueInRedMaskBlocky(const PF_LayerDef &redMask, A_long width
                                         const FillLimitsArray &limits) {
     if (growAmount == 0 || width <= 0 || lastRow < 0) return;
     const bool grow = growAmount > 0;
-    const A_long passes = grow ? growAmount : -growAmount;
-    GrowShrink stage(redMask, width, lastRow, limits);
-    stage.readFill();
-    for (A_long p = 0; p < passes; ++p) stage.run(Pass{grow, p});
-    stage.write(grow);
+    GrowShrink(redMask, width, lastRow, limits, grow ? growAmount : -growAmount, grow).run();
 }
