@@ -386,14 +386,15 @@ void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_Laye
     std::vector<Colour> colours(static_cast<std::size_t>(std::max<A_long>(redMask.width, 1)));
     std::vector<unsigned char> blurred(colours.size());
     FillBitsRow fill(std::max<A_long>(redMask.width, 1));
+    std::vector<PF_Pixel16> handedOver(afterEachRow ? colours.size() : 0);
     for (A_long y = firstRow; y < endRow; ++y) {
         const PF_Pixel16 *mask = getPixel16(redMask, 0, y);
-        PF_Pixel16 *out = getPixel16(patch, 0, y);
+        PF_Pixel16 *out = afterEachRow ? handedOver.data() : getPixel16(patch, 0, y);
         fill.gather(mask, regionLeft(limits, y, bounds), regionRight(limits, y, bounds));
         const ChainRows rows(in, y);
         if (plan.blurAt < 0) {
             colourRowWithoutBlur(plan, in, rows, fill, out);
-            if (afterEachRow) afterEachRow(y);
+            if (afterEachRow) afterEachRow(y, out);
             continue;
         }
         bool anyBlur = false;
@@ -422,7 +423,7 @@ void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_Laye
             const Colour &c = colours[x];
             out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
         });
-        if (afterEachRow) afterEachRow(y);
+        if (afterEachRow) afterEachRow(y, out);
     }
 }
 

@@ -211,7 +211,8 @@ void fillSpan(Out *out, A_long first, A_long end, const PF_Pixel16 &p) {
 // One row: `outside` beyond the limits, the view's pixel within them.
 template <typename Out>
 void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decontamination &d,
-                A_long viewMode, A_long width, A_long y, const PF_Pixel16 &outside) {
+                A_long viewMode, A_long width, A_long y, const PF_Pixel16 &outside,
+                const PF_Pixel16 *patchRow) {
     Out *out = outputRow<Out>(output, y);
     const FillLimitsArray &limits = *s.limits;
     const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
@@ -219,7 +220,7 @@ void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decont
     const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
     fillSpan(out, 0, std::min(left, width), outside);
     if (left <= right) {
-        const Rows r{getPixel16(*s.redMask, 0, y), getPixel16(*s.patch, 0, y),
+        const Rows r{getPixel16(*s.redMask, 0, y), patchRow,
                      s.input.eightBit ? static_cast<const void *>(getPixel8(*s.input.layer, 0, y))
                                       : static_cast<const void *>(getPixel16(*s.input.layer, 0, y)),
                      s.input.eightBit};
@@ -244,15 +245,17 @@ void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decont
     fillSpan(out, std::max(right + 1, left), width, outside);
 }
 
+// patchRow: null, the patch world's rows.
 template <typename Out>
 void composeRows(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode, A_long width,
-                 A_long firstRow, A_long endRow) {
+                 A_long firstRow, A_long endRow, const PF_Pixel16 *patchRow) {
     const PF_Pixel16 outside = viewMode == VIEW_SHOW_ALPHA  ? OPAQUE_BLACK
                                : viewMode == VIEW_SHOW_INFO ? OPAQUE_BLUE
                                                             : TRANSPARENT_BLACK;
     const Decontamination d(s.decontamColour);
     for (A_long y = firstRow; y < endRow; ++y)
-        composeRow<Out>(output, s, d, viewMode, width, y, outside);
+        composeRow<Out>(output, s, d, viewMode, width, y, outside,
+                        patchRow != nullptr ? patchRow : getPixel16(*s.patch, 0, y));
 }
 
 }  // namespace
@@ -271,9 +274,18 @@ A_u_short taperedFillAmount(const PF_Pixel16 &mask) {
 void compose_OutputRows(const PF_LayerDef &output, bool eightBit, const ComposeSources &s,
                         A_long viewMode, A_long width, A_long firstRow, A_long endRow) {
     if (eightBit)
-        composeRows<PF_Pixel>(output, s, viewMode, width, firstRow, endRow);
+        composeRows<PF_Pixel>(output, s, viewMode, width, firstRow, endRow, nullptr);
     else
-        composeRows<PF_Pixel16>(output, s, viewMode, width, firstRow, endRow);
+        composeRows<PF_Pixel16>(output, s, viewMode, width, firstRow, endRow, nullptr);
+}
+
+void compose_OutputRowWithPatchRow(const PF_LayerDef &output, bool eightBit,
+                                   const ComposeSources &s, A_long viewMode, A_long width, A_long y,
+                                   const PF_Pixel16 *patchRow) {
+    if (eightBit)
+        composeRows<PF_Pixel>(output, s, viewMode, width, y, y + 1, patchRow);
+    else
+        composeRows<PF_Pixel16>(output, s, viewMode, width, y, y + 1, patchRow);
 }
 
 // Each output row is written from the same row of the sources alone, so

@@ -177,36 +177,44 @@ void forEachRunOfBits(BitWord bits, Visit visit) {
 }
 
 // The blocks of row y within the region that hold a fill pixel (the mask's
-// blue above 0). fill: one row of bits, the caller's scratch.
-BitWord fillBlocksOfRow(const FillLimitsArray &region, const PF_LayerDef &mask, A_long width,
-                        A_long wordsPerBlock, A_long y, std::vector<BitWord> &fill) {
+// blue above 0), into blocks[0 .. FILL_BLOCK_WORDS). fill: one row of bits,
+// the caller's scratch.
+void findFillBlocksOfRow(const FillLimitsArray &region, const PF_LayerDef &mask, A_long width,
+                         A_long blockWidth, A_long y, std::vector<BitWord> &fill, BitWord *blocks) {
+    std::fill(blocks, blocks + FILL_BLOCK_WORDS, 0);
     const A_long left = std::max<A_long>(0, region.left[y]);
     const A_long right = std::min(region.right[y], width - 1);
-    if (left > right) return 0;
+    if (left > right) return;
     // Only the words the region's columns fall in are tested.
     const A_long firstWord = left / BITS_PER_WORD;
     const A_long firstColumn = firstWord * BITS_PER_WORD;
     pixelRowBits(getPixel16(mask, firstColumn, y), right + 1 - firstColumn, fill.data(),
                  [](const PF_Pixel16 &p) { return p.blue != 0; });
-    BitWord blocks = 0;
-    for (A_long w = firstWord; w <= right / BITS_PER_WORD; ++w)
-        if ((fill[w - firstWord] & columnBits(w, left, right)) != 0)
-            blocks |= BitWord{1} << (w / wordsPerBlock);
-    return blocks;
+    for (A_long w = firstWord; w <= right / BITS_PER_WORD; ++w) {
+        forEachRunOfBits(fill[w - firstWord] & columnBits(w, left, right), [&](A_long a, A_long b) {
+            const A_long last = (w * BITS_PER_WORD + b) / blockWidth;
+            for (A_long j = (w * BITS_PER_WORD + a) / blockWidth; j <= last; ++j)
+                blocks[j / BITS_PER_WORD] |= BitWord{1} << (j % BITS_PER_WORD);
+        });
+    }
 }
 
 // The blocks of row y copied from the layer, each cut to the region; where
 // the layer does not reach, the copy holds transparent black.
 void copyFillBlocksOfRow(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
                          bool packed, const FillLimitsArray &region, A_long width,
-                         A_long blockWidth, A_long y, BitWord blocks) {
+                         A_long blockWidth, A_long y, const BitWord *blocks) {
     const A_long left = std::max<A_long>(0, region.left[y]);
     const A_long right = std::min(region.right[y], width - 1);
     const A_long reach = y < layer.height ? std::min(right, layer.width - 1) : left - 1;
-    forEachRunOfBits(blocks, [&](A_long first, A_long last) {
-        copyRun(world, layer, layerIs8Bit, packed, y, std::max(left, first * blockWidth),
-                std::min(right, last * blockWidth + blockWidth - 1), reach);
-    });
+    for (A_long w = 0; w < FILL_BLOCK_WORDS; ++w) {
+        forEachRunOfBits(blocks[w], [&](A_long first, A_long last) {
+            const A_long from = (w * BITS_PER_WORD + first) * blockWidth;
+            const A_long to = (w * BITS_PER_WORD + last) * blockWidth + blockWidth - 1;
+            copyRun(world, layer, layerIs8Bit, packed, y, std::max(left, from), std::min(right, to),
+                    reach);
+        });
+    }
 }
 
 }  // namespace
@@ -325,19 +333,20 @@ bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &l
     const A_long firstRow = std::max<A_long>(0, region.firstRow);
     const A_long lastRow =
         std::min({region.lastRow, world.height - 1, mask.height - 1, FILL_LIMITS_MAX_ROWS - 1});
-    // At most one bit per block in a word: a block spans whole words of bits.
-    const A_long wordsPerBlock = (bitWordsFor(width) + BITS_PER_WORD - 1) / BITS_PER_WORD;
-    const A_long blockWidth = std::max<A_long>(1, wordsPerBlock) * BITS_PER_WORD;
+    // FILL_BLOCK_WORDS words of blocks cover the row.
+    const A_long blockWidth = std::max<A_long>(
+        1, (width + FILL_BLOCK_WORDS * BITS_PER_WORD - 1) / (FILL_BLOCK_WORDS * BITS_PER_WORD));
     const bool known = blocks.known && blocks.width == width;
     if (!known) {
-        blocks.rows.assign(static_cast<std::size_t>(FILL_LIMITS_MAX_ROWS), 0);
+        blocks.rows.assign(static_cast<std::size_t>(FILL_LIMITS_MAX_ROWS) * FILL_BLOCK_WORDS, 0);
         blocks.width = width;
     }
     forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
         std::vector<BitWord> fill(known ? 0 : static_cast<std::size_t>(bitWordsFor(width)));
         for (A_long y = firstRow + first; y < firstRow + end; ++y) {
-            BitWord &rowBlocks = blocks.rows[static_cast<std::size_t>(y)];
-            if (!known) rowBlocks = fillBlocksOfRow(region, mask, width, wordsPerBlock, y, fill);
+            BitWord *rowBlocks =
+                blocks.rows.data() + static_cast<std::size_t>(y) * FILL_BLOCK_WORDS;
+            if (!known) findFillBlocksOfRow(region, mask, width, blockWidth, y, fill, rowBlocks);
             copyFillBlocksOfRow(world, layer, layerIs8Bit, packed, region, width, blockWidth, y,
                                 rowBlocks);
         }

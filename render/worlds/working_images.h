@@ -15,11 +15,13 @@ constexpr A_long FRAME_ARRAY_CENTRE = 10;
 PF_Err populate_BitDepthAndSizing(const PF_InData *in_data, PF_OutData *out_data,
                                   const PF_LayerDef *output, bool &eightBit, A_long &sizeFactor);
 
-// Which blocks of each row hold a fill pixel (bit j: columns j * blockWidth
-// up to the next block), found by the first capture of a render and used by
-// the rest, so the mask is read once however many frames are captured.
+// Which blocks of each row hold a fill pixel (FILL_BLOCK_WORDS words a row;
+// bit j of them: the j-th of as many equal blocks of columns), found by the
+// first capture of a render and used by the rest, so the mask is read once
+// however many frames are captured. A fixed table by row, as the limits are.
+constexpr A_long FILL_BLOCK_WORDS = 4;
 struct FillBlocks {
-    std::vector<std::uint64_t> rows;  // by row; empty until known
+    std::vector<std::uint64_t> rows;  // FILL_BLOCK_WORDS words per row; empty until known
     A_long width = 0;                 // the columns the blocks were found over
     bool known = false;
 };
