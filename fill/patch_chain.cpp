@@ -332,15 +332,44 @@ struct ChainPlan {
     const FloatBlurPlotKernel *blurKernel = nullptr;
 };
 
+// The fill pixels of one row within left..right as bits (bit i of word w is
+// column 64 (firstWord + w) + i), gathered a word at a time so the pixel
+// loops below visit only the fill pixels.
+struct FillBitsRow {
+    std::vector<BitWord> words;
+    A_long firstWord = 0, lastWord = -1, left = 0, right = -1;
+
+    explicit FillBitsRow(A_long width) : words(static_cast<std::size_t>(bitWordsFor(width))) {}
+
+    void gather(const PF_Pixel16 *mask, A_long rowLeft, A_long rowRight) {
+        left = rowLeft, right = rowRight;
+        if (left > right) {
+            lastWord = firstWord - 1;
+            return;
+        }
+        firstWord = left / BITS_PER_WORD;
+        lastWord = right / BITS_PER_WORD;
+        const A_long firstColumn = firstWord * BITS_PER_WORD;
+        pixelRowBits(mask + firstColumn, right + 1 - firstColumn, words.data(),
+                     [](const PF_Pixel16 &m) { return isFillPixel(m); });
+    }
+
+    // visit(x) for every fill pixel, left to right.
+    template <typename Visit>
+    void forEach(Visit visit) const {
+        for (A_long w = firstWord; w <= lastWord; ++w)
+            forEachBit(words[w - firstWord] & columnBits(w, left, right), w, visit);
+    }
+};
+
 // One row without a blur in the chain: the sources one after the other.
 void colourRowWithoutBlur(const ChainPlan &plan, const PatchChainInputs &in, const ChainRows &rows,
-                          const PF_Pixel16 *mask, PF_Pixel16 *out, A_long left, A_long right) {
-    for (A_long x = left; x <= right; ++x) {
-        if (!isFillPixel(mask[x])) continue;
+                          const FillBitsRow &fill, PF_Pixel16 *out) {
+    fill.forEach([&](A_long x) {
         Colour c;
         applySources(plan.sources, 0, plan.length, in, rows, x, c);
         out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
-    }
+    });
 }
 
 // The rows firstRow..endRow - 1 of the region. A row reads the mask, the
@@ -356,45 +385,45 @@ void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_Laye
     const int beforeBlur = plan.blurAt >= 0 ? plan.blurAt : plan.length;
     std::vector<Colour> colours(static_cast<std::size_t>(std::max<A_long>(redMask.width, 1)));
     std::vector<unsigned char> blurred(colours.size());
+    FillBitsRow fill(std::max<A_long>(redMask.width, 1));
+    std::vector<PF_Pixel16> handedOver(afterEachRow ? colours.size() : 0);
     for (A_long y = firstRow; y < endRow; ++y) {
         const PF_Pixel16 *mask = getPixel16(redMask, 0, y);
-        PF_Pixel16 *out = getPixel16(patch, 0, y);
-        const A_long left = regionLeft(limits, y, bounds), right = regionRight(limits, y, bounds);
-        auto isFill = [&](A_long x) { return isFillPixel(mask[x]); };
+        PF_Pixel16 *out = afterEachRow ? handedOver.data() : getPixel16(patch, 0, y);
+        fill.gather(mask, regionLeft(limits, y, bounds), regionRight(limits, y, bounds));
         const ChainRows rows(in, y);
         if (plan.blurAt < 0) {
-            colourRowWithoutBlur(plan, in, rows, mask, out, left, right);
-            if (afterEachRow) afterEachRow(y);
+            colourRowWithoutBlur(plan, in, rows, fill, out);
+            if (afterEachRow) afterEachRow(y, out);
             continue;
         }
         bool anyBlur = false;
-        for (A_long x = left; x <= right; ++x) {
-            if (!isFill(x)) continue;
+        fill.forEach([&](A_long x) {
             colours[x] = Colour{};
             applySources(plan.sources, 0, beforeBlur, in, rows, x, colours[x]);
             blurred[x] = colours[x].none();
             anyBlur |= blurred[x] != 0;
-        }
+        });
         if (anyBlur && blur) {
             // A group of neighbours at a time, whichever of them need it.
             blur->startRow(y);
-            for (A_long x = left; x <= right; ++x) {
-                if (!isFill(x) || !blurred[x]) continue;
+            A_long groupEnd = fill.left;  // the first column no group has covered
+            fill.forEach([&](A_long x) {
+                if (x < groupEnd || !blurred[x]) return;
                 Colour group[BLUR_GROUP];
                 blur->coloursAt(x, group);
-                for (A_long j = 0; j < BLUR_GROUP && x + j <= right; ++j)
-                    if (isFill(x + j) && blurred[x + j]) colours[x + j] = group[j];
-                x += BLUR_GROUP - 1;
-            }
+                for (A_long j = 0; j < BLUR_GROUP && x + j <= fill.right; ++j)
+                    if (isFillPixel(mask[x + j]) && blurred[x + j]) colours[x + j] = group[j];
+                groupEnd = x + BLUR_GROUP;
+            });
         }
-        for (A_long x = left; x <= right; ++x) {
-            if (!isFill(x)) continue;
+        fill.forEach([&](A_long x) {
             if (blurred[x])
                 applySources(plan.sources, plan.blurAt + 1, plan.length, in, rows, x, colours[x]);
             const Colour &c = colours[x];
             out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
-        }
-        if (afterEachRow) afterEachRow(y);
+        });
+        if (afterEachRow) afterEachRow(y, out);
     }
 }
 

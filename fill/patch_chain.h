@@ -1,7 +1,7 @@
 // FillChain pixel by pixel: each fill pixel of the region takes the colour of
 // the first source of the chain that has one for it, and the patch world is
-// written once per fill pixel. The result there is what the plain sources
-// (reference/fill/patch_sources.h), run one after the other over the region,
+// written once per fill pixel (or its rows handed over, see PatchRowDone). The result there is what
+// the plain sources (reference/fill/patch_sources.h), run one after the other over the region,
 // leave; the patch world is not written anywhere else (nothing reads it
 // elsewhere). threads: bands of rows coloured at once (render/row_workers.h);
 // the colours are the same for any count.
@@ -38,9 +38,12 @@ struct PatchChainInputs {
     const PF_ANSICallbacks *maths;
 };
 
-// Called, on the band's thread, with each row of the region as soon as its
-// patch row is written.
-using PatchRowDone = std::function<void(A_long row)>;
+// Called, on the band's thread, with each row of the region as soon as it is
+// coloured: colours[x] is the patch pixel of column x, meaningful at the
+// fill pixels. When one is given the rows go to it alone and the patch world
+// is left as it was, so a caller that uses each row at once keeps the
+// colours in the cache.
+using PatchRowDone = std::function<void(A_long row, const PF_Pixel16 *colours)>;
 
 void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
                                   const PatchChainInputs &inputs, const PF_LayerDef &patch,

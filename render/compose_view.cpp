@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "detect/row_bits.h"
 #include "render/render_settings.h"
 #include "render/row_workers.h"
 
@@ -179,30 +180,47 @@ void copyInputSpan(Out *out, const Rows &r, A_long first, A_long last) {
 
 // Show result over columns first..last: every pixel is the input's but where
 // a fill amount is above 0, so the input is passed through first and the
-// fill pixels (blue above 0) are then written over it.
+// fill pixels (blue above 0) are then written over it. The mask is tested
+// 64 pixels at a time, so the loop visits the fill pixels alone.
 template <typename Out>
 void resultSpan(Out *out, const Rows &r, const Decontamination &d, A_long first, A_long last) {
     copyInputSpan(out, r, first, last);
-    for (A_long x = first; x <= last; ++x) {
-        const PF_Pixel16 &mask = r.mask[x];
-        if (mask.blue == 0) continue;
-        const A_u_short b = taperedAmount(mask);
-        if (b != 0) store(out, x, compositeFill(r.in(x), mask, d.of(r.patch[x], b), b));
+    for (A_long w = first / BITS_PER_WORD; w <= last / BITS_PER_WORD; ++w) {
+        const A_long start = std::max(first, w * BITS_PER_WORD);
+        const A_long count = std::min(BITS_PER_WORD, last + 1 - w * BITS_PER_WORD);
+        BitWord bits = 0;
+        pixelRowBits(r.mask + w * BITS_PER_WORD, count, &bits,
+                     [](const PF_Pixel16 &m) { return m.blue != 0; });
+        forEachBit(bits & columnBits(w, start, last), w, [&](A_long x) {
+            const PF_Pixel16 &mask = r.mask[x];
+            const A_u_short b = taperedAmount(mask);
+            if (b != 0) store(out, x, compositeFill(r.in(x), mask, d.of(r.patch[x], b), b));
+        });
     }
+}
+
+// Columns first..last - 1 all set to one pixel.
+template <typename Out>
+void fillSpan(Out *out, A_long first, A_long end, const PF_Pixel16 &p) {
+    if (first >= end) return;
+    Out value;
+    store(&value, 0, p);
+    std::fill(out + first, out + end, value);
 }
 
 // One row: `outside` beyond the limits, the view's pixel within them.
 template <typename Out>
 void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decontamination &d,
-                A_long viewMode, A_long width, A_long y, const PF_Pixel16 &outside) {
+                A_long viewMode, A_long width, A_long y, const PF_Pixel16 &outside,
+                const PF_Pixel16 *patchRow) {
     Out *out = outputRow<Out>(output, y);
     const FillLimitsArray &limits = *s.limits;
     const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
     const A_long left = inRows ? std::max<A_long>(0, limits.left[y]) : width;
     const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
-    for (A_long x = 0; x < std::min(left, width); ++x) store(out, x, outside);
+    fillSpan(out, 0, std::min(left, width), outside);
     if (left <= right) {
-        const Rows r{getPixel16(*s.redMask, 0, y), getPixel16(*s.patch, 0, y),
+        const Rows r{getPixel16(*s.redMask, 0, y), patchRow,
                      s.input.eightBit ? static_cast<const void *>(getPixel8(*s.input.layer, 0, y))
                                       : static_cast<const void *>(getPixel16(*s.input.layer, 0, y)),
                      s.input.eightBit};
@@ -224,18 +242,20 @@ void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decont
                 break;
         }
     }
-    for (A_long x = std::max(right + 1, left); x < width; ++x) store(out, x, outside);
+    fillSpan(out, std::max(right + 1, left), width, outside);
 }
 
+// patchRow: null, the patch world's rows.
 template <typename Out>
 void composeRows(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode, A_long width,
-                 A_long firstRow, A_long endRow) {
+                 A_long firstRow, A_long endRow, const PF_Pixel16 *patchRow) {
     const PF_Pixel16 outside = viewMode == VIEW_SHOW_ALPHA  ? OPAQUE_BLACK
                                : viewMode == VIEW_SHOW_INFO ? OPAQUE_BLUE
                                                             : TRANSPARENT_BLACK;
     const Decontamination d(s.decontamColour);
     for (A_long y = firstRow; y < endRow; ++y)
-        composeRow<Out>(output, s, d, viewMode, width, y, outside);
+        composeRow<Out>(output, s, d, viewMode, width, y, outside,
+                        patchRow != nullptr ? patchRow : getPixel16(*s.patch, 0, y));
 }
 
 }  // namespace
@@ -254,9 +274,18 @@ A_u_short taperedFillAmount(const PF_Pixel16 &mask) {
 void compose_OutputRows(const PF_LayerDef &output, bool eightBit, const ComposeSources &s,
                         A_long viewMode, A_long width, A_long firstRow, A_long endRow) {
     if (eightBit)
-        composeRows<PF_Pixel>(output, s, viewMode, width, firstRow, endRow);
+        composeRows<PF_Pixel>(output, s, viewMode, width, firstRow, endRow, nullptr);
     else
-        composeRows<PF_Pixel16>(output, s, viewMode, width, firstRow, endRow);
+        composeRows<PF_Pixel16>(output, s, viewMode, width, firstRow, endRow, nullptr);
+}
+
+void compose_OutputRowWithPatchRow(const PF_LayerDef &output, bool eightBit,
+                                   const ComposeSources &s, A_long viewMode, A_long width, A_long y,
+                                   const PF_Pixel16 *patchRow) {
+    if (eightBit)
+        composeRows<PF_Pixel>(output, s, viewMode, width, y, y + 1, patchRow);
+    else
+        composeRows<PF_Pixel16>(output, s, viewMode, width, y, y + 1, patchRow);
 }
 
 // Each output row is written from the same row of the sources alone, so

@@ -37,6 +37,13 @@ void compose_OutputView(const PF_LayerDef &output, const ComposeSources &sources
 void compose_OutputRows(const PF_LayerDef &output, bool eightBit, const ComposeSources &sources,
                         A_long viewMode, A_long width, A_long firstRow, A_long endRow);
 
+// Row y of the view, as compose_OutputRows writes it, with the patch
+// pixels of that row read from patchRow (indexed by column) rather than
+// from the patch world.
+void compose_OutputRowWithPatchRow(const PF_LayerDef &output, bool eightBit,
+                                   const ComposeSources &sources, A_long viewMode, A_long width,
+                                   A_long y, const PF_Pixel16 *patchRow);
+
 // The same view written straight into an 8-bit output, each pixel converted
 // as the plain copy16To8BitWorld (reference/render/worlds/world_ops.h)
 // converts the 16-bit one: no 16-bit copy is needed.

@@ -93,8 +93,8 @@ void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderW
         return;
     }
     // A row of the region is composed as soon as it is coloured, while its
-    // mask and patch rows are still in the cache; the rows around the region
-    // after.
+    // mask row is still in the cache, from the colours the chain hands over
+    // (the patch world is not written); the rows around the region after.
     FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch, w.mask};
     chainWorlds.frameViews = w.frameViews;
     chainWorlds.currentFrameView = w.currentFrameView;
@@ -102,8 +102,10 @@ void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderW
     const A_long first = std::clamp<A_long>(regionFirstRow(limits, bounds), 0, height);
     const A_long end = std::clamp<A_long>(regionLastRow(limits, bounds) + 1, first, height);
     run_FillChain(s.fillChain, chainWorlds, s.blurSize, s.quarterLevel, s.setColour, limits,
-                  in_data->utils->ansi, s.threads, [&](A_long y) {
-                      if (y >= first && y < end) compose(y, y + 1);
+                  in_data->utils->ansi, s.threads, [&](A_long y, const PF_Pixel16 *colours) {
+                      if (y >= first && y < end)
+                          compose_OutputRowWithPatchRow(target, eightBit, sources, s.viewMode,
+                                                        width, y, colours);
                   });
     forEachRowBand(s.threads, first, compose);
     forEachRowBand(s.threads, height - end, [&](A_long a, A_long b) { compose(end + a, end + b); });

@@ -164,11 +164,24 @@ void copyRun(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bi
     for (A_long x = std::max(first, shared + 1); x <= last; ++x) to[x] = PF_Pixel16{0, 0, 0, 0};
 }
 
-// The runs of fill pixels (the mask's blue above 0) of row y within the
-// region, copied from the layer. fill: one row of bits, the caller's scratch.
-void copyFillRunsOfRow(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
-                       bool packed, const FillLimitsArray &region, const PF_LayerDef &mask,
-                       A_long width, A_long y, std::vector<BitWord> &fill) {
+// The set bits of `bits` as runs: visit(first, last) for each, lowest first.
+template <typename Visit>
+void forEachRunOfBits(BitWord bits, Visit visit) {
+    while (bits != 0) {
+        const A_long start = __builtin_ctzll(bits);
+        const BitWord ones = ~(bits >> start);  // its lowest 0: the run's end
+        const A_long length = ones == 0 ? BITS_PER_WORD : __builtin_ctzll(ones);
+        visit(start, start + length - 1);
+        bits = start + length >= BITS_PER_WORD ? 0 : bits & (~BitWord{0} << (start + length));
+    }
+}
+
+// The blocks of row y within the region that hold a fill pixel (the mask's
+// blue above 0), into blocks[0 .. FILL_BLOCK_WORDS). fill: one row of bits,
+// the caller's scratch.
+void findFillBlocksOfRow(const FillLimitsArray &region, const PF_LayerDef &mask, A_long width,
+                         A_long blockWidth, A_long y, std::vector<BitWord> &fill, BitWord *blocks) {
+    std::fill(blocks, blocks + FILL_BLOCK_WORDS, 0);
     const A_long left = std::max<A_long>(0, region.left[y]);
     const A_long right = std::min(region.right[y], width - 1);
     if (left > right) return;
@@ -177,19 +190,30 @@ void copyFillRunsOfRow(const PF_LayerDef &world, const PF_LayerDef &layer, bool 
     const A_long firstColumn = firstWord * BITS_PER_WORD;
     pixelRowBits(getPixel16(mask, firstColumn, y), right + 1 - firstColumn, fill.data(),
                  [](const PF_Pixel16 &p) { return p.blue != 0; });
-    // Runs of fill pixels within the region, copied whole; where the
-    // layer does not reach, the copy holds transparent black.
-    const A_long reach = y < layer.height ? std::min(right, layer.width - 1) : left - 1;
     for (A_long w = firstWord; w <= right / BITS_PER_WORD; ++w) {
-        BitWord bits = fill[w - firstWord] & columnBits(w, left, right);
-        while (bits != 0) {
-            const A_long start = __builtin_ctzll(bits);
-            const BitWord ones = ~(bits >> start);  // its lowest 0: the run's end
-            const A_long length = ones == 0 ? BITS_PER_WORD : __builtin_ctzll(ones);
-            copyRun(world, layer, layerIs8Bit, packed, y, w * BITS_PER_WORD + start,
-                    w * BITS_PER_WORD + start + length - 1, reach);
-            bits = start + length >= BITS_PER_WORD ? 0 : bits & (~BitWord{0} << (start + length));
-        }
+        forEachRunOfBits(fill[w - firstWord] & columnBits(w, left, right), [&](A_long a, A_long b) {
+            const A_long last = (w * BITS_PER_WORD + b) / blockWidth;
+            for (A_long j = (w * BITS_PER_WORD + a) / blockWidth; j <= last; ++j)
+                blocks[j / BITS_PER_WORD] |= BitWord{1} << (j % BITS_PER_WORD);
+        });
+    }
+}
+
+// The blocks of row y copied from the layer, each cut to the region; where
+// the layer does not reach, the copy holds transparent black.
+void copyFillBlocksOfRow(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
+                         bool packed, const FillLimitsArray &region, A_long width,
+                         A_long blockWidth, A_long y, const BitWord *blocks) {
+    const A_long left = std::max<A_long>(0, region.left[y]);
+    const A_long right = std::min(region.right[y], width - 1);
+    const A_long reach = y < layer.height ? std::min(right, layer.width - 1) : left - 1;
+    for (A_long w = 0; w < FILL_BLOCK_WORDS; ++w) {
+        forEachRunOfBits(blocks[w], [&](A_long first, A_long last) {
+            const A_long from = (w * BITS_PER_WORD + first) * blockWidth;
+            const A_long to = (w * BITS_PER_WORD + last) * blockWidth + blockWidth - 1;
+            copyRun(world, layer, layerIs8Bit, packed, y, std::max(left, from), std::min(right, to),
+                    reach);
+        });
     }
 }
 
@@ -240,9 +264,9 @@ PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRA
             else if (plan->wanted[slot] && plan->region == nullptr)
                 fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit, threads);
             else if (plan->wanted[slot] && plan->onlyWhereBlue != nullptr)
-                plan->packedEightBit[slot] =
-                    capture_FramePixelsWhereBlue(frameStorage[slot], layer, layerIs8Bit,
-                                                 *plan->region, *plan->onlyWhereBlue, threads);
+                plan->packedEightBit[slot] = capture_FramePixelsWhereBlue(
+                    frameStorage[slot], layer, layerIs8Bit, *plan->region, *plan->onlyWhereBlue,
+                    plan->fillBlocks, threads);
             else if (plan->wanted[slot])
                 plan->packedEightBit[slot] = capture_FrameRegion(
                     frameStorage[slot], layer, layerIs8Bit, *plan->region, threads);
@@ -302,17 +326,31 @@ bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, boo
 
 bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
                                   bool layerIs8Bit, const FillLimitsArray &region,
-                                  const PF_LayerDef &mask, int threads) {
+                                  const PF_LayerDef &mask, FillBlocks &blocks, int threads) {
     const bool packed =
         layerIs8Bit && world.rowbytes >= world.width * static_cast<A_long>(sizeof(PF_Pixel16));
     const A_long width = std::min(world.width, mask.width);
     const A_long firstRow = std::max<A_long>(0, region.firstRow);
     const A_long lastRow =
         std::min({region.lastRow, world.height - 1, mask.height - 1, FILL_LIMITS_MAX_ROWS - 1});
+    // FILL_BLOCK_WORDS words of blocks cover the row.
+    const A_long blockWidth = std::max<A_long>(
+        1, (width + FILL_BLOCK_WORDS * BITS_PER_WORD - 1) / (FILL_BLOCK_WORDS * BITS_PER_WORD));
+    const bool known = blocks.known && blocks.width == width;
+    if (!known) {
+        blocks.rows.assign(static_cast<std::size_t>(FILL_LIMITS_MAX_ROWS) * FILL_BLOCK_WORDS, 0);
+        blocks.width = width;
+    }
     forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
-        std::vector<BitWord> fill(static_cast<std::size_t>(bitWordsFor(width)));
-        for (A_long y = firstRow + first; y < firstRow + end; ++y)
-            copyFillRunsOfRow(world, layer, layerIs8Bit, packed, region, mask, width, y, fill);
+        std::vector<BitWord> fill(known ? 0 : static_cast<std::size_t>(bitWordsFor(width)));
+        for (A_long y = firstRow + first; y < firstRow + end; ++y) {
+            BitWord *rowBlocks =
+                blocks.rows.data() + static_cast<std::size_t>(y) * FILL_BLOCK_WORDS;
+            if (!known) findFillBlocksOfRow(region, mask, width, blockWidth, y, fill, rowBlocks);
+            copyFillBlocksOfRow(world, layer, layerIs8Bit, packed, region, width, blockWidth, y,
+                                rowBlocks);
+        }
     });
+    blocks.known = true;
     return packed;
 }

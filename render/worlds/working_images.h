@@ -2,6 +2,9 @@
 // neighbouring frames, and the world the render writes into.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "api/effect_api.h"
 #include "detect/fill_limits.h"
 #include "render/worlds/disposal_list.h"
@@ -11,6 +14,17 @@ constexpr A_long FRAME_ARRAY_CENTRE = 10;
 
 PF_Err populate_BitDepthAndSizing(const PF_InData *in_data, PF_OutData *out_data,
                                   const PF_LayerDef *output, bool &eightBit, A_long &sizeFactor);
+
+// Which blocks of each row hold a fill pixel (FILL_BLOCK_WORDS words a row;
+// bit j of them: the j-th of as many equal blocks of columns), found by the
+// first capture of a render and used by the rest, so the mask is read once
+// however many frames are captured. A fixed table by row, as the limits are.
+constexpr A_long FILL_BLOCK_WORDS = 4;
+struct FillBlocks {
+    std::vector<std::uint64_t> rows;  // FILL_BLOCK_WORDS words per row; empty until known
+    A_long width = 0;                 // the columns the blocks were found over
+    bool known = false;
+};
 
 // Which of the neighbouring frames the render reads after the check-outs, and
 // where. The world of every slot is still created and every frame checked
@@ -25,6 +39,7 @@ struct FrameCapturePlan {
     // When set: only the region's pixels where this world's blue is above 0
     // are copied (the fill pixels of a finished red mask).
     const PF_LayerDef *onlyWhereBlue = nullptr;
+    FillBlocks fillBlocks;
     // Set for the slots whose world holds the 8-bit pixels as they came,
     // 4 bytes to a pixel at the 8-bit addresses (getPixel8 on the world),
     // rather than converted: an 8-bit frame copied over a region is copied
@@ -65,7 +80,10 @@ void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
 bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
                          const FillLimitsArray &region, int threads = 1);
 
-// The same over the pixels of the region where the mask's blue is above 0.
+// The same over the blocks of the region that hold a pixel whose mask blue
+// is above 0 (the rest of a block may be copied too). blocks: found from the
+// mask when not yet known, else reused: every capture of one render passes
+// the same region and mask.
 bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
                                   bool layerIs8Bit, const FillLimitsArray &region,
-                                  const PF_LayerDef &mask, int threads = 1);
+                                  const PF_LayerDef &mask, FillBlocks &blocks, int threads = 1);
