@@ -1,9 +1,12 @@
 #include "cli/clip_source.h"
 
 ClipSource open_SequenceSource(const SequencePattern &pattern, AlphaReading alpha) {
-    return ClipSource{[pattern, alpha](long frame) {
+    ClipSource source;
+    source.read = [pattern, alpha](long frame) {
         return read_ImageFrame(format_FramePath(pattern, frame), alpha);
-    }};
+    };
+    source.anyOrder = true;
+    return source;
 }
 
 ClipSource open_MovieSource(std::shared_ptr<MovieInput> movie) {

@@ -11,10 +11,13 @@
 
 struct ClipSource {
     // The frame as its file (or stream) holds it; throws CliError naming
-    // what could not be read. Called from one thread, in increasing frame
-    // order, each frame at most once per run: a movie decoder can only go
-    // forward cheaply. Frames may be skipped.
+    // what could not be read. Called for each frame at most once per run;
+    // unless anyOrder, from one thread in increasing frame order: a movie
+    // decoder can only go forward cheaply. Frames may be skipped.
     std::function<ImageFrame(long frame)> read;
+    // Frames of their own files may be read by several threads at once, in
+    // any order (still each at most once).
+    bool anyOrder = false;
 };
 
 // Each frame from its own file of the pattern.

@@ -32,6 +32,7 @@ FrameWindow::FrameWindow(ClipSource source, const FrameRange &clip, std::vector<
       app_(app),
       spread_(renderSpreadFor(jobs)),
       finished_(rendered_.size(), false),
+      read_(toRead_.size(), false),
       lastRead_(LONG_MIN) {}
 
 // Far enough for every render in flight and the next one to start, and no
@@ -49,22 +50,26 @@ bool FrameWindow::mayClaimNext() const {
 }
 
 void FrameWindow::readAll() {
-    for (long frame : toRead_) {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [&] { return stopped_ || frame <= readLimit(); });
-            if (stopped_) return;
-        }
-        // Reading and converting take most of the reader's time; renders
-        // go on meanwhile.
-        std::shared_ptr<const DecodedFrame> decoded = decode_InputFrame(source_.read(frame), app_);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            held_.emplace(frame, std::move(decoded));
-            lastRead_ = frame;
-        }
-        changed_.notify_all();
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [&] {
+            return stopped_ || nextToRead_ >= toRead_.size() || toRead_[nextToRead_] <= readLimit();
+        });
+        if (stopped_ || nextToRead_ >= toRead_.size()) return;
+        readClaimed(lock, nextToRead_++);
     }
+}
+
+void FrameWindow::readClaimed(std::unique_lock<std::mutex> &lock, std::size_t at) {
+    const long frame = toRead_[at];
+    lock.unlock();
+    // Reading and converting take most of the time; renders go on meanwhile.
+    std::shared_ptr<const DecodedFrame> decoded = decode_InputFrame(source_.read(frame), app_);
+    lock.lock();
+    held_.emplace(frame, std::move(decoded));
+    read_[at] = true;
+    while (readPrefix_ < toRead_.size() && read_[readPrefix_]) lastRead_ = toRead_[readPrefix_++];
+    changed_.notify_all();
 }
 
 bool FrameWindow::claim(std::size_t &index) {
@@ -80,7 +85,15 @@ bool FrameWindow::claim(std::size_t &index) {
 bool FrameWindow::gather(long frame, RenderInputs &inputs) {
     const FrameRange range = neighboursOf(clip_, frame);
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return stopped_ || lastRead_ >= range.last; });
+    while (!stopped_ && lastRead_ < range.last) {
+        // A frame this render needs is within the read limit already.
+        if (source_.anyOrder && nextToRead_ < toRead_.size() &&
+            toRead_[nextToRead_] <= range.last) {
+            readClaimed(lock, nextToRead_++);
+        } else {
+            changed_.wait(lock);
+        }
+    }
     if (stopped_) return false;
     inputs.frames.clear();
     for (long f = range.first; f <= range.last; ++f) inputs.frames.emplace(f, held_.at(f));

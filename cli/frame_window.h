@@ -1,7 +1,8 @@
 // The decoded input frames every render thread of a run shares. One reader
 // thread pulls frames through the clip source in increasing order, each
 // once; render threads take the frames to render in increasing order and
-// wait for their neighbours. Memory stays bounded: the reader runs ahead
+// wait for their neighbours, or, when the source reads in any order, read
+// the next of them themselves meanwhile. Memory stays bounded: the reader runs ahead
 // only as far as the frames in flight (and the next one) need, a render
 // starts only within a few frames of the oldest unfinished one, and a frame
 // is dropped once no unfinished render needs it.
@@ -52,6 +53,9 @@ class FrameWindow {
   private:
     long readLimit() const;
     bool mayClaimNext() const;
+    // Reads toRead_[at], claimed by this thread, with the lock released
+    // meanwhile.
+    void readClaimed(std::unique_lock<std::mutex> &lock, std::size_t at);
 
     ClipSource source_;
     FrameRange clip_;
@@ -65,7 +69,10 @@ class FrameWindow {
     std::size_t claimed_ = 0;           // indices handed out so far
     std::size_t oldestUnfinished_ = 0;  // index
     std::vector<bool> finished_;
-    long lastRead_;
+    std::size_t nextToRead_ = 0;  // index into toRead_ of the next frame to claim
+    std::vector<bool> read_;      // by index into toRead_
+    std::size_t readPrefix_ = 0;  // toRead_[0, readPrefix_) are all read
+    long lastRead_;               // toRead_[readPrefix_ - 1]
     std::map<long, std::shared_ptr<const DecodedFrame>> held_;
     bool stopped_ = false;
 };

@@ -262,17 +262,23 @@ template <typename T>
 void readSamples(OIIO::ImageInput &input, const std::string &path, const OIIO::ImageSpec &imageSpec,
                  const ChannelRoles &roles, OIIO::TypeDesc type, T opaque, ImageFrame &frame,
                  std::vector<T> &rgba) {
-    std::vector<T> samples(frame.data.area() * std::size_t(imageSpec.nchannels));
+    // A file of R, G, B, A alone over the whole canvas is read straight into
+    // the frame's samples.
+    const bool inPlace = imageSpec.nchannels == 4 && roles.colour[0] == 0 && roles.colour[1] == 1 &&
+                         roles.colour[2] == 2 && roles.alpha == 3 && roles.extras.empty() &&
+                         frame.data == frame.canvas;
+    std::vector<T> samples(inPlace ? 0 : frame.data.area() * std::size_t(imageSpec.nchannels));
     // The TIFF reader reports strips it could not read (a cut-off file, an
     // offset past its end) as errors but still claims success, with zeros
     // in their place: any error left behind counts as a failed read.
-    const bool read = input.read_image(0, 0, 0, imageSpec.nchannels, type, samples.data());
+    const bool read = input.read_image(0, 0, 0, imageSpec.nchannels, type,
+                                       inPlace ? rgba.data() : samples.data());
     const std::string problem = input.geterror();
     if (!read || !problem.empty()) {
         throw CliError(path + ": cannot read the pixels: the file is truncated or damaged" +
                        inBrackets(problem));
     }
-    placeSamples(samples, imageSpec.nchannels, roles, opaque, frame, rgba);
+    if (!inPlace) placeSamples(samples, imageSpec.nchannels, roles, opaque, frame, rgba);
 }
 
 // The extra channels, blank over the canvas. Integer samples are read as

@@ -221,35 +221,57 @@ std::string writeBytes(const std::string &path, const std::vector<unsigned char>
     return std::string();
 }
 
-// Encodes the frame into the temporary file; returns the problem, or an
-// empty text when the file is complete.
-std::string encodeToTemporary(OIIO::ImageOutput &output, const std::string &temporary,
-                              const OIIO::ImageSpec &imageSpec, const WindowSamples &samples) {
-    std::vector<unsigned char> encoded;
-    OIIO::Filesystem::IOVecOutput memory(encoded);
-    const bool inMemory = output.supports("ioproxy") && output.set_ioproxy(&memory);
-    if (!output.open(temporary, imageSpec)) return output.geterror();
+// What an encoder left: the problem, or an empty text when the file is
+// complete; the encoded bytes too when they were encoded in memory.
+struct Encoded {
     std::string problem;
-    if (!output.write_image(samples.type, samples.first, samples.xstride, samples.ystride)) {
-        problem = output.geterror();
+    bool inMemory = false;
+    std::vector<unsigned char> bytes;
+};
+
+// Encodes the frame into the temporary file. The TIFF writer is left to
+// write its file itself: encoded into memory its files lack their
+// directory, while libtiff reports a refused write on its own.
+Encoded encodeToTemporary(OIIO::ImageOutput &output, const std::string &temporary,
+                          const OIIO::ImageSpec &imageSpec, const WindowSamples &samples) {
+    Encoded encoded;
+    OIIO::Filesystem::IOVecOutput memory(encoded.bytes);
+    encoded.inMemory = output.format_name() != std::string("tiff") && output.supports("ioproxy") &&
+                       output.set_ioproxy(&memory);
+    if (!output.open(temporary, imageSpec)) {
+        encoded.problem = output.geterror();
+        return encoded;
     }
-    if (!output.close() && problem.empty()) problem = output.geterror();
-    if (problem.empty() && inMemory) problem = writeBytes(temporary, encoded);
-    return problem;
+    if (!output.write_image(samples.type, samples.first, samples.xstride, samples.ystride)) {
+        encoded.problem = output.geterror();
+    }
+    if (!output.close() && encoded.problem.empty()) encoded.problem = output.geterror();
+    if (encoded.problem.empty() && encoded.inMemory)
+        encoded.problem = writeBytes(temporary, encoded.bytes);
+    return encoded;
 }
 
 // A writer that claims success may still have written nothing usable (an
-// empty file, another size, fewer channels): the file must decode as the
-// frame it should hold before it takes the output's name.
-std::string checkWritten(const std::string &temporary, const OutputFormat &format,
-                         const OIIO::ImageSpec &expected) {
+// empty file, another size, fewer channels): the frame must decode as the
+// frame it should hold before the file takes the output's name. Bytes
+// encoded in memory are decoded there, once the file is known to hold all
+// of them; other files are decoded from the file.
+std::string checkWritten(const std::string &temporary, const Encoded &encoded,
+                         const OutputFormat &format, const OIIO::ImageSpec &expected) {
     std::error_code ec;
-    if (fs::file_size(temporary, ec) == 0 || ec) return "the encoded file is empty";
+    const std::uintmax_t fileBytes = fs::file_size(temporary, ec);
+    if (fileBytes == 0 || ec) return "the encoded file is empty";
+    if (encoded.inMemory && fileBytes != encoded.bytes.size())
+        return "the file holds " + std::to_string(fileBytes) + " of the " +
+               std::to_string(encoded.bytes.size()) + " encoded bytes";
     auto input = OIIO::ImageInput::create(format.name);
+    OIIO::Filesystem::IOMemReader memory(encoded.bytes.data(), encoded.bytes.size());
+    if (input && encoded.inMemory) input->set_ioproxy(&memory);
     OIIO::ImageSpec config, written;
     config.attribute("oiio:UnassociatedAlpha", 1);
     if (!input || !input->open(temporary, written, config)) {
-        return "the encoded file does not decode (" + firstLine(OIIO::geterror()) + ")";
+        return "the encoded file does not decode (" +
+               firstLine(input ? input->geterror() : OIIO::geterror()) + ")";
     }
     if (written.width != expected.width || written.height != expected.height ||
         written.nchannels != expected.nchannels) {
@@ -294,8 +316,9 @@ void write_FrameAtomically(const std::string &path, const ImageFrame &frame,
     const OIIO::ImageSpec imageSpec = specFor(frame, format);
     const WindowSamples samples = samplesOf(frame, imageSpec);
     TemporaryFile temporary(temporaryNameBeside(path));
-    std::string problem = encodeToTemporary(*output, temporary.path(), imageSpec, samples);
-    if (problem.empty()) problem = checkWritten(temporary.path(), format, imageSpec);
+    const Encoded encoded = encodeToTemporary(*output, temporary.path(), imageSpec, samples);
+    std::string problem = encoded.problem;
+    if (problem.empty()) problem = checkWritten(temporary.path(), encoded, format, imageSpec);
     if (problem.empty()) problem = temporary.renameTo(path);
     if (!problem.empty()) throw CliError(path + ": cannot write (" + firstLine(problem) + ")");
 }

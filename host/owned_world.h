@@ -3,9 +3,10 @@
 // that tests and the renderer pass to a render.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 #include "api/effect_api.h"
 
@@ -15,6 +16,11 @@ inline constexpr A_long bytesPerPixel(PixelDepth depth) {
     return depth == PixelDepth::Sixteen ? A_long(sizeof(PF_Pixel16)) : A_long(sizeof(PF_Pixel));
 }
 
+// What a new world's memory holds at first. Zeros cost nothing on memory
+// fresh from the system, which is zero already; left as it is, pages the
+// effect never touches are never faulted in.
+enum class WorldStart { Zeros, Unset };
+
 class OwnedWorld {
   public:
     // A world without pixels (data null, size 0).
@@ -22,9 +28,13 @@ class OwnedWorld {
     // rowPaddingBytes are added to every row, so rowbytes exceeds width times
     // the pixel size; it must keep rows aligned to the pixel size. Every byte,
     // padding included, starts as fillByte. Throws std::invalid_argument on a
-    // negative size or a padding that would misalign rows.
+    // negative size or a padding that would misalign rows, std::bad_alloc
+    // when the memory is not there.
     OwnedWorld(A_long width, A_long height, PixelDepth depth, A_long rowPaddingBytes = 0,
                std::uint8_t fillByte = 0);
+    // The same, with memory that starts as `start` says.
+    OwnedWorld(A_long width, A_long height, PixelDepth depth, A_long rowPaddingBytes,
+               WorldStart start);
 
     OwnedWorld(OwnedWorld &&other) noexcept;
     OwnedWorld &operator=(OwnedWorld &&other) noexcept;
@@ -38,7 +48,7 @@ class OwnedWorld {
     A_long height() const { return layer_.height; }
     A_long rowbytes() const { return layer_.rowbytes; }
     bool deep() const { return (layer_.world_flags & PF_WorldFlag_DEEP) != 0; }
-    std::size_t byteCount() const { return bytes_.size(); }
+    std::size_t byteCount() const { return byteCount_; }
 
     // No bounds checks, like the effect's own accessors.
     PF_Pixel *pixel8(A_long x, A_long y) { return reinterpret_cast<PF_Pixel *>(row(y)) + x; }
@@ -49,18 +59,25 @@ class OwnedWorld {
     const PF_Pixel16 *pixel16(A_long x, A_long y) const {
         return reinterpret_cast<const PF_Pixel16 *>(row(y)) + x;
     }
-    std::uint8_t *row(A_long y) { return bytes_.data() + std::size_t(y) * layer_.rowbytes; }
+    std::uint8_t *row(A_long y) { return bytes_.get() + std::size_t(y) * layer_.rowbytes; }
     const std::uint8_t *row(A_long y) const {
-        return bytes_.data() + std::size_t(y) * layer_.rowbytes;
+        return bytes_.get() + std::size_t(y) * layer_.rowbytes;
     }
 
     // Sets every pixel (not the row padding) to one value.
     void fill(const PF_Pixel &pixel);
     void fill(const PF_Pixel16 &pixel);
     // Sets every byte, row padding included.
-    void fillBytes(std::uint8_t byte) { std::fill(bytes_.begin(), bytes_.end(), byte); }
+    void fillBytes(std::uint8_t byte) {
+        if (byteCount_ > 0) std::memset(bytes_.get(), byte, byteCount_);
+    }
 
   private:
-    std::vector<std::uint8_t> bytes_;
+    struct FreeBytes {
+        void operator()(std::uint8_t *bytes) const { std::free(bytes); }
+    };
+    // malloc and calloc rather than a vector, which would write every byte.
+    std::unique_ptr<std::uint8_t, FreeBytes> bytes_;
+    std::size_t byteCount_ = 0;
     PF_LayerDef layer_{};
 };

@@ -36,17 +36,21 @@ PF_Err newWorldCallback(PF_ProgPtr effectRef, A_long width, A_long height, PF_Ne
     const PixelDepth depth =
         (flags & PF_NewWorldFlag_DEEP_PIXELS) != 0 ? PixelDepth::Sixteen : PixelDepth::Eight;
     // Like a real host, only a request to clear gives zero pixels; otherwise
-    // the memory holds a mark that a render relying on zeros will show.
+    // the memory holds what it held (a recycled world's last pixels, or
+    // whatever fresh memory holds), or, as a test aid, a mark that a render
+    // relying on zeros will show.
     const bool clear = (flags & PF_NewWorldFlag_CLEAR_PIXELS) != 0;
-    const std::uint8_t fillByte =
-        clear || !host->settings.markUnclearedWorlds ? 0 : kUnclearedWorldByte;
+    const bool mark = !clear && host->settings.markUnclearedWorlds;
     try {
         OwnedWorld owned;
         if (host->settings.recycleWorlds) owned = takeRecycledWorld(*host, width, height, depth);
-        if (owned.layer().data == nullptr)
-            owned = OwnedWorld(width, height, depth, host->settings.rowPaddingBytes, fillByte);
-        else if (clear)
+        if (owned.layer().data == nullptr) {
+            owned = OwnedWorld(width, height, depth, host->settings.rowPaddingBytes,
+                               clear ? WorldStart::Zeros : WorldStart::Unset);
+            if (mark) owned.fillBytes(kUnclearedWorldByte);
+        } else if (clear) {
             owned.fillBytes(0);
+        }
         *world = owned.layer();
         host->worlds.emplace(owned.layer().data, std::move(owned));
     } catch (const std::bad_alloc &) {

@@ -342,6 +342,13 @@ TEST(RenderConversions, EachFileDepthRoundTripsThroughTheHostsWorlds) {
                 runHolvane({"render", folder.file(name), out, "--host", host, "--quiet"});
             ASSERT_EQ(run.exitCode, 0) << run.err;
         }
+        // TIFF output holds the same samples as PNG.
+        const std::string tiff = folder.file(std::string(host) + "-s.tif");
+        const ProcessResult run =
+            runHolvane({"render", folder.file("s.png"), tiff, "--host", host, "--quiet"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(decodeImage(tiff).u16,
+                  decodeImage(folder.file(std::string(host) + "-s.png")).u16);
         const DecodedImage e = decodeImage(folder.file(std::string(host) + "-e.png"));
         const DecodedImage s = decodeImage(folder.file(std::string(host) + "-s.png"));
         const DecodedImage f = decodeImage(folder.file(std::string(host) + "-f.exr"));

@@ -1,6 +1,7 @@
 // Worlds from new_world: depth, honest rowbytes, the mark on uncleared
 // pixels, and disposal bookkeeping.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstring>
 #include <set>
@@ -61,15 +62,51 @@ TEST(HostWorlds, UnclearedWorldsCarryTheMarkEverywhere) {
     EXPECT_GT((kUnclearedWorldByte << 8) | kUnclearedWorldByte, PF_MAX_CHAN16);
 }
 
-TEST(HostWorlds, ClearPixelsOrTheBenchmarkSwitchGiveZeros) {
+// Pages of the process faulted in so far.
+long pageFaultsSoFar() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt + usage.ru_majflt;
+}
+
+TEST(HostWorlds, ClearPixelsGiveZerosAndProductionWorldsCostOnlyTouchedPages) {
     EffectHost host(fakeEntry);
     WorldSnapshot cleared =
         makeWorld(host, 9, 4, PF_NewWorldFlag_CLEAR_PIXELS | PF_NewWorldFlag_DEEP_PIXELS);
     for (std::uint8_t byte : cleared.bytes) ASSERT_EQ(byte, 0);
 
+    // A production host writes no byte of a new world the effect did not
+    // ask to clear, and clears fresh memory without writing it either: pages
+    // the effect never touches are never faulted in.
     host.settings().markUnclearedWorlds = false;
-    WorldSnapshot unmarked = makeWorld(host, 9, 4, PF_NewWorldFlag_NONE);
-    for (std::uint8_t byte : unmarked.bytes) ASSERT_EQ(byte, 0);
+    const A_long width = 4096, height = 2048;  // 64 MB deep
+    const long pages = long(width) * 8 * height / 4096;
+    long unclearedFaults = 0, clearedFaults = 0;
+    bool zeros = true;
+    CommandReport report = runInside(host, [&](const FakeCall &call) -> PF_Err {
+        PF_LayerDef uncleared{}, zeroed{};
+        long before = pageFaultsSoFar();
+        PF_Err err = call.in->utils->new_world(call.in->effect_ref, width, height,
+                                               PF_NewWorldFlag_DEEP_PIXELS, &uncleared);
+        unclearedFaults = pageFaultsSoFar() - before;
+        before = pageFaultsSoFar();
+        if (err == PF_Err_NONE) {
+            err = call.in->utils->new_world(
+                call.in->effect_ref, width, height,
+                PF_NewWorldFlag_DEEP_PIXELS | PF_NewWorldFlag_CLEAR_PIXELS, &zeroed);
+        }
+        clearedFaults = pageFaultsSoFar() - before;
+        if (err != PF_Err_NONE) return err;
+        const auto *bytes = reinterpret_cast<const std::uint8_t *>(zeroed.data);
+        for (std::size_t i = 0; i < std::size_t(zeroed.rowbytes) * height; i += 512)
+            zeros &= bytes[i] == 0;
+        call.in->utils->dispose_world(call.in->effect_ref, &uncleared);
+        return call.in->utils->dispose_world(call.in->effect_ref, &zeroed);
+    });
+    EXPECT_TRUE(report.clean()) << report.describe();
+    EXPECT_TRUE(zeros);
+    EXPECT_LT(unclearedFaults, pages / 4);
+    EXPECT_LT(clearedFaults, pages / 4);
 }
 
 // The benchmarks' pool: a disposed world's memory comes back, as it was left,
