@@ -329,7 +329,6 @@ class Feather {
             const BandEdgeMarks *below)
         : mask_(redMask),
           frame_(frame),
-          kernel_(kernel),
           radius_(kernel.radius),
           swept_(swept),
           sweptFirst_(swept.sweptFirst),
@@ -531,7 +530,6 @@ class Feather {
 
     const PF_LayerDef &mask_;
     PF_LayerDef frame_;
-    const FloatBlurPlotKernel &kernel_;
     A_long radius_;
     SweptRows swept_;
     A_long sweptFirst_;
