@@ -205,7 +205,8 @@ void StagePipeline::run(Stage stage, bool reference) {
             if (reference)
                 reference::clear_RejectedRegionsInRedMask(referenceMask_.layer(), limits);
             else
-                write_RedMaskWorld(mask, codes(), limits, true, stageRuns(s, Stage::Normalise));
+                write_RedMaskWorld(mask, codes(), limits, true, stageRuns(s, Stage::Normalise),
+                                   s.threads);
             break;
         case Stage::Normalise:
             reference::normalise_FillAreaInRedMask(mask, limits);

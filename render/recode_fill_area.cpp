@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "detect/red_mask.h"
+#include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -77,28 +78,62 @@ void writeCodePixels(PF_Pixel16 *row, const MaskCode *codes, A_long first, A_lon
     }
 }
 
+// World row y from code row y, which is read whole before the row over it
+// is written.
+void writeWorldRow(const PF_LayerDef &redMask, const AnalysisMask &mask,
+                   const FillLimitsArray &limits, const CodePixels &table, A_long width, A_long y,
+                   MaskCode *codes) {
+    PF_Pixel16 *row = getPixel16(redMask, 0, y);
+    if (y >= mask.height) {
+        std::fill(row, row + redMask.width, TRANSPARENT_BLACK);
+        return;
+    }
+    std::memcpy(codes, mask.row(y), static_cast<std::size_t>(width));
+    const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
+    const A_long left = inRows ? std::clamp<A_long>(limits.left[y], 0, width) : width;
+    const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
+    writeCodePixels(row, codes, 0, left, table.outside);
+    writeCodePixels(row, codes, left, right + 1, table.inside);
+    writeCodePixels(row, codes, std::max(left, right + 1), width, table.outside);
+    fillPixels(row + width, redMask.width - width, TRANSPARENT_BLACK);
+}
+
+// The end of the rows from `first` on that can be written at once: those
+// whose pixels end before code row `first`, the first code row still to be
+// read, when the codes share the world's memory (analysisMaskIn keeps them
+// after the rows they become). At least `first` + 1: a row overlapping its
+// own codes reads them before it is written.
+A_long rowsClearOfCodes(const PF_LayerDef &redMask, const AnalysisMask &mask, A_long first) {
+    if (redMask.rowbytes <= 0) return first + 1;
+    const auto *world = reinterpret_cast<const std::uint8_t *>(redMask.data);
+    const std::uint8_t *worldEnd = world + static_cast<std::size_t>(redMask.rowbytes) *
+                                               static_cast<std::size_t>(redMask.height);
+    if (first >= mask.height || mask.data < world || mask.data >= worldEnd) return redMask.height;
+    const std::ptrdiff_t free =
+        mask.row(first) - world - static_cast<std::ptrdiff_t>(redMask.width) * sizeof(PF_Pixel16);
+    if (free < 0) return first + 1;
+    const A_long end = static_cast<A_long>(free / redMask.rowbytes) + 1;
+    return std::clamp<A_long>(end, first + 1, redMask.height);
+}
+
 }  // namespace
 
 void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
-                        const FillLimitsArray &limits, bool clearRejected, bool normalise) {
+                        const FillLimitsArray &limits, bool clearRejected, bool normalise,
+                        int threads) {
     CodePixels table;
     makeCodePixels(table, clearRejected, normalise);
     const A_long width = std::min(mask.width, redMask.width);
-    // A code row is read whole before the world row over it is written.
-    std::vector<MaskCode> codes(static_cast<std::size_t>(std::max<A_long>(1, width)));
-    for (A_long y = 0; y < redMask.height; ++y) {
-        PF_Pixel16 *row = getPixel16(redMask, 0, y);
-        if (y >= mask.height) {
-            std::fill(row, row + redMask.width, TRANSPARENT_BLACK);
-            continue;
-        }
-        std::memcpy(codes.data(), mask.row(y), static_cast<std::size_t>(width));
-        const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
-        const A_long left = inRows ? std::clamp<A_long>(limits.left[y], 0, width) : width;
-        const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
-        writeCodePixels(row, codes.data(), 0, left, table.outside);
-        writeCodePixels(row, codes.data(), left, right + 1, table.inside);
-        writeCodePixels(row, codes.data(), std::max(left, right + 1), width, table.outside);
-        fillPixels(row + width, redMask.width - width, TRANSPARENT_BLACK);
+    auto writeRows = [&](A_long first, A_long end) {
+        std::vector<MaskCode> codes(static_cast<std::size_t>(std::max<A_long>(1, width)));
+        for (A_long y = first; y < end; ++y)
+            writeWorldRow(redMask, mask, limits, table, width, y, codes.data());
+    };
+    // In steps: each writes, in row bands, the rows that no code row still
+    // to be read lies under; most of the world is clear of the codes at once.
+    for (A_long y = 0; y < redMask.height;) {
+        const A_long end = rowsClearOfCodes(redMask, mask, y);
+        forEachRowBand(threads, end - y, [&](A_long a, A_long b) { writeRows(y + a, y + b); });
+        y = end;
     }
 }

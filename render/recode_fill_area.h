@@ -11,6 +11,8 @@
 // The red mask world from the analysis mask: every pixel of the world
 // written (columns from the mask's width on, 0), with ClearRejected and then
 // Normalise applied to the pixels within the limits when they run. The
-// world may hold the mask (analysisMaskIn).
+// world may hold the mask (analysisMaskIn). threads: row bands on worker
+// threads (render/row_workers.h); the world does not depend on them.
 void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
-                        const FillLimitsArray &limits, bool clearRejected, bool normalise);
+                        const FillLimitsArray &limits, bool clearRejected, bool normalise,
+                        int threads = 1);

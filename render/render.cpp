@@ -63,7 +63,7 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
                                                   s.maxAcross, c.seedStack, limits);
     }
     write_RedMaskWorld(mask, codes, limits, stageRuns(s, Stage::ClearRejected),
-                       stageRuns(s, Stage::Normalise));
+                       stageRuns(s, Stage::Normalise), s.threads);
     if (stageRuns(s, Stage::GrowShrink)) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
         growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits);
