@@ -143,7 +143,8 @@ void StagePipeline::run(Stage stage, bool reference) {
                 // render works the region out from the input before the
                 // check-outs).
                 auto region = std::make_unique<FillLimitsArray>();
-                populateAndInitialise_FillLimitsFromIncomingAlpha(input_, *region, s.alphaLevel);
+                populateAndInitialise_FillLimitsFromIncomingAlpha(input_, *region, s.alphaLevel,
+                                                                  s.threads);
                 growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
                                                                  *region);
                 growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.growAmount,
@@ -168,14 +169,15 @@ void StagePipeline::run(Stage stage, bool reference) {
         case Stage::HoleMask:
             if (reference) {
                 populateAndInitialise_FillLimitsFromIncomingAlpha(
-                    InputLayer16{&workingInput_.layer(), false}, limits, s.alphaLevel);
+                    InputLayer16{&workingInput_.layer(), false}, limits, s.alphaLevel, s.threads);
                 growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
                                                                  limits);
                 clearWorldToTransparentBlack(mask, width_, height_);
                 reference::copyAlphaWorldToRedInRedMask(mask, workingInput_.layer(), s.alphaLevel,
                                                         MINIMUM_ALPHA, limits);
             } else {
-                populateAndInitialise_FillLimitsFromIncomingAlpha(input_, limits, s.alphaLevel);
+                populateAndInitialise_FillLimitsFromIncomingAlpha(input_, limits, s.alphaLevel,
+                                                                  s.threads);
                 growShrink_FillLimitsArrayIfRequiredByGrowShrink(width_, height_, s.limitsMargin,
                                                                  limits);
                 copyAlphaToBandCodes(codes(), input_, s.alphaLevel, MINIMUM_ALPHA, limits,

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "detect/alpha_blocks.h"
+#include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -63,7 +64,7 @@ void qualifyingEnds(const Pixel *row, A_long width, A_u_short level, int shift, 
 
 void populateAndInitialise_FillLimitsFromIncomingAlpha(const InputLayer16 &source,
                                                        FillLimitsArray &limits,
-                                                       A_u_short alphaLevel) {
+                                                       A_u_short alphaLevel, int threads) {
     const PF_LayerDef &world = *source.layer;
     const A_long width = world.width;
     const A_long height = world.height;
@@ -72,24 +73,28 @@ void populateAndInitialise_FillLimitsFromIncomingAlpha(const InputLayer16 &sourc
     std::fill(std::begin(limits.right), std::end(limits.right), 0);
     limits.firstRow = 0;
     limits.lastRow = height - 1;
+    if (world.data == nullptr) return;
 
     const A_u_short level = std::min<A_u_short>(10, alphaLevel);
-    bool anyRow = false;
-    for (A_long y = 0; y < height && world.data != nullptr; ++y) {
-        A_long first, last;
-        if (source.eightBit)
-            qualifyingEnds(getPixel8(world, 0, y), width, level, 7, first, last);
-        else
-            qualifyingEnds(getPixel16(world, 0, y), width, level, 0, first, last);
-        limits.left[y] = std::max<A_long>(0, first);
-        // A row whose only visible pixel is column 0 counts as empty.
-        if (last > 0) {
-            limits.right[y] = last;
-            if (!anyRow) limits.firstRow = y;
-            anyRow = true;
-            limits.lastRow = y;
+    forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
+        for (A_long y = firstRow; y < endRow; ++y) {
+            A_long first, last;
+            if (source.eightBit)
+                qualifyingEnds(getPixel8(world, 0, y), width, level, 7, first, last);
+            else
+                qualifyingEnds(getPixel16(world, 0, y), width, level, 0, first, last);
+            limits.left[y] = std::max<A_long>(0, first);
+            // A row whose only visible pixel is column 0 counts as empty.
+            if (last > 0) limits.right[y] = last;
         }
-    }
+    });
+    A_long firstCounting = 0;
+    while (firstCounting < height && limits.right[firstCounting] == 0) ++firstCounting;
+    if (firstCounting == height) return;
+    A_long lastCounting = height - 1;
+    while (limits.right[lastCounting] == 0) --lastCounting;
+    limits.firstRow = firstCounting;
+    limits.lastRow = lastCounting;
 }
 
 void growShrink_FillLimitsArrayIfRequiredByGrowShrink(A_long width, A_long height, A_long margin,

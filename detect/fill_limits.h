@@ -21,9 +21,10 @@ inline bool isWithinLimits(const FillLimitsArray &limits, A_long x, A_long y) {
 
 // Rebuilds the limits from the alpha of a layer of either depth, read on the
 // 16-bit scale, over the layer's width and height (at most 4320 rows).
+// threads: row bands on worker threads (render/row_workers.h).
 void populateAndInitialise_FillLimitsFromIncomingAlpha(const InputLayer16 &source,
                                                        FillLimitsArray &limits,
-                                                       A_u_short alphaLevel);
+                                                       A_u_short alphaLevel, int threads = 1);
 
 // Widens the limits by margin in all four directions; nothing for margin <= 0.
 void growShrink_FillLimitsArrayIfRequiredByGrowShrink(A_long width, A_long height, A_long margin,

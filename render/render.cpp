@@ -137,7 +137,7 @@ void setFrameViews(RenderWorlds &w, const FrameCapturePlan &plan, const InputLay
 // source, widened by the limits margin.
 void buildLimits(const InputLayer16 &source, const RenderSettings &s, A_long width, A_long height,
                  FillLimitsArray &limits) {
-    populateAndInitialise_FillLimitsFromIncomingAlpha(source, limits, s.alphaLevel);
+    populateAndInitialise_FillLimitsFromIncomingAlpha(source, limits, s.alphaLevel, s.threads);
     growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.limitsMargin, limits);
 }
 

@@ -18,9 +18,9 @@ struct LimitsCase {
         for (A_long y = y0; y <= y1; ++y)
             for (A_long x = x0; x <= x1; ++x) setPixel16Alpha(alpha.def, x, y, 32768);
     }
-    void populate(A_u_short alphaLevel = 32113) {
+    void populate(A_u_short alphaLevel = 32113, int threads = 1) {
         populateAndInitialise_FillLimitsFromIncomingAlpha(InputLayer16{&alpha.def, false}, *limits,
-                                                          alphaLevel);
+                                                          alphaLevel, threads);
     }
     void widen(A_long margin) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(alpha.def.width, alpha.def.height, margin,
@@ -39,10 +39,13 @@ struct LimitsCase {
 TEST(FillLimits, RecordVisibleColumnsPerRowAndWidenAsWorkedOut) {
     LimitsCase c(300, 300);
     c.opaque(50, 100, 80, 199);
-    c.populate();
-    EXPECT_EQ(c.limits->firstRow, 100);
-    EXPECT_EQ(c.limits->lastRow, 199);
-    c.expectRows(100, 199, 50, 80);
+    // Row bands on worker threads find the same rows.
+    for (int threads : {7, 2, 1}) {
+        c.populate(32113, threads);
+        EXPECT_EQ(c.limits->firstRow, 100) << threads << " threads";
+        EXPECT_EQ(c.limits->lastRow, 199) << threads << " threads";
+        c.expectRows(100, 199, 50, 80);
+    }
     c.widen(4);
     EXPECT_EQ(c.limits->firstRow, 96);
     EXPECT_EQ(c.limits->lastRow, 203);
