@@ -37,6 +37,13 @@ PF_Pixel world8PixelAt(const FileImage &image, std::size_t i, bool premultiplied
                     straight8(rgba[2], rgba[3])};
 }
 
+// The common case, straight 8-bit samples into an 8-bit world: a row of
+// R, G, B, A reordered to A, R, G, B, in a loop the compiler can vectorise.
+void straight8Row(const std::uint8_t *rgba, PF_Pixel *out, A_long width) {
+    for (A_long x = 0; x < width; ++x, rgba += 4)
+        out[x] = PF_Pixel{rgba[3], rgba[0], rgba[1], rgba[2]};
+}
+
 }  // namespace
 
 std::uint16_t world16FromFloatFile(float v) {
@@ -70,9 +77,15 @@ OwnedWorld convert_FrameToWorld(const ImageFrame &frame, HostApp app, A_long row
     const bool premultiplied = frame.alpha == AlphaConvention::Premultiplied;
     OwnedWorld world(display.width, display.height, depth, rowPaddingBytes);
     for (A_long y = 0; y < display.height; ++y) {
-        const std::size_t row = std::size_t(y + display.y - canvas.y) * canvas.width;
+        const std::size_t first = (std::size_t(y + display.y - canvas.y) * canvas.width +
+                                   std::size_t(display.x - canvas.x)) *
+                                  4;
+        if (depth == PixelDepth::Eight && !premultiplied) {
+            straight8Row(&frame.pixels.u8[first], world.pixel8(0, y), display.width);
+            continue;
+        }
         for (A_long x = 0; x < display.width; ++x) {
-            const std::size_t i = (row + std::size_t(x + display.x - canvas.x)) * 4;
+            const std::size_t i = first + std::size_t(x) * 4;
             if (depth == PixelDepth::Eight) {
                 *world.pixel8(x, y) = world8PixelAt(frame.pixels, i, premultiplied);
             } else {
