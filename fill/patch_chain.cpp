@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -13,15 +15,11 @@
 
 namespace {
 
-struct Colour {
-    A_u_short alpha = 0;  // the patch starts at 0; only the set colour writes it
-    A_u_short red = 0, green = 0, blue = 0;
-    bool none() const { return red == 0 && green == 0 && blue == 0; }
-    void takeColourOf(const PF_Pixel16 &p) { red = p.red, green = p.green, blue = p.blue; }
-};
+// A missing frame's row: it has no colour to give.
+struct MissingRow {};
 
-// One row of a frame on the 16-bit scale, looked up once per row; no pixels
-// when the frame is missing.
+// One row of a frame, looked up once per row; no pixels when the frame is
+// missing.
 struct FrameRow {
     const void *pixels = nullptr;
     bool eightBit = false;
@@ -32,25 +30,40 @@ struct FrameRow {
         pixels = frame.eightBit ? static_cast<const void *>(getPixel8(*frame.layer, 0, y))
                                 : static_cast<const void *>(getPixel16(*frame.layer, 0, y));
     }
-    PF_Pixel16 at(A_long x) const {
-        return eightBit ? convertPix8To16(static_cast<const PF_Pixel *>(pixels)[x])
-                        : static_cast<const PF_Pixel16 *>(pixels)[x];
-    }
-    // A missing frame has no colour to give.
-    bool coloured(A_long x, A_u_short minimumAlpha) const {
-        return pixels != nullptr && at(x).alpha >= minimumAlpha;
-    }
 };
 
-// Row y of the current frame and of the frames -3..+3 (index = offset + 3),
-// as far as any source reaches.
+// visit(pixels) with the row's pixels as their own type (or MissingRow), so
+// that a pass over a row is made once per depth and tests none per pixel.
+template <typename Visit>
+void withPixels(const FrameRow &row, Visit visit) {
+    if (row.pixels == nullptr)
+        visit(MissingRow{});
+    else if (row.eightBit)
+        visit(static_cast<const PF_Pixel *>(row.pixels));
+    else
+        visit(static_cast<const PF_Pixel16 *>(row.pixels));
+}
+
+// Pixel x on the 16-bit scale.
+inline PF_Pixel16 pixelAt(const PF_Pixel *row, A_long x) { return convertPix8To16(row[x]); }
+inline PF_Pixel16 pixelAt(const PF_Pixel16 *row, A_long x) { return row[x]; }
+inline PF_Pixel16 pixelAt(MissingRow, A_long) { return PF_Pixel16{}; }
+
+template <typename Pixels>
+inline bool colouredAt(Pixels row, A_long x, A_u_short minimumAlpha) {
+    return pixelAt(row, x).alpha >= minimumAlpha;
+}
+inline bool colouredAt(MissingRow, A_long, A_u_short) { return false; }
+
+// Row y of the current frame and of the frames the chain reaches on either
+// side (index = offset + 3; those beyond its reach are left without pixels).
 constexpr A_long ROW_REACH = frameReachOf(PatchSource::ThreeFrames);
 struct ChainRows {
     FrameRow current;
     FrameRow frames[2 * ROW_REACH + 1];
 
-    ChainRows(const PatchChainInputs &in, A_long y) : current(in.currentFrame, y) {
-        for (A_long k = -ROW_REACH; k <= ROW_REACH; ++k)
+    ChainRows(const PatchChainInputs &in, A_long reach, A_long y) : current(in.currentFrame, y) {
+        for (A_long k = -reach; k <= reach; ++k)
             frames[ROW_REACH + k] = FrameRow(in.frames[FRAME_ARRAY_CENTRE + k], y);
     }
 };
@@ -63,28 +76,6 @@ inline PF_Pixel16 roundedMean(const PF_Pixel16 &p, const PF_Pixel16 &q) {
         return static_cast<A_u_short>((A_long{a} + A_long{b} + 1) >> 1);
     };
     return PF_Pixel16{0, mean(p.red, q.red), mean(p.green, q.green), mean(p.blue, q.blue)};
-}
-
-// The nearest pair of frames around the current one that holds a coloured
-// pixel gives the colour; both coloured give their rounded mean.
-void colourFromNearestFrames(const ChainRows &rows, A_long x, A_long reach, A_u_short minimumAlpha,
-                             Colour &colour) {
-    for (A_long k = 1; k <= reach; ++k) {
-        const FrameRow &before = rows.frames[ROW_REACH - k];
-        const FrameRow &after = rows.frames[ROW_REACH + k];
-        const bool beforeColoured = before.coloured(x, minimumAlpha);
-        const bool afterColoured = after.coloured(x, minimumAlpha);
-        if (beforeColoured && afterColoured) {
-            colour.takeColourOf(roundedMean(before.at(x), after.at(x)));
-        } else if (beforeColoured) {
-            colour.takeColourOf(before.at(x));
-        } else if (afterColoured) {
-            colour.takeColourOf(after.at(x));
-        } else {
-            continue;
-        }
-        return;
-    }
 }
 
 // A sum over no qualifying sample is 0 / 0; that comes out as 0.
@@ -158,7 +149,7 @@ class AdjacentBlur {
     // least 0) to a sum that starts at +0 and never goes below leaves it as
     // it is. The lanes do not wait on each other, which is what makes this
     // quick.
-    void coloursAt(A_long x0, Colour out[BLUR_GROUP]) {
+    void coloursAt(A_long x0, PF_Pixel16 out[BLUR_GROUP]) {
         const A_long from = x0 - radius_, to = x0 + BLUR_GROUP - 1 + radius_;
         const A_long firstWord = std::max<A_long>(0, from) / BITS_PER_WORD;
         const A_long lastWord = std::min(to / BITS_PER_WORD, words_ - 1);
@@ -168,7 +159,7 @@ class AdjacentBlur {
         for (A_long w = firstWord; w <= lastWord; ++w)
             any |= anyInWindow_[w] & columnBits(w, from, to);
         if (any == 0) {
-            for (A_long j = 0; j < BLUR_GROUP; ++j) out[j] = Colour{};
+            for (A_long j = 0; j < BLUR_GROUP; ++j) out[j] = PF_Pixel16{0, 0, 0, 0};
             return;
         }
         constexpr int HALVES = BLUR_GROUP / 4;
@@ -201,6 +192,7 @@ class AdjacentBlur {
             }
         }
         for (A_long j = 0; j < BLUR_GROUP; ++j) {
+            out[j].alpha = 0;  // the patch keeps no alpha of its own
             const float w = weight[j / 4][j % 4];
             out[j].red = averagedChannel(red[j / 4][j % 4], w);
             out[j].green = averagedChannel(green[j / 4][j % 4], w);
@@ -282,65 +274,114 @@ class AdjacentBlur {
     A_long reversedWidth_ = 0;
 };
 
-}  // namespace
+inline bool isNone(const PF_Pixel16 &p) { return p.red == 0 && p.green == 0 && p.blue == 0; }
 
-namespace {
+// The colour of `from` into `to` when `take` holds, with no branch (as
+// keepPixels).
+inline void takeColourIf(bool take, PF_Pixel16 &to, const PF_Pixel16 &from) {
+    std::uint64_t t, f;
+    std::memcpy(&t, &to, sizeof t);
+    std::memcpy(&f, &from, sizeof f);
+    static_assert(offsetof(PF_Pixel16, alpha) == 0, "alpha in the lowest 16 bits");
+    const std::uint64_t colour = (0 - std::uint64_t{take}) & ~std::uint64_t{0xFFFF};
+    t = (t & ~colour) | (f & colour);
+    std::memcpy(&to, &t, sizeof t);
+}
 
-// One source of the chain for one pixel whose colour is still none (or, for
-// the existing colour, always first). The blur is left to the caller.
-void applySource(PatchSource source, const PatchChainInputs &in, const ChainRows &rows, A_long x,
-                 Colour &colour) {
-    switch (source) {
-        case PatchSource::Existing: {
-            const PF_Pixel16 existing = rows.current.at(x);
-            if (existing.alpha >= in.minimumAlpha) colour.takeColourOf(existing);
-            break;
+// Some pixels of one row as bits: bit i of words[w - firstWord] is column
+// 64 w + i, for the words firstWord..lastWord.
+struct RowBits {
+    BitWord *words;
+    A_long firstWord, lastWord;
+};
+
+// visit(x) for every pixel, left to right.
+template <typename Visit>
+void forEachPixel(const RowBits &bits, Visit visit) {
+    for (A_long w = bits.firstWord; w <= bits.lastWord; ++w)
+        forEachBit(bits.words[w - bits.firstWord], w, visit);
+}
+
+bool anyPixel(const RowBits &bits) {
+    for (A_long w = bits.firstWord; w <= bits.lastWord; ++w)
+        if (bits.words[w - bits.firstWord] != 0) return true;
+    return false;
+}
+
+// Keeps the pixels for which keep(x) holds, visiting them left to right.
+template <typename Keep>
+void keepPixels(const RowBits &bits, Keep keep) {
+    for (A_long w = bits.firstWord; w <= bits.lastWord; ++w) {
+        BitWord &word = bits.words[w - bits.firstWord];
+        // No branch on keep: the pixels' tests depend on loads that may miss
+        // the cache, which can then overlap.
+        for (BitWord left = word; left != 0; left &= left - 1) {
+            const A_long i = __builtin_ctzll(left);
+            word &= ~(BitWord{!keep(w * BITS_PER_WORD + i)} << i);
         }
-        case PatchSource::OneFrame:
-            colourFromNearestFrames(rows, x, frameReachOf(PatchSource::OneFrame), in.minimumAlpha,
-                                    colour);
-            break;
-        case PatchSource::ThreeFrames:
-            colourFromNearestFrames(rows, x, frameReachOf(PatchSource::ThreeFrames),
-                                    in.minimumAlpha, colour);
-            break;
-        case PatchSource::SetColour:
-            colour.takeColourOf(in.setColour);
-            colour.alpha = FULL_SCALE;
-            break;
-        default:
-            break;
     }
 }
 
-// Sources first..last - 1 of the chain, each only while the colour is none
-// (the existing colour, always first, regardless).
-void applySources(const PatchSource chain[PATCH_CHAIN_LENGTH], int first, int last,
-                  const PatchChainInputs &in, const ChainRows &rows, A_long x, Colour &colour) {
-    for (int i = first; i < last; ++i) {
-        if (chain[i] != PatchSource::Existing && !colour.none()) return;
-        applySource(chain[i], in, rows, x, colour);
+// The existing colour, wherever the current frame is coloured.
+void takeExistingColours(const FrameRow &current, A_u_short minimumAlpha, const RowBits &pixels,
+                         PF_Pixel16 *out) {
+    withPixels(current, [&](auto frame) {
+        forEachPixel(pixels, [&](A_long x) {
+            takeColourIf(colouredAt(frame, x, minimumAlpha), out[x], pixelAt(frame, x));
+        });
+    });
+}
+
+// The nearest pair of frames around the current one that holds a coloured
+// pixel gives the colour; both coloured give their rounded mean. A pair at a
+// time, over the pixels no nearer pair gave one (pending, which this uses up).
+void takeNearestFrameColours(const ChainRows &rows, A_long reach, A_u_short minimumAlpha,
+                             const RowBits &pending, PF_Pixel16 *out) {
+    for (A_long k = 1; k <= reach; ++k) {
+        withPixels(rows.frames[ROW_REACH - k], [&](auto before) {
+            withPixels(rows.frames[ROW_REACH + k], [&](auto after) {
+                keepPixels(pending, [&](A_long x) {
+                    const bool beforeColoured = colouredAt(before, x, minimumAlpha);
+                    const bool afterColoured = colouredAt(after, x, minimumAlpha);
+                    const PF_Pixel16 b = pixelAt(before, x), a = pixelAt(after, x);
+                    // One coloured pixel is its own rounded mean with itself.
+                    takeColourIf(beforeColoured || afterColoured, out[x],
+                                 roundedMean(beforeColoured ? b : a, afterColoured ? a : b));
+                    return !beforeColoured && !afterColoured;
+                });
+            });
+        });
     }
+}
+
+void takeSetColour(const PF_Pixel16 &setColour, const RowBits &pixels, PF_Pixel16 *out) {
+    const PF_Pixel16 c{FULL_SCALE, setColour.red, setColour.green, setColour.blue};
+    forEachPixel(pixels, [&](A_long x) { out[x] = c; });
 }
 
 // The chain as one call runs it: its length, where the blur stands in it,
-// and the blur's kernel when it blurs.
+// the blur's kernel when it blurs, and how far the frames reach.
 struct ChainPlan {
     const PatchSource *sources;
     int length = 0;
     int blurAt = -1;  // -1: no blur in the chain
     const FloatBlurPlotKernel *blurKernel = nullptr;
+    A_long frameReach = 0;
 };
 
-// The fill pixels of one row within left..right as bits (bit i of word w is
-// column 64 (firstWord + w) + i), gathered a word at a time so the pixel
-// loops below visit only the fill pixels.
-struct FillBitsRow {
-    std::vector<BitWord> words;
+// One band's rows of bits: the fill pixels of the row being coloured (within
+// its left..right), the pixels still in the chain, and a pass's own.
+struct RowScratch {
+    std::vector<BitWord> fill, open, pending;
     A_long firstWord = 0, lastWord = -1, left = 0, right = -1;
 
-    explicit FillBitsRow(A_long width) : words(static_cast<std::size_t>(bitWordsFor(width))) {}
+    explicit RowScratch(A_long width)
+        : fill(static_cast<std::size_t>(bitWordsFor(width))),
+          open(fill.size()),
+          pending(fill.size()) {}
 
+    // The fill pixels of a row, gathered a word at a time so that the passes
+    // visit only those.
     void gather(const PF_Pixel16 *mask, A_long rowLeft, A_long rowRight) {
         left = rowLeft, right = rowRight;
         if (left > right) {
@@ -350,26 +391,84 @@ struct FillBitsRow {
         firstWord = left / BITS_PER_WORD;
         lastWord = right / BITS_PER_WORD;
         const A_long firstColumn = firstWord * BITS_PER_WORD;
-        pixelRowBits(mask + firstColumn, right + 1 - firstColumn, words.data(),
+        pixelRowBits(mask + firstColumn, right + 1 - firstColumn, fill.data(),
                      [](const PF_Pixel16 &m) { return isFillPixel(m); });
+        for (A_long w = firstWord; w <= lastWord; ++w)
+            fill[w - firstWord] &= columnBits(w, left, right);
     }
 
-    // visit(x) for every fill pixel, left to right.
-    template <typename Visit>
-    void forEach(Visit visit) const {
-        for (A_long w = firstWord; w <= lastWord; ++w)
-            forEachBit(words[w - firstWord] & columnBits(w, left, right), w, visit);
+    RowBits fillPixels() { return RowBits{fill.data(), firstWord, lastWord}; }
+    // `to` as a copy of `from`.
+    RowBits copy(const RowBits &from, std::vector<BitWord> &to) {
+        std::copy(from.words, from.words + (lastWord - firstWord + 1), to.data());
+        return RowBits{to.data(), firstWord, lastWord};
     }
 };
 
-// One row without a blur in the chain: the sources one after the other.
-void colourRowWithoutBlur(const ChainPlan &plan, const PatchChainInputs &in, const ChainRows &rows,
-                          const FillBitsRow &fill, PF_Pixel16 *out) {
-    fill.forEach([&](A_long x) {
-        Colour c;
-        applySources(plan.sources, 0, plan.length, in, rows, x, c);
-        out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
+// Sources first..last - 1 of the chain over the pixels of `open`, each
+// source over the whole row at once. The existing colour is taken whatever
+// the colour so far; before any other source, a pixel whose colour is not
+// none leaves the chain (it is dropped from `open`).
+void applySources(const ChainPlan &plan, int first, int last, const PatchChainInputs &in,
+                  const ChainRows &rows, const RowBits &open, RowScratch &scratch,
+                  PF_Pixel16 *out) {
+    for (int i = first; i < last; ++i) {
+        const PatchSource source = plan.sources[i];
+        if (source == PatchSource::Existing) {
+            takeExistingColours(rows.current, in.minimumAlpha, open, out);
+            continue;
+        }
+        keepPixels(open, [&](A_long x) { return isNone(out[x]); });
+        switch (source) {
+            case PatchSource::OneFrame:
+            case PatchSource::ThreeFrames:
+                takeNearestFrameColours(rows, frameReachOf(source), in.minimumAlpha,
+                                        scratch.copy(open, scratch.pending), out);
+                break;
+            case PatchSource::SetColour:
+                takeSetColour(in.setColour, open, out);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+// The blur's colours at the pixels of `blurred`: a group of neighbours at a
+// time, whichever of them need it.
+void takeBlurColours(AdjacentBlur &blur, A_long y, const RowBits &blurred, A_long right,
+                     PF_Pixel16 *out) {
+    blur.startRow(y);
+    A_long groupEnd = 0;  // the first column no group has covered
+    forEachPixel(blurred, [&](A_long x) {
+        if (x < groupEnd) return;
+        PF_Pixel16 group[BLUR_GROUP];
+        blur.coloursAt(x, group);
+        for (A_long j = 0; j < BLUR_GROUP && x + j <= right; ++j) {
+            const A_long c = x + j;
+            const BitWord bit = BitWord{1} << (c % BITS_PER_WORD);
+            if (blurred.words[c / BITS_PER_WORD - blurred.firstWord] & bit) out[c] = group[j];
+        }
+        groupEnd = x + BLUR_GROUP;
     });
+}
+
+// One row: the patch pixel of every fill pixel into out. The patch starts
+// at 0.
+void colourRow(const ChainPlan &plan, const PatchChainInputs &in, A_long y, AdjacentBlur *blur,
+               RowScratch &scratch, PF_Pixel16 *out) {
+    const RowBits fill = scratch.fillPixels();
+    forEachPixel(fill, [&](A_long x) { out[x] = PF_Pixel16{0, 0, 0, 0}; });
+    const ChainRows rows(in, plan.frameReach, y);
+    const int beforeBlur = plan.blurAt >= 0 ? plan.blurAt : plan.length;
+    applySources(plan, 0, beforeBlur, in, rows, scratch.copy(fill, scratch.open), scratch, out);
+    if (plan.blurAt < 0) return;
+    // The rest of the chain goes on from the blur with the pixels whose
+    // colour is none.
+    const RowBits blurred = scratch.copy(fill, scratch.open);
+    keepPixels(blurred, [&](A_long x) { return isNone(out[x]); });
+    if (blur && anyPixel(blurred)) takeBlurColours(*blur, y, blurred, scratch.right, out);
+    applySources(plan, plan.blurAt + 1, plan.length, in, rows, blurred, scratch, out);
 }
 
 // The rows firstRow..endRow - 1 of the region. A row reads the mask, the
@@ -382,47 +481,14 @@ void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_Laye
     std::unique_ptr<AdjacentBlur> blur;
     if (plan.blurKernel)
         blur = std::make_unique<AdjacentBlur>(in.input, *plan.blurKernel, in.quarterLevel);
-    const int beforeBlur = plan.blurAt >= 0 ? plan.blurAt : plan.length;
-    std::vector<Colour> colours(static_cast<std::size_t>(std::max<A_long>(redMask.width, 1)));
-    std::vector<unsigned char> blurred(colours.size());
-    FillBitsRow fill(std::max<A_long>(redMask.width, 1));
-    std::vector<PF_Pixel16> handedOver(afterEachRow ? colours.size() : 0);
+    const A_long width = std::max<A_long>(redMask.width, 1);
+    RowScratch scratch(width);
+    std::vector<PF_Pixel16> handedOver(afterEachRow ? static_cast<std::size_t>(width) : 0);
     for (A_long y = firstRow; y < endRow; ++y) {
-        const PF_Pixel16 *mask = getPixel16(redMask, 0, y);
         PF_Pixel16 *out = afterEachRow ? handedOver.data() : getPixel16(patch, 0, y);
-        fill.gather(mask, regionLeft(limits, y, bounds), regionRight(limits, y, bounds));
-        const ChainRows rows(in, y);
-        if (plan.blurAt < 0) {
-            colourRowWithoutBlur(plan, in, rows, fill, out);
-            if (afterEachRow) afterEachRow(y, out);
-            continue;
-        }
-        bool anyBlur = false;
-        fill.forEach([&](A_long x) {
-            colours[x] = Colour{};
-            applySources(plan.sources, 0, beforeBlur, in, rows, x, colours[x]);
-            blurred[x] = colours[x].none();
-            anyBlur |= blurred[x] != 0;
-        });
-        if (anyBlur && blur) {
-            // A group of neighbours at a time, whichever of them need it.
-            blur->startRow(y);
-            A_long groupEnd = fill.left;  // the first column no group has covered
-            fill.forEach([&](A_long x) {
-                if (x < groupEnd || !blurred[x]) return;
-                Colour group[BLUR_GROUP];
-                blur->coloursAt(x, group);
-                for (A_long j = 0; j < BLUR_GROUP && x + j <= fill.right; ++j)
-                    if (isFillPixel(mask[x + j]) && blurred[x + j]) colours[x + j] = group[j];
-                groupEnd = x + BLUR_GROUP;
-            });
-        }
-        fill.forEach([&](A_long x) {
-            if (blurred[x])
-                applySources(plan.sources, plan.blurAt + 1, plan.length, in, rows, x, colours[x]);
-            const Colour &c = colours[x];
-            out[x] = PF_Pixel16{c.alpha, c.red, c.green, c.blue};
-        });
+        scratch.gather(getPixel16(redMask, 0, y), regionLeft(limits, y, bounds),
+                       regionRight(limits, y, bounds));
+        colourRow(plan, in, y, blur.get(), scratch, out);
         if (afterEachRow) afterEachRow(y, out);
     }
 }
@@ -438,6 +504,7 @@ void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
     plan.sources = chain;
     while (plan.length < PATCH_CHAIN_LENGTH && chain[plan.length] != PatchSource::None) {
         if (chain[plan.length] == PatchSource::AdjacentBlur) plan.blurAt = plan.length;
+        plan.frameReach = std::max(plan.frameReach, frameReachOf(chain[plan.length]));
         ++plan.length;
     }
     // The record holds 40,402 weights: too large for the stack.

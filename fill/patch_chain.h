@@ -1,9 +1,10 @@
-// FillChain pixel by pixel: each fill pixel of the region takes the colour of
-// the first source of the chain that has one for it, and the patch world is
-// written once per fill pixel (or its rows handed over, see PatchRowDone). The result there is what
-// the plain sources (reference/fill/patch_sources.h), run one after the other over the region,
-// leave; the patch world is not written anywhere else (nothing reads it
-// elsewhere). threads: bands of rows coloured at once (render/row_workers.h);
+// FillChain row by row: each fill pixel of the region takes the colour of
+// the first source of the chain that has one for it, each source going over
+// a row's fill pixels at once; the patch world is written at the fill pixels
+// alone (or its rows handed over, see PatchRowDone). The result there is what
+// the plain sources (reference/fill/patch_sources.h), run one after the other
+// over the region, leave; the patch world is not written anywhere else
+// (nothing reads it elsewhere). threads: bands of rows coloured at once (render/row_workers.h);
 // the colours are the same for any count.
 #pragma once
 
