@@ -17,20 +17,30 @@ constexpr float FULL = FULL_SCALE;
 // the per-channel code they stand for.
 typedef float Float4 __attribute__((vector_size(16)));
 typedef std::int32_t Int4 __attribute__((vector_size(16)));
-typedef std::uint16_t Short4 __attribute__((vector_size(8)));
-typedef std::uint8_t Byte4 __attribute__((vector_size(4)));
+// The same 16 bytes seen as narrower or wider lanes, for widening and
+// narrowing with interleaves and shifts that plain SSE2 has.
+typedef std::uint8_t Byte16 __attribute__((vector_size(16)));
+typedef std::uint16_t Short8 __attribute__((vector_size(16)));
+typedef std::uint64_t Long2 __attribute__((vector_size(16)));
 
+// Lanes widened by interleaving them with zeros (little-endian lanes).
 inline Int4 lanesOf(const PF_Pixel16 &p) {
-    Short4 v;
-    std::memcpy(&v, &p, sizeof v);
-    return __builtin_convertvector(v, Int4);
+    std::uint64_t bits;
+    std::memcpy(&bits, &p, sizeof bits);
+    const Short8 v = reinterpret_cast<Short8>(Long2{bits, 0});
+    return reinterpret_cast<Int4>(__builtin_shufflevector(v, Short8{}, 0, 8, 1, 9, 2, 10, 3, 11));
 }
 
 // On the 16-bit scale, as convertPix8To16 reads it.
 inline Int4 lanesOf(const PF_Pixel &p) {
-    Byte4 v;
-    std::memcpy(&v, &p, sizeof v);
-    return __builtin_convertvector(v, Int4) << 7;
+    std::uint32_t bits;
+    std::memcpy(&bits, &p, sizeof bits);
+    const Byte16 v = reinterpret_cast<Byte16>(Int4{static_cast<std::int32_t>(bits), 0, 0, 0});
+    const Short8 shorts = reinterpret_cast<Short8>(__builtin_shufflevector(
+        v, Byte16{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+    return reinterpret_cast<Int4>(
+               __builtin_shufflevector(shorts, Short8{}, 0, 8, 1, 9, 2, 10, 3, 11))
+           << 7;
 }
 
 inline Float4 toFloat(const Int4 &v) { return __builtin_convertvector(v, Float4); }
@@ -137,17 +147,30 @@ Int4 infoPixel(const PF_Pixel16 &m) {
     return withAlpha(v > FULL_SCALE ? Int4{} + FULL_SCALE : v, FULL_SCALE);
 }
 
-// Output rows of either depth: 16-bit pixels as they are, 8-bit ones
-// converted as convertPix16To8WithMaxCheck converts them: min(v, 32640) >> 7
-// is min(v >> 7, 255).
+// Lanes of laneBits bits or fewer joined into the low bits of one word:
+// each 64-bit half's pair first, then the two halves' pairs.
+template <int laneBits>
+inline std::uint64_t joinedLanes(const Int4 &p) {
+    Long2 pairs = reinterpret_cast<Long2>(p);
+    pairs |= pairs >> (32 - laneBits);
+    const Int4 t = reinterpret_cast<Int4>(pairs);
+    Long2 halves = reinterpret_cast<Long2>(__builtin_shufflevector(t, t, 0, 2, 0, 2));
+    halves |= halves >> (32 - 2 * laneBits);
+    return halves[0];
+}
+
+// Output rows of either depth: 16-bit pixels as they are (every lane stored
+// is within 0..65535), 8-bit ones converted as convertPix16To8WithMaxCheck
+// converts them: min(v, 32640) >> 7 is min(v >> 7, 255).
 inline void store(PF_Pixel16 *row, A_long x, const Int4 &p) {
-    const Short4 v = __builtin_convertvector(p, Short4);
-    std::memcpy(row + x, &v, sizeof v);
+    const std::uint64_t pixel = joinedLanes<16>(p);
+    std::memcpy(row + x, &pixel, sizeof pixel);
 }
 inline void store(PF_Pixel *row, A_long x, const Int4 &p) {
     const Int4 shifted = p >> 7;
-    const Byte4 v = __builtin_convertvector(shifted > 255 ? Int4{} + 255 : shifted, Byte4);
-    std::memcpy(row + x, &v, sizeof v);
+    const auto pixel =
+        static_cast<std::uint32_t>(joinedLanes<8>(shifted > 255 ? Int4{} + 255 : shifted));
+    std::memcpy(row + x, &pixel, sizeof pixel);
 }
 
 template <typename Out>
