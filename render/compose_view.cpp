@@ -57,10 +57,12 @@ A_long saturatingAlpha(A_long inAlpha, A_long fillAmount) {
     return std::min<A_long>(FULL_SCALE, inAlpha + fillAmount);
 }
 
+inline Float4 broadcast(float v) { return Float4{} + v; }
+
 // avg2Pixel16Weighted on red, green and blue (alpha is the caller's).
-inline Int4 weightedMean(const Int4 &p, const Int4 &q, float wp, float wq) {
-    const float sum = wp + wq;
-    return truncated((toFloat(p) * wp + toFloat(q) * wq) / sum + 0.5f);
+inline Int4 weightedMean(const Float4 &p, const Float4 &q, float wp, float wq) {
+    const Float4 sum = broadcast(wp + wq);
+    return truncated((p * wp + q * wq) / sum + 0.5f);
 }
 
 // The fill amount after the taper (taperedFillAmount) without its single
@@ -75,19 +77,25 @@ inline A_u_short taperedAmount(const PF_Pixel16 &mask) {
 
 // The decontamination of one render: the plain form's
 // decontaminatedPatchColour (reference/render/compose_view.cpp) on red,
-// green and blue; alpha is the caller's.
+// green and blue, as whole numbers in floats; alpha is the caller's. With
+// the neutral grey (every channel 16384) the subtracted term is exactly 0
+// and the patch colour only clamps.
 struct Decontamination {
     Float4 offset;  // d - 16384 per channel, 0 for alpha
+    bool neutral;
 
     explicit Decontamination(const PF_Pixel16 &d)
-        : offset(withAlphaZero(toFloat(lanesOf(d)) - 16384.0f)) {}
+        : offset(withAlphaZero(toFloat(lanesOf(d)) - 16384.0f)),
+          neutral(d.red == 16384 && d.green == 16384 && d.blue == 16384) {}
 
-    Int4 of(const PF_Pixel16 &patch, A_u_short amount) const {
+    Float4 of(const PF_Pixel16 &patch, A_u_short amount) const {
+        const Float4 p = toFloat(lanesOf(patch));
+        if (neutral) return p > FULL ? broadcast(FULL) : p;
         const float strength = std::min(1.0f, 0.5f + static_cast<float>(amount) * (1.0f / FULL));
-        Float4 v = toFloat(lanesOf(patch)) - strength * offset;
+        Float4 v = p - strength * offset;
         v = v < 0.0f ? Float4{} : v;
-        v = v > FULL ? Float4{} + FULL : v;
-        return truncated(v);
+        v = v > FULL ? broadcast(FULL) : v;
+        return toFloat(truncated(v));
     }
 
     static Float4 withAlphaZero(Float4 v) {
@@ -113,14 +121,15 @@ struct Rows {
 // scale and in.alpha 0 the weights are 0 and 32768, a power of two:
 // (0 + P * 32768) / 32768 is P exactly, and + 0.5 truncates back to it, so
 // that case needs no branch of its own.
-inline Int4 compositeFill(const Int4 &in, const PF_Pixel16 &mask, const Int4 &colour, A_u_short b) {
+inline Int4 compositeFill(const Int4 &in, const PF_Pixel16 &mask, const Float4 &colour,
+                          A_u_short b) {
     const A_long alpha = in[0];
     if (b == FULL_SCALE || alpha >= BACKGROUND_ALPHA) {
-        return withAlpha(weightedMean(in, colour, static_cast<float>(alpha), b),
+        return withAlpha(weightedMean(toFloat(in), colour, static_cast<float>(alpha), b),
                          saturatingAlpha(alpha, b));
     }
     // Feathered fill that spilled onto the transparent background is dropped there.
-    if (mask.red > 0) return withAlpha(colour, saturatingAlpha(alpha, b));
+    if (mask.red > 0) return withAlpha(truncated(colour), saturatingAlpha(alpha, b));
     return in;
 }
 
@@ -135,7 +144,7 @@ Int4 onlyChangesPixel(const Rows &r, const Decontamination &d, A_long x) {
     const PF_Pixel16 &mask = r.mask[x];
     const A_u_short b = taperedAmount(mask);
     if (b == 0) return Int4{};
-    const Int4 colour = d.of(r.patch[x], b);
+    const Int4 colour = truncated(d.of(r.patch[x], b));
     if (b == FULL_SCALE) return withAlpha(colour, FULL_SCALE);
     if (r.in(x)[0] < BACKGROUND_ALPHA && mask.red == 0) return Int4{};
     return withAlpha(colour, b);
