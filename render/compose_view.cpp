@@ -214,13 +214,14 @@ void copyInputSpan(Out *out, const Rows &r, A_long first, A_long last) {
 
 // Show result over columns first..last: every pixel is the input's but where
 // a fill amount is above 0, so the input is passed through first and the
-// fill pixels (blue above 0) are then written over it. The mask is tested
-// 64 pixels at a time, so the loop visits the fill pixels alone.
+// fill pixels (blue above 0) are then written over it, 64 pixels at a time
+// while they are in the cache. The mask is tested 64 pixels at a time too,
+// so the loop visits the fill pixels alone.
 template <typename Out>
 void resultSpan(Out *out, const Rows &r, const Decontamination &d, A_long first, A_long last) {
-    copyInputSpan(out, r, first, last);
     for (A_long w = first / BITS_PER_WORD; w <= last / BITS_PER_WORD; ++w) {
         const A_long start = std::max(first, w * BITS_PER_WORD);
+        copyInputSpan(out, r, start, std::min(last, w * BITS_PER_WORD + BITS_PER_WORD - 1));
         const A_long count = std::min(BITS_PER_WORD, last + 1 - w * BITS_PER_WORD);
         BitWord bits = 0;
         pixelRowBits(r.mask + w * BITS_PER_WORD, count, &bits,
