@@ -77,27 +77,29 @@ inline A_u_short taperedAmount(const PF_Pixel16 &mask) {
 
 // The decontamination of one render: the plain form's
 // decontaminatedPatchColour (reference/render/compose_view.cpp) on red,
-// green and blue, as whole numbers in floats; alpha is the caller's. With
-// the neutral grey (every channel 16384) the subtracted term is exactly 0
-// and the patch colour only clamps.
+// green and blue, as whole numbers in floats; alpha is the caller's.
 struct Decontamination {
     Float4 offset;  // d - 16384 per channel, 0 for alpha
-    bool neutral;
+    bool neutral;   // every offset 0: the grey 16384
 
     explicit Decontamination(const PF_Pixel16 &d)
         : offset(withAlphaZero(toFloat(lanesOf(d)) - 16384.0f)),
           neutral(d.red == 16384 && d.green == 16384 && d.blue == 16384) {}
 
+    // From half the fill amount on the strength is exactly 1, and with
+    // offsets of 0 the strength drops out: patch - offset is then an exact
+    // difference of whole numbers, which the truncation keeps.
     Float4 of(const PF_Pixel16 &patch, A_u_short amount) const {
         const Float4 p = toFloat(lanesOf(patch));
-        if (neutral) return p > FULL ? broadcast(FULL) : p;
+        if (amount >= 16384 || neutral) return clamped(p - offset);
         const float strength = std::min(1.0f, 0.5f + static_cast<float>(amount) * (1.0f / FULL));
-        Float4 v = p - strength * offset;
-        v = v < 0.0f ? Float4{} : v;
-        v = v > FULL ? broadcast(FULL) : v;
-        return toFloat(truncated(v));
+        return toFloat(truncated(clamped(p - strength * offset)));
     }
 
+    static Float4 clamped(Float4 v) {
+        v = v < 0.0f ? Float4{} : v;
+        return v > FULL ? broadcast(FULL) : v;
+    }
     static Float4 withAlphaZero(Float4 v) {
         v[0] = 0.0f;
         return v;
