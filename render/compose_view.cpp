@@ -12,36 +12,57 @@ namespace {
 
 constexpr float FULL = FULL_SCALE;
 
-// Red, green and blue (and a spare lane) as one: each lane's operations are
-// the plain single precision ones of the per-channel code they stand for.
+// A pixel's alpha, red, green and blue (in the worlds' order) as one vector:
+// each lane's operations are the plain single precision or integer ones of
+// the per-channel code they stand for.
 typedef float Float4 __attribute__((vector_size(16)));
 typedef std::int32_t Int4 __attribute__((vector_size(16)));
+// The same 16 bytes seen as narrower or wider lanes, for widening and
+// narrowing with interleaves and shifts that plain SSE2 has.
+typedef std::uint8_t Byte16 __attribute__((vector_size(16)));
+typedef std::uint16_t Short8 __attribute__((vector_size(16)));
+typedef std::uint64_t Long2 __attribute__((vector_size(16)));
 
-inline Float4 colourOf(const PF_Pixel16 &p) {
-    return Float4{static_cast<float>(p.red), static_cast<float>(p.green),
-                  static_cast<float>(p.blue), 0.0f};
+// Lanes widened by interleaving them with zeros (little-endian lanes).
+inline Int4 lanesOf(const PF_Pixel16 &p) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &p, sizeof bits);
+    const Short8 v = reinterpret_cast<Short8>(Long2{bits, 0});
+    return reinterpret_cast<Int4>(__builtin_shufflevector(v, Short8{}, 0, 8, 1, 9, 2, 10, 3, 11));
 }
+
+// On the 16-bit scale, as convertPix8To16 reads it.
+inline Int4 lanesOf(const PF_Pixel &p) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &p, sizeof bits);
+    const Byte16 v = reinterpret_cast<Byte16>(Int4{static_cast<std::int32_t>(bits), 0, 0, 0});
+    const Short8 shorts = reinterpret_cast<Short8>(__builtin_shufflevector(
+        v, Byte16{}, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+    return reinterpret_cast<Int4>(
+               __builtin_shufflevector(shorts, Short8{}, 0, 8, 1, 9, 2, 10, 3, 11))
+           << 7;
+}
+
+inline Float4 toFloat(const Int4 &v) { return __builtin_convertvector(v, Float4); }
 
 // Truncated toward zero, as static_cast<A_long> truncates.
-inline PF_Pixel16 colourFrom(const Float4 &v, A_u_short alpha) {
-    const Int4 i = __builtin_convertvector(v, Int4);
-    return PF_Pixel16{alpha, static_cast<A_u_short>(i[0]), static_cast<A_u_short>(i[1]),
-                      static_cast<A_u_short>(i[2])};
+inline Int4 truncated(const Float4 &v) { return __builtin_convertvector(v, Int4); }
+
+inline Int4 withAlpha(Int4 v, A_long alpha) {
+    v[0] = alpha;
+    return v;
 }
 
-// avg2Pixel16Weighted, the three channels at once (alpha left 0).
-inline PF_Pixel16 weightedMean(const PF_Pixel16 &p, const PF_Pixel16 &q, float wp, float wq) {
-    const float sum = wp + wq;
-    return colourFrom((colourOf(p) * wp + colourOf(q) * wq) / sum + 0.5f, 0);
+A_long saturatingAlpha(A_long inAlpha, A_long fillAmount) {
+    return std::min<A_long>(FULL_SCALE, inAlpha + fillAmount);
 }
 
-A_u_short saturatingAlpha(A_u_short inAlpha, A_u_short fillAmount) {
-    return static_cast<A_u_short>(std::min<A_long>(FULL_SCALE, A_long{inAlpha} + fillAmount));
-}
+inline Float4 broadcast(float v) { return Float4{} + v; }
 
-PF_Pixel16 withAlpha(PF_Pixel16 p, A_u_short alpha) {
-    p.alpha = alpha;
-    return p;
+// avg2Pixel16Weighted on red, green and blue (alpha is the caller's).
+inline Int4 weightedMean(const Float4 &p, const Float4 &q, float wp, float wq) {
+    const Float4 sum = broadcast(wp + wq);
+    return truncated((p * wp + q * wq) / sum + 0.5f);
 }
 
 // The fill amount after the taper (taperedFillAmount) without its single
@@ -54,40 +75,34 @@ inline A_u_short taperedAmount(const PF_Pixel16 &mask) {
     return taperedFillAmount(mask);
 }
 
-// The decontamination of one render. With the neutral grey (every channel
-// 16384) the subtracted term is exactly 0 and the patch colour only clamps.
+// The decontamination of one render: the plain form's
+// decontaminatedPatchColour (reference/render/compose_view.cpp) on red,
+// green and blue, as whole numbers in floats; alpha is the caller's.
 struct Decontamination {
-    PF_Pixel16 colour;
-    bool neutral;
-    Float4 offset;  // d - 16384 per channel
+    Float4 offset;  // d - 16384 per channel, 0 for alpha
+    bool neutral;   // every offset 0: the grey 16384
 
     explicit Decontamination(const PF_Pixel16 &d)
-        : colour(d),
-          neutral(d.red == 16384 && d.green == 16384 && d.blue == 16384),
-          offset(colourOf(d) - 16384.0f) {}
+        : offset(withAlphaZero(toFloat(lanesOf(d)) - 16384.0f)),
+          neutral(d.red == 16384 && d.green == 16384 && d.blue == 16384) {}
 
-    PF_Pixel16 of(const PF_Pixel16 &patch, A_u_short amount) const {
-        if (neutral) {
-            auto clamp = [](A_u_short v) { return std::min(v, FULL_SCALE); };
-            return PF_Pixel16{patch.alpha, clamp(patch.red), clamp(patch.green), clamp(patch.blue)};
-        }
-        // From half the fill amount on the strength is exactly 1, and
-        // patch - (d - 16384) is an exact difference of integers.
-        if (amount >= 16384) {
-            auto channel = [](A_u_short p, A_u_short d) {
-                return static_cast<A_u_short>(
-                    std::clamp<A_long>(A_long{p} - (A_long{d} - 16384), 0, FULL_SCALE));
-            };
-            return PF_Pixel16{patch.alpha, channel(patch.red, colour.red),
-                              channel(patch.green, colour.green), channel(patch.blue, colour.blue)};
-        }
-        // The plain form's decontaminatedPatchColour
-        // (reference/render/compose_view.cpp), the three channels at once.
+    // From half the fill amount on the strength is exactly 1, and with
+    // offsets of 0 the strength drops out: patch - offset is then an exact
+    // difference of whole numbers, which the truncation keeps.
+    Float4 of(const PF_Pixel16 &patch, A_u_short amount) const {
+        const Float4 p = toFloat(lanesOf(patch));
+        if (amount >= 16384 || neutral) return clamped(p - offset);
         const float strength = std::min(1.0f, 0.5f + static_cast<float>(amount) * (1.0f / FULL));
-        Float4 v = colourOf(patch) - strength * offset;
+        return toFloat(truncated(clamped(p - strength * offset)));
+    }
+
+    static Float4 clamped(Float4 v) {
         v = v < 0.0f ? Float4{} : v;
-        v = v > FULL ? Float4{} + FULL : v;
-        return colourFrom(v, patch.alpha);
+        return v > FULL ? broadcast(FULL) : v;
+    }
+    static Float4 withAlphaZero(Float4 v) {
+        v[0] = 0.0f;
+        return v;
     }
 };
 
@@ -98,54 +113,75 @@ struct Rows {
     const void *input;
     bool inputEightBit;
 
-    PF_Pixel16 in(A_long x) const {
-        return inputEightBit ? convertPix8To16(static_cast<const PF_Pixel *>(input)[x])
-                             : static_cast<const PF_Pixel16 *>(input)[x];
+    Int4 in(A_long x) const {
+        return inputEightBit ? lanesOf(static_cast<const PF_Pixel *>(input)[x])
+                             : lanesOf(static_cast<const PF_Pixel16 *>(input)[x]);
     }
 };
 
-// The composite of a pixel whose fill amount b is above 0.
-PF_Pixel16 compositeFill(const PF_Pixel16 &in, const PF_Pixel16 &mask, const PF_Pixel16 &colour,
-                         A_u_short b) {
-    // Weights 0 and 32768, a power of two: (0 + P * 32768) / 32768 is P
-    // exactly, and + 0.5 truncates back to it.
-    if (b == FULL_SCALE && in.alpha == 0) return withAlpha(colour, FULL_SCALE);
-    if (b == FULL_SCALE || in.alpha >= BACKGROUND_ALPHA) {
-        return withAlpha(weightedMean(in, colour, in.alpha, b), saturatingAlpha(in.alpha, b));
+// The composite of a pixel whose fill amount b is above 0. With b full
+// scale and in.alpha 0 the weights are 0 and 32768, a power of two:
+// (0 + P * 32768) / 32768 is P exactly, and + 0.5 truncates back to it, so
+// that case needs no branch of its own.
+inline Int4 compositeFill(const Int4 &in, const PF_Pixel16 &mask, const Float4 &colour,
+                          A_u_short b) {
+    const A_long alpha = in[0];
+    if (b == FULL_SCALE || alpha >= BACKGROUND_ALPHA) {
+        return withAlpha(weightedMean(toFloat(in), colour, static_cast<float>(alpha), b),
+                         saturatingAlpha(alpha, b));
     }
     // Feathered fill that spilled onto the transparent background is dropped there.
-    if (mask.red > 0) return withAlpha(colour, saturatingAlpha(in.alpha, b));
+    if (mask.red > 0) return withAlpha(truncated(colour), saturatingAlpha(alpha, b));
     return in;
 }
 
-PF_Pixel16 compositePixel(const Rows &r, const Decontamination &d, A_long x) {
-    const PF_Pixel16 in = r.in(x);
+Int4 compositePixel(const Rows &r, const Decontamination &d, A_long x) {
+    const Int4 in = r.in(x);
     const A_u_short b = taperedAmount(r.mask[x]);
     if (b == 0) return in;
     return compositeFill(in, r.mask[x], d.of(r.patch[x], b), b);
 }
 
-PF_Pixel16 onlyChangesPixel(const Rows &r, const Decontamination &d, A_long x) {
+Int4 onlyChangesPixel(const Rows &r, const Decontamination &d, A_long x) {
     const PF_Pixel16 &mask = r.mask[x];
     const A_u_short b = taperedAmount(mask);
-    if (b == 0) return TRANSPARENT_BLACK;
-    const PF_Pixel16 colour = d.of(r.patch[x], b);
+    if (b == 0) return Int4{};
+    const Int4 colour = truncated(d.of(r.patch[x], b));
     if (b == FULL_SCALE) return withAlpha(colour, FULL_SCALE);
-    if (r.in(x).alpha < BACKGROUND_ALPHA && mask.red == 0) return TRANSPARENT_BLACK;
+    if (r.in(x)[0] < BACKGROUND_ALPHA && mask.red == 0) return Int4{};
     return withAlpha(colour, b);
 }
 
 // The mask codes as colours; absorbed chaff carries blue above full scale.
-PF_Pixel16 infoPixel(const PF_Pixel16 &m) {
-    auto clamp = [](A_u_short v) { return std::min(v, FULL_SCALE); };
-    return PF_Pixel16{FULL_SCALE, clamp(m.red), clamp(m.green), clamp(m.blue)};
+Int4 infoPixel(const PF_Pixel16 &m) {
+    const Int4 v = lanesOf(m);
+    return withAlpha(v > FULL_SCALE ? Int4{} + FULL_SCALE : v, FULL_SCALE);
 }
 
-// Output rows of either depth: 16-bit pixels as they are, 8-bit ones
-// converted as the render's final conversion converts them.
-inline void store(PF_Pixel16 *row, A_long x, const PF_Pixel16 &p) { row[x] = p; }
-inline void store(PF_Pixel *row, A_long x, const PF_Pixel16 &p) {
-    row[x] = convertPix16To8WithMaxCheck(p);
+// Lanes of laneBits bits or fewer joined into the low bits of one word:
+// each 64-bit half's pair first, then the two halves' pairs.
+template <int laneBits>
+inline std::uint64_t joinedLanes(const Int4 &p) {
+    Long2 pairs = reinterpret_cast<Long2>(p);
+    pairs |= pairs >> (32 - laneBits);
+    const Int4 t = reinterpret_cast<Int4>(pairs);
+    Long2 halves = reinterpret_cast<Long2>(__builtin_shufflevector(t, t, 0, 2, 0, 2));
+    halves |= halves >> (32 - 2 * laneBits);
+    return halves[0];
+}
+
+// Output rows of either depth: 16-bit pixels as they are (every lane stored
+// is within 0..65535), 8-bit ones converted as convertPix16To8WithMaxCheck
+// converts them: min(v, 32640) >> 7 is min(v >> 7, 255).
+inline void store(PF_Pixel16 *row, A_long x, const Int4 &p) {
+    const std::uint64_t pixel = joinedLanes<16>(p);
+    std::memcpy(row + x, &pixel, sizeof pixel);
+}
+inline void store(PF_Pixel *row, A_long x, const Int4 &p) {
+    const Int4 shifted = p >> 7;
+    const auto pixel =
+        static_cast<std::uint32_t>(joinedLanes<8>(shifted > 255 ? Int4{} + 255 : shifted));
+    std::memcpy(row + x, &pixel, sizeof pixel);
 }
 
 template <typename Out>
@@ -180,13 +216,14 @@ void copyInputSpan(Out *out, const Rows &r, A_long first, A_long last) {
 
 // Show result over columns first..last: every pixel is the input's but where
 // a fill amount is above 0, so the input is passed through first and the
-// fill pixels (blue above 0) are then written over it. The mask is tested
-// 64 pixels at a time, so the loop visits the fill pixels alone.
+// fill pixels (blue above 0) are then written over it, 64 pixels at a time
+// while they are in the cache. The mask is tested 64 pixels at a time too,
+// so the loop visits the fill pixels alone.
 template <typename Out>
 void resultSpan(Out *out, const Rows &r, const Decontamination &d, A_long first, A_long last) {
-    copyInputSpan(out, r, first, last);
     for (A_long w = first / BITS_PER_WORD; w <= last / BITS_PER_WORD; ++w) {
         const A_long start = std::max(first, w * BITS_PER_WORD);
+        copyInputSpan(out, r, start, std::min(last, w * BITS_PER_WORD + BITS_PER_WORD - 1));
         const A_long count = std::min(BITS_PER_WORD, last + 1 - w * BITS_PER_WORD);
         BitWord bits = 0;
         pixelRowBits(r.mask + w * BITS_PER_WORD, count, &bits,
@@ -204,7 +241,7 @@ template <typename Out>
 void fillSpan(Out *out, A_long first, A_long end, const PF_Pixel16 &p) {
     if (first >= end) return;
     Out value;
-    store(&value, 0, p);
+    store(&value, 0, lanesOf(p));
     std::fill(out + first, out + end, value);
 }
 
@@ -230,8 +267,8 @@ void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decont
                 break;
             case VIEW_SHOW_ALPHA:
                 for (A_long x = left; x <= right; ++x) {
-                    const A_u_short a = compositePixel(r, d, x).alpha;
-                    store(out, x, PF_Pixel16{FULL_SCALE, a, a, a});
+                    const A_long a = compositePixel(r, d, x)[0];
+                    store(out, x, Int4{FULL_SCALE, a, a, a});
                 }
                 break;
             case VIEW_SHOW_INFO:
