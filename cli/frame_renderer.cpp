@@ -58,9 +58,15 @@ FrameResult FrameRenderer::render(long frame, const RenderInputs &inputs,
     host_.settings().currentTime = static_cast<A_long>(frame - clip_.frames.first) * TIME_STEP;
 
     FrameResult result;
-    result.output = OwnedWorld(input->width, input->height,
-                               worldDepthFor(inputs.file(frame)->pixels.depth, request_.app),
-                               OUTPUT_ROW_PADDING_BYTES);
+    const PixelDepth depth = worldDepthFor(inputs.file(frame)->pixels.depth, request_.app);
+    OwnedWorld spare = std::move(spareOutput_);
+    if (spare.width() == input->width && spare.height() == input->height &&
+        spare.deep() == (depth == PixelDepth::Sixteen)) {
+        spare.fillBytes(0);  // as a fresh world starts
+        result.output = std::move(spare);
+    } else {
+        result.output = OwnedWorld(input->width, input->height, depth, OUTPUT_ROW_PADDING_BYTES);
+    }
     inputs_ = &inputs;
     const auto start = std::chrono::steady_clock::now();
     const CommandReport report = host_.render(values, *input, result.output.layer());
@@ -75,3 +81,5 @@ FrameResult FrameRenderer::render(long frame, const RenderInputs &inputs,
     result.hostWarning = firstProblem(report);
     return result;
 }
+
+void FrameRenderer::recycle(OwnedWorld output) { spareOutput_ = std::move(output); }

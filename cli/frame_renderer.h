@@ -32,10 +32,15 @@ class FrameRenderer {
     // (neighboursOf). Throws CliError naming the frame and the effect's
     // error code when the effect fails.
     FrameResult render(long frame, const RenderInputs &inputs, const ParamValues &values);
+    // Hands back an output world the caller is done with: the next render of
+    // the same size writes into it, cleared, instead of into fresh memory
+    // whose pages it would fault in while the effect runs.
+    void recycle(OwnedWorld output);
 
   private:
     const Clip &clip_;
     HostRequest request_;
     const RenderInputs *inputs_ = nullptr;  // during a render
     EffectHost host_;
+    OwnedWorld spareOutput_;
 };

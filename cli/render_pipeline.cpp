@@ -72,7 +72,7 @@ void recordFrame(Pipeline &pipeline, long frame, const FrameResult &result) {
 ImageFrame renderOneFrame(Pipeline &pipeline, FrameRenderer &renderer, const RenderInputs &inputs,
                           long frame) {
     const RenderJob &job = pipeline.job;
-    const FrameResult result = renderer.render(frame, inputs, job.effect);
+    FrameResult result = renderer.render(frame, inputs, job.effect);
     ImageFrame output =
         compose_OutputFrame(*inputs.file(frame), *inputs.world(frame), result.output.layer(),
                             job.plan.outputFormat, job.plan.outputDepth);
@@ -82,6 +82,7 @@ ImageFrame renderOneFrame(Pipeline &pipeline, FrameRenderer &renderer, const Ren
         job.sheet->addRow(frame, *inputs.world(frame), result.output.layer(), info.output.layer());
     }
     recordFrame(pipeline, frame, result);
+    renderer.recycle(std::move(result.output));
     return output;
 }
 
