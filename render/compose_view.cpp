@@ -242,7 +242,12 @@ void fillSpan(Out *out, A_long first, A_long end, const PF_Pixel16 &p) {
     if (first >= end) return;
     Out value;
     store(&value, 0, lanesOf(p));
-    std::fill(out + first, out + end, value);
+    // Transparent black, the common case, as one wide clear.
+    const bool zero = p.alpha == 0 && p.red == 0 && p.green == 0 && p.blue == 0;
+    if (zero)
+        std::memset(static_cast<void *>(out + first), 0, std::size_t(end - first) * sizeof(Out));
+    else
+        std::fill(out + first, out + end, value);
 }
 
 // One row: `outside` beyond the limits, the view's pixel within them.
