@@ -84,4 +84,8 @@ constexpr A_long BRIDGE_BORDER = 10;
 
 // A pixel FillChain colours: blue above 0 and red not the band (by then red
 // holds at most an edge multiplier, so band red is an unprocessed one).
-inline bool isFillPixel(const PF_Pixel16 &m) { return m.blue != 0 && m.red != BAND_RED; }
+// For a pixel or for eight (PixelLanes).
+template <typename Pixel>
+inline auto isFillPixel(const Pixel &m) {
+    return (m.blue != 0) & (m.red != BAND_RED);
+}

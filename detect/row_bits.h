@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "render/worlds/pixels.h"
@@ -33,9 +34,62 @@ inline BitWord packBytesToBits(const unsigned char *bytes) {
     return (b * 0x0102040810204080ull) >> 56;
 }
 
+// Eight pixels' channels, a lane each. A test written for both a PF_Pixel16
+// and this (comparisons joined with & and |) decides eight pixels at once:
+// on lanes, each comparison gives a lane of all ones where it holds.
+typedef std::uint16_t Lanes8 __attribute__((vector_size(16)));
+struct PixelLanes {
+    Lanes8 alpha, red, green, blue;
+};
+
+typedef std::uint32_t Pairs4 __attribute__((vector_size(16)));
+
+// Two pixels (alpha, red, green, blue each) as the pairs of their alpha,
+// red, green and blue: the high half moved down, then interleaved.
+inline Pairs4 channelPairs(const PF_Pixel16 *p) {
+    Lanes8 v;
+    std::memcpy(&v, p, sizeof v);
+    const Pairs4 halves = reinterpret_cast<Pairs4>(v);
+    const Lanes8 high =
+        reinterpret_cast<Lanes8>(__builtin_shufflevector(halves, halves, 2, 3, 2, 3));
+    return reinterpret_cast<Pairs4>(__builtin_shufflevector(v, high, 0, 8, 1, 9, 2, 10, 3, 11));
+}
+
+// The pixels p[0..7] as lanes: the four vectors of channel pairs transposed
+// as 32-bit lanes. Every step is one plain SSE2 shuffle.
+inline PixelLanes pixelLanesOf(const PF_Pixel16 *p) {
+    const Pairs4 p0 = channelPairs(p), p1 = channelPairs(p + 2);
+    const Pairs4 p2 = channelPairs(p + 4), p3 = channelPairs(p + 6);
+    const Pairs4 ar0 = __builtin_shufflevector(p0, p1, 0, 4, 1, 5);
+    const Pairs4 gb0 = __builtin_shufflevector(p0, p1, 2, 6, 3, 7);
+    const Pairs4 ar1 = __builtin_shufflevector(p2, p3, 0, 4, 1, 5);
+    const Pairs4 gb1 = __builtin_shufflevector(p2, p3, 2, 6, 3, 7);
+    return PixelLanes{reinterpret_cast<Lanes8>(__builtin_shufflevector(ar0, ar1, 0, 1, 4, 5)),
+                      reinterpret_cast<Lanes8>(__builtin_shufflevector(ar0, ar1, 2, 3, 6, 7)),
+                      reinterpret_cast<Lanes8>(__builtin_shufflevector(gb0, gb1, 0, 1, 4, 5)),
+                      reinterpret_cast<Lanes8>(__builtin_shufflevector(gb0, gb1, 2, 3, 6, 7))};
+}
+
+// Eight lanes of all ones or zeros as eight bits, lane 0 lowest.
+template <typename LaneMask>
+inline BitWord laneMaskBits(const LaneMask &mask) {
+    typedef std::int8_t Bytes8 __attribute__((vector_size(8)));
+    const Bytes8 bytes = __builtin_convertvector(mask, Bytes8);
+    BitWord b;
+    std::memcpy(&b, &bytes, sizeof b);
+    return ((b & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56;
+}
+
+// Whether a test can decide eight pixels at once.
+template <typename Element, typename Test>
+constexpr bool TESTS_PIXEL_LANES =
+    std::is_same_v<Element, PF_Pixel16> &&std::is_invocable_v<const Test &, const PixelLanes &>;
+
 // out[w] for the pixels (or codes) of one row, columns 0..width - 1: bit set
-// where the test holds. Bits past the last column are 0. The tests are
-// gathered as bytes first, which compilers turn into vector code, then packed.
+// where the test holds. Bits past the last column are 0. Whole words are
+// decided eight pixels at a time where the test allows, otherwise the tests
+// are gathered as bytes first, which compilers turn into vector code for the
+// codes, then packed.
 template <typename Element, typename Test>
 inline void pixelRowBits(const Element *row, A_long width, BitWord *out, Test test) {
     const A_long words = bitWordsFor(width);
@@ -45,7 +99,15 @@ inline void pixelRowBits(const Element *row, A_long width, BitWord *out, Test te
         const A_long count = std::min(BITS_PER_WORD, width - w * BITS_PER_WORD);
         if (count < BITS_PER_WORD) {
             BitWord bits = 0;
-            for (A_long i = 0; i < count; ++i) bits |= static_cast<BitWord>(test(p[i])) << i;
+            for (A_long i = 0; i < count; ++i)
+                bits |= static_cast<BitWord>(test(p[i]) ? 1 : 0) << i;
+            out[w] = bits;
+            continue;
+        }
+        if constexpr (TESTS_PIXEL_LANES<Element, Test>) {
+            BitWord bits = 0;
+            for (int k = 0; k < 8; ++k)
+                bits |= laneMaskBits(test(pixelLanesOf(p + 8 * k))) << (8 * k);
             out[w] = bits;
             continue;
         }

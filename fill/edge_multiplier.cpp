@@ -158,7 +158,7 @@ void multipliersOfRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_
         const A_long firstWord = left / BITS_PER_WORD, lastWord = right / BITS_PER_WORD;
         const A_long firstColumn = firstWord * BITS_PER_WORD;
         pixelRowBits(row + firstColumn, right + 1 - firstColumn, fill + firstWord,
-                     [](const PF_Pixel16 &p) { return p.blue != 0; });
+                     [](const auto &p) { return p.blue != 0; });
         for (A_long w = firstWord; w <= lastWord; ++w) fill[w] &= columnBits(w, left, right);
         // Runs of words with fill: a gap of a whole word is not worth reading.
         for (A_long w = firstWord; w <= lastWord;) {

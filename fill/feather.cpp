@@ -42,7 +42,10 @@ A_u_short roundedBlue(float blue) {
 }
 
 struct IsFullBlue {
-    bool operator()(const PF_Pixel16 &p) const { return p.blue == FILL_BLUE; }
+    template <typename Pixel>
+    auto operator()(const Pixel &p) const {
+        return p.blue == FILL_BLUE;
+    }
 };
 
 // The world as the stamp sees it: cut to the frame, so that where a host

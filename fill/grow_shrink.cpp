@@ -106,7 +106,7 @@ class GrowShrink {
     // The fill state (blue other than 0, red 0) of row y before any pass.
     void readFill(A_long y) {
         pixelRowBits(getPixel16(mask_, 0, y), width_, state(0, y),
-                     [](const PF_Pixel16 &p) { return p.blue != 0 && p.red == 0; });
+                     [](const auto &p) { return (p.blue != 0) & (p.red == 0); });
     }
 
     // Pass p - 1 (counted from 0) on row y, from the rows around it as the

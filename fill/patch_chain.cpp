@@ -392,7 +392,7 @@ struct RowScratch {
         lastWord = right / BITS_PER_WORD;
         const A_long firstColumn = firstWord * BITS_PER_WORD;
         pixelRowBits(mask + firstColumn, right + 1 - firstColumn, fill.data(),
-                     [](const PF_Pixel16 &m) { return isFillPixel(m); });
+                     [](const auto &m) { return isFillPixel(m); });
         for (A_long w = firstWord; w <= lastWord; ++w)
             fill[w - firstWord] &= columnBits(w, left, right);
     }

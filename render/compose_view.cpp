@@ -227,7 +227,7 @@ void resultSpan(Out *out, const Rows &r, const Decontamination &d, A_long first,
         const A_long count = std::min(BITS_PER_WORD, last + 1 - w * BITS_PER_WORD);
         BitWord bits = 0;
         pixelRowBits(r.mask + w * BITS_PER_WORD, count, &bits,
-                     [](const PF_Pixel16 &m) { return m.blue != 0; });
+                     [](const auto &m) { return m.blue != 0; });
         forEachBit(bits & columnBits(w, start, last), w, [&](A_long x) {
             const PF_Pixel16 &mask = r.mask[x];
             const A_u_short b = taperedAmount(mask);

@@ -189,7 +189,7 @@ void findFillBlocksOfRow(const FillLimitsArray &region, const PF_LayerDef &mask,
     const A_long firstWord = left / BITS_PER_WORD;
     const A_long firstColumn = firstWord * BITS_PER_WORD;
     pixelRowBits(getPixel16(mask, firstColumn, y), right + 1 - firstColumn, fill.data(),
-                 [](const PF_Pixel16 &p) { return p.blue != 0; });
+                 [](const auto &p) { return p.blue != 0; });
     for (A_long w = firstWord; w <= right / BITS_PER_WORD; ++w) {
         forEachRunOfBits(fill[w - firstWord] & columnBits(w, left, right), [&](A_long a, A_long b) {
             const A_long last = (w * BITS_PER_WORD + b) / blockWidth;
