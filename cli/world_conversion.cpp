@@ -44,6 +44,13 @@ void straight8Row(const std::uint8_t *rgba, PF_Pixel *out, A_long width) {
         out[x] = PF_Pixel{rgba[3], rgba[0], rgba[1], rgba[2]};
 }
 
+// Straight 16-bit samples into a 16-bit world, the same way.
+void straight16Row(const std::uint16_t *rgba, PF_Pixel16 *out, A_long width) {
+    for (A_long x = 0; x < width; ++x, rgba += 4)
+        out[x] = PF_Pixel16{world16From16BitFile(rgba[3]), world16From16BitFile(rgba[0]),
+                            world16From16BitFile(rgba[1]), world16From16BitFile(rgba[2])};
+}
+
 }  // namespace
 
 std::uint16_t world16FromFloatFile(float v) {
@@ -82,6 +89,10 @@ OwnedWorld convert_FrameToWorld(const ImageFrame &frame, HostApp app, A_long row
                                   4;
         if (depth == PixelDepth::Eight && !premultiplied) {
             straight8Row(&frame.pixels.u8[first], world.pixel8(0, y), display.width);
+            continue;
+        }
+        if (frame.pixels.depth == SampleDepth::Sixteen && !premultiplied) {
+            straight16Row(&frame.pixels.u16[first], world.pixel16(0, y), display.width);
             continue;
         }
         for (A_long x = 0; x < display.width; ++x) {

@@ -17,6 +17,8 @@ TEST(FileToWorldSamples, SixteenBitFilesScaleTo32768WithTheRoundingOffset) {
     EXPECT_EQ(world16From16BitFile(32768), 16384);
     EXPECT_EQ(world16From16BitFile(65534), 32767);
     EXPECT_EQ(world16From16BitFile(65535), 32768);
+    for (std::uint32_t v = 0; v <= 65535; ++v)
+        ASSERT_EQ(world16From16BitFile(std::uint16_t(v)), (v * 32768u + 32767u) / 65535u) << v;
 }
 
 TEST(FileToWorldSamples, FloatFilesClampScaleAndTruncateAfterAddingAHalf) {
