@@ -13,6 +13,7 @@
 #include "fill/edge_multiplier.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "detect/red_mask.h"
@@ -42,12 +43,64 @@ struct MultiplierTable {
 
 std::size_t sizeOf(A_long n) { return static_cast<std::size_t>(n); }
 
+typedef A_u_char Bytes8 __attribute__((vector_size(8)));
+typedef A_u_char Bytes16 __attribute__((vector_size(16)));
+
+// The alphas of eight input pixels as lanes; only whether they are 0
+// matters, so 8-bit ones stay on their own scale.
+inline Lanes8 alphaLanes(const PF_Pixel16 *p) { return pixelLanesOf(p).alpha; }
+inline Lanes8 alphaLanes(const PF_Pixel *p) {
+    Lanes8 first, second;  // alpha and red, green and blue of four pixels each
+    std::memcpy(&first, p, sizeof first);
+    std::memcpy(&second, p + 4, sizeof second);
+    return __builtin_shufflevector(first, second, 0, 2, 4, 6, 8, 10, 12, 14) & 0xFF;
+}
+
 // Inside flags (1: matte in the input or fill in the mask) of the columns
-// first..last of a row, into flags[first..last].
+// first..last of a row, into flags[first..last], eight at a time.
 template <typename InputPixel>
 void insideFlags(const PF_Pixel16 *mask, const InputPixel *input, A_long first, A_long last,
                  A_u_char *flags) {
-    for (A_long x = first; x <= last; ++x) flags[x] = (input[x].alpha | mask[x].blue) != 0;
+    A_long x = first;
+    for (; x + 7 <= last; x += 8) {
+        const auto inside = (pixelLanesOf(mask + x).blue | alphaLanes(input + x)) != 0;
+        const Bytes8 bytes = __builtin_convertvector(inside, Bytes8) & 1;
+        std::memcpy(flags + x, &bytes, sizeof bytes);
+    }
+    for (; x <= last; ++x) flags[x] = (input[x].alpha | mask[x].blue) != 0;
+}
+
+inline Bytes16 bytesAt(const A_u_char *p) {
+    Bytes16 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// sums[x] = the five rows' flags added, x in first..last, sixteen at a time.
+void sumOfRows(const A_u_char *const rows[], A_long first, A_long last, A_u_char *sums) {
+    A_long x = first;
+    for (; x + 15 <= last; x += 16) {
+        const Bytes16 sum = bytesAt(rows[0] + x) + bytesAt(rows[1] + x) + bytesAt(rows[2] + x) +
+                            bytesAt(rows[3] + x) + bytesAt(rows[4] + x);
+        std::memcpy(sums + x, &sum, sizeof sum);
+    }
+    for (; x <= last; ++x)
+        sums[x] =
+            static_cast<A_u_char>(rows[0][x] + rows[1][x] + rows[2][x] + rows[3][x] + rows[4][x]);
+}
+
+// sums[x] = columns[x - 2] + ... + columns[x + 2], x in first..last.
+void sumOfColumns(const A_u_char *columns, A_long first, A_long last, A_u_char *sums) {
+    A_long x = first;
+    for (; x + 15 <= last; x += 16) {
+        const Bytes16 sum = bytesAt(columns + x - 2) + bytesAt(columns + x - 1) +
+                            bytesAt(columns + x) + bytesAt(columns + x + 1) +
+                            bytesAt(columns + x + 2);
+        std::memcpy(sums + x, &sum, sizeof sum);
+    }
+    for (; x <= last; ++x)
+        sums[x] = static_cast<A_u_char>(columns[x - 2] + columns[x - 1] + columns[x] +
+                                        columns[x + 1] + columns[x + 2]);
 }
 
 // The inside flags of the sample rows around the row being written, in a
@@ -129,14 +182,10 @@ void multipliersOfRun(PF_Pixel16 *row, A_long y, A_long width, InsideRows &insid
     const A_long last = std::min(width - 1, lastFill + REACH);
     const A_u_char *r[WINDOW];
     for (A_long k = 0; k < WINDOW; ++k) r[k] = inside.of(y - REACH + k, first, last);
-    // Through plain pointers, so that the loops vectorise.
     A_u_char *columns = scratch.columns.data() + REACH;
     A_u_char *counts = scratch.counts.data();
-    for (A_long x = firstFill - REACH; x <= lastFill + REACH; ++x)
-        columns[x] = static_cast<A_u_char>(r[0][x] + r[1][x] + r[2][x] + r[3][x] + r[4][x]);
-    for (A_long x = firstFill; x <= lastFill; ++x)
-        counts[x] = static_cast<A_u_char>(columns[x - 2] + columns[x - 1] + columns[x] +
-                                          columns[x + 1] + columns[x + 2]);
+    sumOfRows(r, firstFill - REACH, lastFill + REACH, columns);
+    sumOfColumns(columns, firstFill, lastFill, counts);
     for (A_long w = firstWord; w <= lastWord; ++w)
         forEachBit(fill[w], w, [&](A_long x) { row[x].red = table.value[counts[x]]; });
 }
