@@ -3,41 +3,42 @@
 #include <algorithm>
 #include <cstring>
 
-#include "detect/alpha_blocks.h"
+#include "detect/row_bits.h"
 #include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
 namespace {
 
-// The code of one alpha on the 16-bit scale: band from the clear floor
-// (inclusive) up to alphaLevel (exclusive), which unsigned arithmetic makes
-// one comparison; and CODE_OPAQUE where the alpha is exactly full (an 8-bit
-// layer, at most 32640, has none).
+// The code of one alpha on the 16-bit scale, or of eight as lanes: band
+// from the clear floor (inclusive) up to alphaLevel (exclusive); and
+// CODE_OPAQUE where the alpha is exactly full (an 8-bit layer, at most
+// 32640, has none).
 struct BandTest {
     A_u_short floor;
-    unsigned span;
+    A_u_short level;  // floor when there is no band
 
     MaskCode operator()(unsigned alpha) const {
-        return static_cast<MaskCode>((unsigned(alpha - floor) < span ? CODE_BAND : 0) |
+        return static_cast<MaskCode>((alpha >= floor && alpha < level ? CODE_BAND : 0) |
                                      (alpha == FULL_SCALE ? CODE_OPAQUE : 0));
+    }
+    Lanes8 operator()(const Lanes8 &alpha) const {
+        return (((alpha >= floor) & (alpha < level)) & CODE_BAND) |
+               ((alpha == FULL_SCALE) & CODE_OPAQUE);
     }
 };
 
 inline unsigned alpha16(const PF_Pixel &p) { return unsigned{p.alpha} << 7; }
 inline unsigned alpha16(const PF_Pixel16 &p) { return p.alpha; }
 
-// Columns left..right of a row; a block of eight pixels of one alpha gets
-// one code.
+// Columns left..right of a row, eight at a time.
 template <typename Pixel>
 void bandCodesOfRow(const Pixel *in, MaskCode *out, A_long left, A_long right,
                     const BandTest &code) {
+    typedef MaskCode Codes8 __attribute__((vector_size(8)));
     A_long x = left;
-    for (; x + ALPHA_BLOCK <= right + 1; x += ALPHA_BLOCK) {
-        if (eightAlphasAlike(in + x)) {
-            std::memset(out + x, code(alpha16(in[x])), ALPHA_BLOCK);
-            continue;
-        }
-        for (A_long i = x; i < x + ALPHA_BLOCK; ++i) out[i] = code(alpha16(in[i]));
+    for (; x + 7 <= right; x += 8) {
+        const Codes8 codes = __builtin_convertvector(code(eightAlphas(in + x)), Codes8);
+        std::memcpy(out + x, &codes, sizeof codes);
     }
     for (; x <= right; ++x) out[x] = code(alpha16(in[x]));
 }
@@ -48,7 +49,7 @@ void copyAlphaToBandCodes(const AnalysisMask &mask, const InputLayer16 &source,
                           A_u_short alphaLevel, A_u_short floor, const FillLimitsArray &limits,
                           int threads) {
     const A_long width = mask.width;
-    const BandTest test{floor, alphaLevel > floor ? unsigned(alphaLevel - floor) : 0u};
+    const BandTest test{floor, std::max(alphaLevel, floor)};
     // Each row's codes come from the same row of the source alone.
     forEachRowBand(threads, mask.height, [&](A_long firstRow, A_long endRow) {
         for (A_long y = firstRow; y < endRow; ++y) {

@@ -70,6 +70,16 @@ inline PixelLanes pixelLanesOf(const PF_Pixel16 *p) {
                       reinterpret_cast<Lanes8>(__builtin_shufflevector(gb0, gb1, 2, 3, 6, 7))};
 }
 
+// The alphas of p[0..7] as lanes on the 16-bit scale (an 8-bit alpha times
+// 128, as convertPix8To16 makes it).
+inline Lanes8 eightAlphas(const PF_Pixel16 *p) { return pixelLanesOf(p).alpha; }
+inline Lanes8 eightAlphas(const PF_Pixel *p) {
+    Lanes8 first, second;  // alpha and red, green and blue of four pixels each
+    std::memcpy(&first, p, sizeof first);
+    std::memcpy(&second, p + 4, sizeof second);
+    return (__builtin_shufflevector(first, second, 0, 2, 4, 6, 8, 10, 12, 14) & 0xFF) << 7;
+}
+
 // Eight lanes of all ones or zeros as eight bits, lane 0 lowest.
 template <typename LaneMask>
 inline BitWord laneMaskBits(const LaneMask &mask) {

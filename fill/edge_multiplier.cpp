@@ -46,16 +46,6 @@ std::size_t sizeOf(A_long n) { return static_cast<std::size_t>(n); }
 typedef A_u_char Bytes8 __attribute__((vector_size(8)));
 typedef A_u_char Bytes16 __attribute__((vector_size(16)));
 
-// The alphas of eight input pixels as lanes; only whether they are 0
-// matters, so 8-bit ones stay on their own scale.
-inline Lanes8 alphaLanes(const PF_Pixel16 *p) { return pixelLanesOf(p).alpha; }
-inline Lanes8 alphaLanes(const PF_Pixel *p) {
-    Lanes8 first, second;  // alpha and red, green and blue of four pixels each
-    std::memcpy(&first, p, sizeof first);
-    std::memcpy(&second, p + 4, sizeof second);
-    return __builtin_shufflevector(first, second, 0, 2, 4, 6, 8, 10, 12, 14) & 0xFF;
-}
-
 // Inside flags (1: matte in the input or fill in the mask) of the columns
 // first..last of a row, into flags[first..last], eight at a time.
 template <typename InputPixel>
@@ -63,7 +53,7 @@ void insideFlags(const PF_Pixel16 *mask, const InputPixel *input, A_long first, 
                  A_u_char *flags) {
     A_long x = first;
     for (; x + 7 <= last; x += 8) {
-        const auto inside = (pixelLanesOf(mask + x).blue | alphaLanes(input + x)) != 0;
+        const auto inside = (pixelLanesOf(mask + x).blue | eightAlphas(input + x)) != 0;
         const Bytes8 bytes = __builtin_convertvector(inside, Bytes8) & 1;
         std::memcpy(flags + x, &bytes, sizeof bytes);
     }
