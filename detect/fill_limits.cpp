@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "detect/alpha_blocks.h"
+#include "detect/row_bits.h"
 #include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
@@ -30,29 +30,35 @@ void unionWithNearbyRows(FillLimitsArray &limits, A_long y, A_long margin, A_lon
     limits.right[y] = right;
 }
 
+// Whether any of the eight pixels from p has an alpha that reaches the level.
+template <typename Pixel>
+bool anyOfEightQualifies(const Pixel *p, A_u_short level) {
+    return laneMaskBits(eightAlphas(p) >= level) != 0;
+}
+
 // The first and the last column of a row whose alpha reaches the level, or
 // -1: each is found scanning from its own end, so a row costs its clear
-// margins, not its width; blocks of one clear alpha are passed at once.
+// margins, not its width; eight pixels are passed at once.
 template <typename Pixel>
 void qualifyingEnds(const Pixel *row, A_long width, A_u_short level, int shift, A_long &first,
                     A_long &last) {
     auto qualifies = [&](A_long x) {
         return static_cast<A_u_short>(row[x].alpha << shift) >= level;
     };
-    auto passable = [&](A_long x) { return eightAlphasAlike(row + x) && !qualifies(x); };
     first = last = -1;
-    for (A_long x = 0; x < width && first < 0; x += ALPHA_BLOCK) {
-        if (x + ALPHA_BLOCK <= width && passable(x)) continue;
-        for (A_long i = x; i < std::min(width, x + ALPHA_BLOCK); ++i)
+    for (A_long x = 0; x < width && first < 0; x += PIXEL_LANES) {
+        if (x + PIXEL_LANES <= width && !anyOfEightQualifies(row + x, level)) continue;
+        for (A_long i = x; i < std::min(width, x + PIXEL_LANES); ++i)
             if (qualifies(i)) {
                 first = i;
                 break;
             }
     }
     if (first < 0) return;
-    for (A_long x = width - 1; x >= first && last < 0; x -= ALPHA_BLOCK) {
-        if (x - ALPHA_BLOCK + 1 > first && passable(x - ALPHA_BLOCK + 1)) continue;
-        for (A_long i = x; i >= std::max(first, x - ALPHA_BLOCK + 1); --i)
+    for (A_long x = width - 1; x >= first && last < 0; x -= PIXEL_LANES) {
+        if (x - PIXEL_LANES + 1 > first && !anyOfEightQualifies(row + x - PIXEL_LANES + 1, level))
+            continue;
+        for (A_long i = x; i >= std::max(first, x - PIXEL_LANES + 1); --i)
             if (qualifies(i)) {
                 last = i;
                 break;

@@ -38,6 +38,7 @@ inline BitWord packBytesToBits(const unsigned char *bytes) {
 // and this (comparisons joined with & and |) decides eight pixels at once:
 // on lanes, each comparison gives a lane of all ones where it holds.
 typedef std::uint16_t Lanes8 __attribute__((vector_size(16)));
+constexpr A_long PIXEL_LANES = 8;
 struct PixelLanes {
     Lanes8 alpha, red, green, blue;
 };
