@@ -274,11 +274,33 @@ bool candidateWords(const BandWindow &band, A_long y, A_long gap, A_long height,
     return any != 0;
 }
 
-// The gap pixels of row y, marked CODE_GAP_FOUND: the band the window reads
-// (hasRedCode) is left as it was before the stage, whichever rows other
-// bands have marked.
+// A gap pixel at least BRIDGE_BORDER from each side of the image becomes
+// hole band (BRIDGED: band red, no green or blue); nearer the border it
+// keeps the mark, green 20000.
+bool isInnerPixel(A_long x, A_long y, A_long width, A_long height) {
+    return y >= BRIDGE_BORDER && y < height - BRIDGE_BORDER && x >= BRIDGE_BORDER &&
+           x < width - BRIDGE_BORDER;
+}
+
+MaskCode convertedGapCode(MaskCode code, bool inner) {
+    if (inner) return static_cast<MaskCode>((code & CODE_OPAQUE) | CODE_BAND);
+    return static_cast<MaskCode>((code & ~(CODE_GREEN | CODE_GAP_FOUND)) | CODE_GAP);
+}
+
+// A band's rows more than the gap from its edges are read by no other band
+// (each reads the gap's rows beyond its own), and by its own only before
+// they are marked: their gap pixels are converted as soon as they are found.
+// The rest wait until every band has marked its rows.
+bool convertsWhileMarking(A_long y, A_long first, A_long end, A_long gap) {
+    return y >= first + gap && y < end - gap;
+}
+
+// The gap pixels of row y, marked CODE_GAP_FOUND (or converted at once):
+// the band the window reads (hasRedCode) is left as it was before the stage,
+// whichever rows other bands have marked.
 void markRow(const AnalysisMask &mask, const BandWindow &band, A_long y, A_long gap, A_long width,
-             A_long height, const FillLimitsArray &limits, std::vector<BitWord> &candidates) {
+             A_long height, const FillLimitsArray &limits, bool convertNow,
+             std::vector<BitWord> &candidates) {
     const A_long firstWord = std::max<A_long>(0, limits.left[y]) / BITS_PER_WORD;
     const A_long lastWord = std::min(width - 1, limits.right[y]) / BITS_PER_WORD;
     if (!candidateWords(band, y, gap, height, candidates)) return;
@@ -288,8 +310,10 @@ void markRow(const AnalysisMask &mask, const BandWindow &band, A_long y, A_long 
         if ((candidates[w / BITS_PER_WORD] >> (w % BITS_PER_WORD) & 1) == 0) continue;
         BitWord undecided = ~row[w] & columnBits(w, limits.left[y], limits.right[y]);
         if (undecided == 0) continue;
-        forEachBit(gapPixelsOfWord(band, y, w, undecided, gap, width, height), w,
-                   [&](A_long x) { codes[x] |= CODE_GAP_FOUND; });
+        forEachBit(gapPixelsOfWord(band, y, w, undecided, gap, width, height), w, [&](A_long x) {
+            codes[x] = convertNow ? convertedGapCode(codes[x], isInnerPixel(x, y, width, height))
+                                  : static_cast<MaskCode>(codes[x] | CODE_GAP_FOUND);
+        });
     }
 }
 
@@ -302,17 +326,14 @@ void markGapPixelsOfRows(const AnalysisMask &mask, A_long width, A_long height, 
     for (A_long y = first; y < end; ++y) {
         while (loaded < std::min(height - 1, y + gap)) band.load(mask, ++loaded);
         band.centre(y);
-        markRow(mask, band, y, gap, width, height, limits, candidates);
+        markRow(mask, band, y, gap, width, height, limits, convertsWhileMarking(y, first, end, gap),
+                candidates);
     }
 }
 
-// A gap pixel at least BRIDGE_BORDER from each side of the image becomes
-// hole band (BRIDGED: band red, no green or blue); nearer the border it
-// keeps the mark, green 20000.
 void convertGapPixelsOfRow(const AnalysisMask &mask, A_long y, A_long width, A_long height,
                            const FillLimitsArray &limits) {
     MaskCode *codes = mask.row(y);
-    const bool innerRow = y >= BRIDGE_BORDER && y < height - BRIDGE_BORDER;
     const A_long right = std::min(width - 1, limits.right[y]);
     for (A_long x = std::max<A_long>(0, limits.left[y]); x <= right; ++x) {
         // Gap pixels are few: eight codes without the mark are passed at once.
@@ -320,12 +341,8 @@ void convertGapPixelsOfRow(const AnalysisMask &mask, A_long y, A_long width, A_l
             x += 7;
             continue;
         }
-        MaskCode &code = codes[x];
-        if ((code & CODE_GAP_FOUND) == 0) continue;
-        if (innerRow && x >= BRIDGE_BORDER && x < width - BRIDGE_BORDER)
-            code = static_cast<MaskCode>((code & CODE_OPAQUE) | CODE_BAND);
-        else
-            code = static_cast<MaskCode>((code & ~(CODE_GREEN | CODE_GAP_FOUND)) | CODE_GAP);
+        if ((codes[x] & CODE_GAP_FOUND) == 0) continue;
+        codes[x] = convertedGapCode(codes[x], isInnerPixel(x, y, width, height));
     }
 }
 
@@ -338,13 +355,14 @@ void bridge_EdgeGapsInRedMask(const AnalysisMask &mask, A_long width, A_long hei
     const A_long firstRow = std::max<A_long>(0, limits.firstRow);
     const A_long lastRow = std::min(height - 1, limits.lastRow);
     if (firstRow > lastRow || width <= 0) return;
-    // Every band marks its rows reading the band as the stage found it; the
-    // marks are converted once all are found.
+    // Every band marks its rows reading the band as the stage found it.
     forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
         markGapPixelsOfRows(mask, width, height, gap, limits, firstRow + first, firstRow + end);
     });
+    // The same split, so each band converts the rows its marking left.
     forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
         for (A_long y = firstRow + first; y < firstRow + end; ++y)
-            convertGapPixelsOfRow(mask, y, width, height, limits);
+            if (!convertsWhileMarking(y, firstRow + first, firstRow + end, gap))
+                convertGapPixelsOfRow(mask, y, width, height, limits);
     });
 }
