@@ -52,6 +52,7 @@ struct StagePipeline::Saved {
     std::vector<std::uint8_t> referenceMask;
     std::vector<std::uint8_t> patch;
     std::vector<std::uint8_t> output16;
+    BlueBits blue;
     std::unique_ptr<FillLimitsArray> limits = std::make_unique<FillLimitsArray>();
 };
 
@@ -93,6 +94,7 @@ FillChainWorlds StagePipeline::chainWorlds(const PF_LayerDef &mask, bool referen
         views_[slot] = InputLayer16{frameArray_[slot], packed_[slot]};
     w.frameViews = views_;
     w.currentFrameView = InputLayer16{currentFrame_, packed_[FRAME_ARRAY_CENTRE]};
+    w.fillPixels = &blue_;
     return w;
 }
 
@@ -208,7 +210,7 @@ void StagePipeline::run(Stage stage, bool reference) {
                 reference::clear_RejectedRegionsInRedMask(referenceMask_.layer(), limits);
             else
                 write_RedMaskWorld(mask, codes(), limits, true, stageRuns(s, Stage::Normalise),
-                                   s.threads);
+                                   s.threads, &blue_);
             break;
         case Stage::Normalise:
             reference::normalise_FillAreaInRedMask(mask, limits);
@@ -221,6 +223,7 @@ void StagePipeline::run(Stage stage, bool reference) {
             else
                 growShrink_JustBlueInRedMaskBlocky(mask, width_, height_, height_ - 1, s.growAmount,
                                                    limits);
+            if (s.growAmount != 0) read_BlueBitsFromWorld(blue_, mask, width_, height_, s.threads);
             break;
         case Stage::EdgeMultiplier:
             if (reference)
@@ -228,7 +231,7 @@ void StagePipeline::run(Stage stage, bool reference) {
                                                                height_, limits);
             else
                 make_EdgeMultiplyerMaskOnRedRedMask(&inData_, mask, input_, width_, height_, limits,
-                                                    s.threads);
+                                                    s.threads, &blue_);
             break;
         case Stage::Feather:
             if (reference)
@@ -237,7 +240,8 @@ void StagePipeline::run(Stage stage, bool reference) {
                                                       limits);
             else
                 blur_FromBlueAddOrSubtract(&inData_, mask, width_, height_, height_ - 1,
-                                           static_cast<A_long>(s.featherRadius), limits, s.threads);
+                                           static_cast<A_long>(s.featherRadius), limits, s.threads,
+                                           &blue_);
             break;
         case Stage::FillChain:
             if (reference)
@@ -248,7 +252,8 @@ void StagePipeline::run(Stage stage, bool reference) {
                               s.setColour, limits, utils_.ansi, s.threads);
             break;
         case Stage::Compose: {
-            const ComposeSources sources{input_, &patch_.layer(), &mask, &limits, s.decontamColour};
+            const ComposeSources sources{input_,  &patch_.layer(),  &mask,
+                                         &limits, s.decontamColour, reference ? nullptr : &blue_};
             const bool eightBit = case_.depth == PixelDepth::Eight;
             if (reference) {
                 // The view in 16 bits, then converted for an 8-bit output.
@@ -275,6 +280,7 @@ void StagePipeline::save() {
     copyPixels(referenceMask_, saved_->referenceMask);
     copyPixels(patch_, saved_->patch);
     copyPixels(output16_, saved_->output16);
+    saved_->blue = blue_;
     *saved_->limits = container_->fillLimits;
 }
 
@@ -283,5 +289,6 @@ void StagePipeline::restore() {
     putPixels(saved_->referenceMask, referenceMask_);
     putPixels(saved_->patch, patch_);
     putPixels(saved_->output16, output16_);
+    blue_ = saved_->blue;
     container_->fillLimits = *saved_->limits;
 }

@@ -9,6 +9,7 @@
 
 #include "bench_clip.h"
 #include "detect/analysis_mask.h"
+#include "fill/blue_bits.h"
 #include "render/fill_chain.h"
 #include "render/render_settings.h"
 #include "render/stages.h"
@@ -64,6 +65,7 @@ class StagePipeline {
     InputLayer16 views_[FRAME_ARRAY_SLOTS]{};
     const PF_LayerDef *currentFrame_ = nullptr;
     OwnedWorld redMask_;
+    BlueBits blue_;  // the planes of redMask_'s blue, as the render keeps them
     // The straightforward EdgeGaps, Classify and ClearRejected run on the
     // codes as a world of their own.
     OwnedWorld referenceMask_;

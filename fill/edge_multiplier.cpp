@@ -47,17 +47,21 @@ typedef A_u_char Bytes8 __attribute__((vector_size(8)));
 typedef A_u_char Bytes16 __attribute__((vector_size(16)));
 
 // Inside flags (1: matte in the input or fill in the mask) of the columns
-// first..last of a row, into flags[first..last], eight at a time.
+// first..last of one block of 64 (first its first column), into
+// flags[first..last], eight at a time. fill: the block's fill bits.
 template <typename InputPixel>
-void insideFlags(const PF_Pixel16 *mask, const InputPixel *input, A_long first, A_long last,
+void insideFlags(BitWord fill, const InputPixel *input, A_long first, A_long last,
                  A_u_char *flags) {
+    const Lanes8 laneBit = {1, 2, 4, 8, 16, 32, 64, 128};
     A_long x = first;
     for (; x + 7 <= last; x += 8) {
-        const auto inside = (pixelLanesOf(mask + x).blue | eightAlphas(input + x)) != 0;
+        const Lanes8 filled = (Lanes8{} + static_cast<A_u_short>(fill >> (x - first))) & laneBit;
+        const auto inside = (filled | eightAlphas(input + x)) != 0;
         const Bytes8 bytes = __builtin_convertvector(inside, Bytes8) & 1;
         std::memcpy(flags + x, &bytes, sizeof bytes);
     }
-    for (; x <= last; ++x) flags[x] = (input[x].alpha | mask[x].blue) != 0;
+    for (; x <= last; ++x)
+        flags[x] = static_cast<A_u_char>(input[x].alpha != 0 || ((fill >> (x - first)) & 1) != 0);
 }
 
 inline Bytes16 bytesAt(const A_u_char *p) {
@@ -99,8 +103,8 @@ void sumOfColumns(const A_u_char *columns, A_long first, A_long last, A_u_char *
 // which stand for the clamped samples beyond the sides.
 class InsideRows {
   public:
-    InsideRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width, A_long height)
-        : redMask_(redMask), input_(input), width_(width), height_(height) {
+    InsideRows(const BlueBits &blue, const InputLayer16 &input, A_long width, A_long height)
+        : blue_(blue), input_(input), width_(width), height_(height) {
         for (Slot &s : slots_) {
             s.flags.assign(sizeOf(width + 2 * REACH), 0);
             s.done.assign(sizeOf(bitWordsFor(width)), false);
@@ -133,17 +137,17 @@ class InsideRows {
         const A_long first = block * BITS_PER_WORD;
         const A_long last = std::min(width_ - 1, first + BITS_PER_WORD - 1);
         A_u_char *flags = s.flags.data() + REACH;
-        const PF_Pixel16 *mask = getPixel16(redMask_, 0, s.row);
+        const BitWord fill = blue_.fillRow(s.row)[block];
         if (input_.eightBit)
-            insideFlags(mask, getPixel8(*input_.layer, 0, s.row), first, last, flags);
+            insideFlags(fill, getPixel8(*input_.layer, 0, s.row), first, last, flags);
         else
-            insideFlags(mask, getPixel16(*input_.layer, 0, s.row), first, last, flags);
+            insideFlags(fill, getPixel16(*input_.layer, 0, s.row), first, last, flags);
         if (first == 0) flags[-2] = flags[-1] = flags[0];
         if (last == width_ - 1) flags[width_] = flags[width_ + 1] = flags[width_ - 1];
         s.done[block] = true;
     }
 
-    const PF_LayerDef &redMask_;
+    const BlueBits &blue_;
     InputLayer16 input_;
     A_long width_, height_;
     Slot slots_[WINDOW];
@@ -183,10 +187,10 @@ void multipliersOfRun(PF_Pixel16 *row, A_long y, A_long width, InsideRows &insid
 // The multipliers of rows firstRow..endRow - 1. A row reads blue and the
 // input's alpha and writes red, which is no sample: rows are independent, so
 // bands of them can be worked on at once, each with its own scratch.
-void multipliersOfRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_long width,
-                       A_long height, const FillLimitsArray &limits, const MultiplierTable &table,
-                       A_long firstRow, A_long endRow) {
-    InsideRows inside(redMask, input, width, height);
+void multipliersOfRows(const PF_LayerDef &redMask, const BlueBits &blue, const InputLayer16 &input,
+                       A_long width, A_long height, const FillLimitsArray &limits,
+                       const MultiplierTable &table, A_long firstRow, A_long endRow) {
+    InsideRows inside(blue, input, width, height);
     RowScratch scratch(width);
     BitWord *fill = scratch.fill.data();
     for (A_long y = firstRow; y < endRow; ++y) {
@@ -195,10 +199,9 @@ void multipliersOfRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_
         if (left > right) continue;
         PF_Pixel16 *row = getPixel16(redMask, 0, y);
         const A_long firstWord = left / BITS_PER_WORD, lastWord = right / BITS_PER_WORD;
-        const A_long firstColumn = firstWord * BITS_PER_WORD;
-        pixelRowBits(row + firstColumn, right + 1 - firstColumn, fill + firstWord,
-                     [](const auto &p) { return p.blue != 0; });
-        for (A_long w = firstWord; w <= lastWord; ++w) fill[w] &= columnBits(w, left, right);
+        const BitWord *filled = blue.fillRow(y);
+        for (A_long w = firstWord; w <= lastWord; ++w)
+            fill[w] = filled[w] & columnBits(w, left, right);
         // Runs of words with fill: a gap of a whole word is not worth reading.
         for (A_long w = firstWord; w <= lastWord;) {
             if (fill[w] == 0) {
@@ -217,13 +220,18 @@ void multipliersOfRows(const PF_LayerDef &redMask, const InputLayer16 &input, A_
 
 void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
                                          const InputLayer16 &input, A_long width, A_long height,
-                                         const FillLimitsArray &limits, int threads) {
+                                         const FillLimitsArray &limits, int threads,
+                                         const BlueBits *blue) {
     if (width <= 0 || height <= 0) return;
+    const bool given = blue != nullptr && coversFrame(*blue, width, height);
+    BlueBits read;
+    if (!given) read_BlueBitsFromWorld(read, redMask, width, height, threads);
+    const BlueBits &bits = given ? *blue : read;
     const MultiplierTable table;
     const A_long firstRow = std::max<A_long>(0, limits.firstRow);
     const A_long lastRow = std::min({height - 1, limits.lastRow, FILL_LIMITS_MAX_ROWS - 1});
     forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
-        multipliersOfRows(redMask, input, width, height, limits, table, firstRow + first,
+        multipliersOfRows(redMask, bits, input, width, height, limits, table, firstRow + first,
                           firstRow + end);
     });
 }

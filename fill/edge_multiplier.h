@@ -2,6 +2,7 @@
 #pragma once
 
 #include "detect/fill_limits.h"
+#include "fill/blue_bits.h"
 #include "render/worlds/pixels.h"
 
 // Only the fill pixels are written. The plain form
@@ -10,6 +11,9 @@
 // render's mask (Normalise clears it within the limits, nothing writes it
 // outside them, and a grow writes 0). threads: bands of rows worked on at
 // once (render/row_workers.h); the result is the same for any count.
+// blue: the planes of the mask's blue as it is (fill/blue_bits.h); without
+// them the stage reads them from the mask first.
 void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData *in_data, const PF_LayerDef &redMask,
                                          const InputLayer16 &input, A_long width, A_long height,
-                                         const FillLimitsArray &limits, int threads = 1);
+                                         const FillLimitsArray &limits, int threads = 1,
+                                         const BlueBits *blue = nullptr);

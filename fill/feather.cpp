@@ -41,13 +41,6 @@ A_u_short roundedBlue(float blue) {
     return static_cast<A_u_short>(static_cast<A_long>(blue + 0.5f));
 }
 
-struct IsFullBlue {
-    template <typename Pixel>
-    auto operator()(const Pixel &p) const {
-        return p.blue == FILL_BLUE;
-    }
-};
-
 // The world as the stamp sees it: cut to the frame, so that where a host
 // records more than the frame's width no stamp reaches past the frame.
 PF_LayerDef frameView(const PF_LayerDef &world, A_long width, A_long height) {
@@ -254,11 +247,9 @@ SweptRows sweptRowsOf(const PF_LayerDef &frame, const FillLimitsArray &limits, A
 // they are when it is marked.
 class EdgeMarker {
   public:
-    EdgeMarker(const PF_LayerDef &frame, const FillLimitsArray &limits, const SweptRows &rows)
-        : limits_(limits),
-          rows_(rows),
-          words_(bitWordsFor(frame.width)),
-          fullBlue_(frame, frame.width, IsFullBlue{}) {}
+    EdgeMarker(const PF_LayerDef &frame, const BlueBits &blue, const FillLimitsArray &limits,
+               const SweptRows &rows)
+        : limits_(limits), rows_(rows), words_(bitWordsFor(frame.width)), blue_(blue) {}
 
     // The planes of row y (EdgeRows' layout).
     void mark(A_long y, BitWord *planes) {
@@ -270,11 +261,11 @@ class EdgeMarker {
         const A_long right = std::min(rows_.markRight, limits_.right[y]);
         if (left > right) return;
         const A_long first = left / BITS_PER_WORD, last = right / BITS_PER_WORD;
-        const BitWord *above = fullBlue_.row(y - 1, first, last);
-        const BitWord *below = fullBlue_.row(y + 1, first, last);
+        const BitWord *above = blue_.fullRow(y - 1);
+        const BitWord *below = blue_.fullRow(y + 1);
         const A_long hereFirst = std::max<A_long>(0, first - 1);
         const A_long hereLast = std::min(words_ - 1, last + 1);
-        const BitWord *here = fullBlue_.row(y, hereFirst, hereLast);
+        const BitWord *here = blue_.fullRow(y);
         std::copy(here + hereFirst, here + hereLast + 1, full + hereFirst);
         for (A_long w = first; w <= last; ++w) {
             const BitWord fromLeft = (here[w] << 1) | (w > 0 ? here[w - 1] >> 63 : 0);
@@ -288,8 +279,9 @@ class EdgeMarker {
     const FillLimitsArray &limits_;
     SweptRows rows_;
     A_long words_;
-    // Full blue as bits; marking reads each row before the writing reaches it.
-    RowBitsRing<IsFullBlue> fullBlue_;
+    // Full blue as it was before the stage: marking reads each row before
+    // the writing reaches it.
+    const BlueBits &blue_;
 };
 
 // The edge rows around the edge between two bands of rows worked on at once,
@@ -309,14 +301,15 @@ struct BandEdgeMarks {
     }
 };
 
-BandEdgeMarks marksAroundBandEdge(const PF_LayerDef &frame, const FillLimitsArray &limits,
-                                  const SweptRows &swept, A_long radius, A_long edge) {
+BandEdgeMarks marksAroundBandEdge(const PF_LayerDef &frame, const BlueBits &blue,
+                                  const FillLimitsArray &limits, const SweptRows &swept,
+                                  A_long radius, A_long edge) {
     BandEdgeMarks m;
     m.firstRow = std::max(swept.first, edge - radius);
     m.rows = std::max<A_long>(0, edge + radius - m.firstRow);
     m.words = bitWordsFor(frame.width);
     m.bits.assign(static_cast<std::size_t>(m.rows) * EDGE_PLANES * m.words, 0);
-    EdgeMarker marker(frame, limits, swept);
+    EdgeMarker marker(frame, blue, limits, swept);
     for (A_long y = m.firstRow; y < m.firstRow + m.rows; ++y)
         marker.mark(
             y, m.bits.data() + static_cast<std::size_t>(y - m.firstRow) * EDGE_PLANES * m.words);
@@ -327,9 +320,9 @@ class Feather {
   public:
     // above, below: the marks around the band's edges with the bands
     // beside it (null where there is none).
-    Feather(const PF_LayerDef &redMask, const PF_LayerDef &frame, const FillLimitsArray &limits,
-            const FloatBlurPlotKernel &kernel, const SweptRows &swept, const BandEdgeMarks *above,
-            const BandEdgeMarks *below)
+    Feather(const PF_LayerDef &redMask, const PF_LayerDef &frame, BlueBits &blue,
+            const FillLimitsArray &limits, const FloatBlurPlotKernel &kernel,
+            const SweptRows &swept, const BandEdgeMarks *above, const BandEdgeMarks *below)
         : mask_(redMask),
           frame_(frame),
           radius_(kernel.radius),
@@ -339,7 +332,8 @@ class Feather {
           above_(above),
           below_(below),
           edges_(frame.width, kernel.radius),
-          marker_(frame, limits, swept),
+          marker_(frame, blue, limits, swept),
+          blue_(blue),
           best_(static_cast<std::size_t>(frame.width), NO_STAMP),
           near_(static_cast<std::size_t>(radius_ + 1) * edges_.words()) {
         // The stamp for each squared distance below (radius + 1)^2.
@@ -444,8 +438,15 @@ class Feather {
                 if (stampReaches(x, y)) row[x].blue = FULL_SCALE;
             } else if (best_[x] > static_cast<float>(blue)) {
                 row[x].blue = roundedBlue(stampedBlue(static_cast<float>(blue), best_[x]));
+                noteFill(row[x], x, y);
             }
         }
+    }
+
+    // A pixel a stamp may have made a fill pixel, in the fill plane (only
+    // this band writes row y's words).
+    void noteFill(const PF_Pixel16 &p, A_long x, A_long y) {
+        if (p.blue != 0) blue_.fillRow(y)[x / BITS_PER_WORD] |= BitWord{1} << (x % BITS_PER_WORD);
     }
 
     // A stamp's effect on one pixel: blue is raised to the stamp when that is
@@ -510,7 +511,10 @@ class Feather {
                 const BitWord hit =
                     left & (movedRight(near, w, o.dx) | movedLeft(near, w, o.dx, words));
                 if (hit == 0) continue;
-                forEachBit(hit, w, [&](A_long x) { stampPixel(row[x], o.stamp); });
+                forEachBit(hit, w, [&](A_long x) {
+                    stampPixel(row[x], o.stamp);
+                    noteFill(row[x], x, y);
+                });
                 left &= ~hit;
             }
             if (!corners || left == 0) continue;
@@ -541,6 +545,7 @@ class Feather {
     const BandEdgeMarks *below_;
     EdgeRows edges_;
     EdgeMarker marker_;
+    BlueBits &blue_;  // its fill plane follows the blue written
     std::vector<float> best_;
     std::vector<float> byDistance_;
     std::vector<Offset> offsets_;  // nearest first (small radii)
@@ -551,7 +556,7 @@ class Feather {
 
 void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
                                 A_long height, A_long /*lastRow*/, A_long featherRadius,
-                                const FillLimitsArray &limits, int threads) {
+                                const FillLimitsArray &limits, int threads, BlueBits *blue) {
     if (featherRadius <= 0) return;
     // The record holds 40,402 weights: too large for the stack.
     auto kernel = std::make_unique<FloatBlurPlotKernel>();
@@ -560,6 +565,10 @@ void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &red
     const PF_LayerDef frame = frameView(redMask, width, height);
     const SweptRows swept = sweptRowsOf(frame, limits, kernel->radius);
     if (swept.sweptFirst > swept.sweptLast) return;
+    const bool given = blue != nullptr && coversFrame(*blue, frame.width, frame.height);
+    BlueBits read;
+    if (!given) read_BlueBitsFromWorld(read, frame, frame.width, frame.height, threads);
+    BlueBits &bits = given ? *blue : read;
     // Each band of rows writes only its own rows. The marks near the edges
     // between bands are made before any band writes; the rest of a band's
     // marks read its own rows only, ahead of its writing.
@@ -571,14 +580,15 @@ void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &red
     std::vector<BandEdgeMarks> edgeMarks(bandEdges.size());
     forEachRowBand(threads, static_cast<A_long>(bandEdges.size()), [&](A_long first, A_long end) {
         for (A_long i = first; i < end; ++i)
-            edgeMarks[i] = marksAroundBandEdge(frame, limits, swept, kernel->radius, bandEdges[i]);
+            edgeMarks[i] =
+                marksAroundBandEdge(frame, bits, limits, swept, kernel->radius, bandEdges[i]);
     });
     auto marksAt = [&](A_long row) -> const BandEdgeMarks * {
         const auto at = std::find(bandEdges.begin(), bandEdges.end(), row);
         return at == bandEdges.end() ? nullptr : &edgeMarks[at - bandEdges.begin()];
     };
     forEachRowBand(threads, rows, [&](A_long first, A_long end) {
-        Feather(redMask, frame, limits, *kernel, swept, marksAt(swept.first + first),
+        Feather(redMask, frame, bits, limits, *kernel, swept, marksAt(swept.first + first),
                 marksAt(swept.first + end))
             .run(swept.first + first, swept.first + end);
     });

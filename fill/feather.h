@@ -2,6 +2,7 @@
 #pragma once
 
 #include "detect/fill_limits.h"
+#include "fill/blue_bits.h"
 #include "fill/blur_kernel.h"
 
 // Blue comes out as the plain form's adding stamps (reference/fill/feather.h);
@@ -10,6 +11,10 @@
 // render never subtracts, so only the plain form has the subtracting stamp.
 // threads: bands of rows worked on at once (render/row_workers.h); blue is
 // the same for any count.
+// blue: the planes of the mask's blue as it is (fill/blue_bits.h), whose
+// fill plane then follows what the stage writes; without them the stage
+// reads them from the mask first.
 void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
                                 A_long height, A_long lastRow, A_long featherRadius,
-                                const FillLimitsArray &limits, int threads = 1);
+                                const FillLimitsArray &limits, int threads = 1,
+                                BlueBits *blue = nullptr);

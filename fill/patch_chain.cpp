@@ -380,9 +380,11 @@ struct RowScratch {
           open(fill.size()),
           pending(fill.size()) {}
 
-    // The fill pixels of a row, gathered a word at a time so that the passes
-    // visit only those.
-    void gather(const PF_Pixel16 *mask, A_long rowLeft, A_long rowRight) {
+    // The fill pixels of row y (isFillPixel), from the fill plane (none
+    // beyond it): only their mask pixels are read, for the band red that
+    // leaves some out.
+    void gather(const PF_Pixel16 *mask, const BlueBits &planes, A_long y, A_long rowLeft,
+                A_long rowRight) {
         left = rowLeft, right = rowRight;
         if (left > right) {
             lastWord = firstWord - 1;
@@ -390,11 +392,13 @@ struct RowScratch {
         }
         firstWord = left / BITS_PER_WORD;
         lastWord = right / BITS_PER_WORD;
-        const A_long firstColumn = firstWord * BITS_PER_WORD;
-        pixelRowBits(mask + firstColumn, right + 1 - firstColumn, fill.data(),
-                     [](const auto &m) { return isFillPixel(m); });
+        const bool planeRow = y < planes.rows;
+        const A_long planeRight = std::min(right, planes.width - 1);
         for (A_long w = firstWord; w <= lastWord; ++w)
-            fill[w - firstWord] &= columnBits(w, left, right);
+            fill[w - firstWord] = planeRow && w < planes.words
+                                      ? planes.fillRow(y)[w] & columnBits(w, left, planeRight)
+                                      : 0;
+        keepPixels(fillPixels(), [&](A_long x) { return mask[x].red != BAND_RED; });
     }
 
     RowBits fillPixels() { return RowBits{fill.data(), firstWord, lastWord}; }
@@ -475,8 +479,9 @@ void colourRow(const ChainPlan &plan, const PatchChainInputs &in, A_long y, Adja
 // frames and the input, and writes only its own row of the patch world, so
 // bands of rows can be coloured at once, each with its own scratch rows.
 void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_LayerDef &patch,
-                const PF_LayerDef &redMask, const FillLimitsArray &limits, A_long firstRow,
-                A_long endRow, const PatchRowDone &afterEachRow) {
+                const PF_LayerDef &redMask, const BlueBits &fillPixels,
+                const FillLimitsArray &limits, A_long firstRow, A_long endRow,
+                const PatchRowDone &afterEachRow) {
     const FillBounds bounds = worldBounds(redMask);
     std::unique_ptr<AdjacentBlur> blur;
     if (plan.blurKernel)
@@ -486,7 +491,7 @@ void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_Laye
     std::vector<PF_Pixel16> handedOver(afterEachRow ? static_cast<std::size_t>(width) : 0);
     for (A_long y = firstRow; y < endRow; ++y) {
         PF_Pixel16 *out = afterEachRow ? handedOver.data() : getPixel16(patch, 0, y);
-        scratch.gather(getPixel16(redMask, 0, y), regionLeft(limits, y, bounds),
+        scratch.gather(getPixel16(redMask, 0, y), fillPixels, y, regionLeft(limits, y, bounds),
                        regionRight(limits, y, bounds));
         colourRow(plan, in, y, blur.get(), scratch, out);
         if (afterEachRow) afterEachRow(y, out);
@@ -518,8 +523,12 @@ void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
     const FillBounds bounds = worldBounds(redMask);
     const A_long firstRow = regionFirstRow(limits, bounds);
     const A_long lastRow = regionLastRow(limits, bounds);
+    BlueBits read;
+    if (in.fillPixels == nullptr)
+        read_BlueBitsFromWorld(read, redMask, redMask.width, redMask.height, threads);
+    const BlueBits &fillPixels = in.fillPixels != nullptr ? *in.fillPixels : read;
     forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
-        colourRows(plan, in, patch, redMask, limits, firstRow + first, firstRow + end,
+        colourRows(plan, in, patch, redMask, fillPixels, limits, firstRow + first, firstRow + end,
                    afterEachRow);
     });
 }

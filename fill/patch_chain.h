@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "detect/fill_limits.h"
+#include "fill/blue_bits.h"
 #include "fill/blur_kernel.h"
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
@@ -37,6 +38,9 @@ struct PatchChainInputs {
     A_u_short quarterLevel;  // least alpha of a blur sample
     PF_Pixel16 setColour;
     const PF_ANSICallbacks *maths;
+    // The mask's fill plane (fill/blue_bits.h; no pixel beyond it is a fill
+    // pixel); without it the fill pixels are first read from the mask.
+    const BlueBits *fillPixels = nullptr;
 };
 
 // Called, on the band's thread, with each row of the region as soon as it is

@@ -106,12 +106,16 @@ struct Decontamination {
     }
 };
 
-// The rows of the worlds the view reads.
+// The rows of the worlds the view reads, and of the fill plane.
 struct Rows {
     const PF_Pixel16 *mask;
     const PF_Pixel16 *patch;
     const void *input;
     bool inputEightBit;
+    const BitWord *fill;  // null: no fill pixel in the row
+    A_long fillWords;
+
+    BitWord fillWord(A_long w) const { return fill != nullptr && w < fillWords ? fill[w] : 0; }
 
     Int4 in(A_long x) const {
         return inputEightBit ? lanesOf(static_cast<const PF_Pixel *>(input)[x])
@@ -224,11 +228,7 @@ void resultSpan(Out *out, const Rows &r, const Decontamination &d, A_long first,
     for (A_long w = first / BITS_PER_WORD; w <= last / BITS_PER_WORD; ++w) {
         const A_long start = std::max(first, w * BITS_PER_WORD);
         copyInputSpan(out, r, start, std::min(last, w * BITS_PER_WORD + BITS_PER_WORD - 1));
-        const A_long count = std::min(BITS_PER_WORD, last + 1 - w * BITS_PER_WORD);
-        BitWord bits = 0;
-        pixelRowBits(r.mask + w * BITS_PER_WORD, count, &bits,
-                     [](const auto &m) { return m.blue != 0; });
-        forEachBit(bits & columnBits(w, start, last), w, [&](A_long x) {
+        forEachBit(r.fillWord(w) & columnBits(w, start, last), w, [&](A_long x) {
             const PF_Pixel16 &mask = r.mask[x];
             const A_u_short b = taperedAmount(mask);
             if (b != 0) store(out, x, compositeFill(r.in(x), mask, d.of(r.patch[x], b), b));
@@ -262,10 +262,14 @@ void composeRow(const PF_LayerDef &output, const ComposeSources &s, const Decont
     const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
     fillSpan(out, 0, std::min(left, width), outside);
     if (left <= right) {
-        const Rows r{getPixel16(*s.redMask, 0, y), patchRow,
+        const BlueBits &planes = *s.fillPixels;
+        const Rows r{getPixel16(*s.redMask, 0, y),
+                     patchRow,
                      s.input.eightBit ? static_cast<const void *>(getPixel8(*s.input.layer, 0, y))
                                       : static_cast<const void *>(getPixel16(*s.input.layer, 0, y)),
-                     s.input.eightBit};
+                     s.input.eightBit,
+                     y < planes.rows ? planes.fillRow(y) : nullptr,
+                     planes.words};
         switch (viewMode) {
             case VIEW_SHOW_ONLY_CHANGES:
                 for (A_long x = left; x <= right; ++x) store(out, x, onlyChangesPixel(r, d, x));
@@ -330,18 +334,31 @@ void compose_OutputRowWithPatchRow(const PF_LayerDef &output, bool eightBit,
         composeRows<PF_Pixel16>(output, s, viewMode, width, y, y + 1, patchRow);
 }
 
+namespace {
+
 // Each output row is written from the same row of the sources alone, so
 // bands of rows are composed at once.
+void composeView(const PF_LayerDef &output, bool eightBit, const ComposeSources &given,
+                 A_long viewMode, A_long width, A_long height, int threads) {
+    ComposeSources s = given;
+    BlueBits read;
+    if (s.fillPixels == nullptr) {
+        read_BlueBitsFromWorld(read, *s.redMask, width, height, threads);
+        s.fillPixels = &read;
+    }
+    forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
+        compose_OutputRows(output, eightBit, s, viewMode, width, firstRow, endRow);
+    });
+}
+
+}  // namespace
+
 void compose_OutputView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,
                         A_long width, A_long height, int threads) {
-    forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
-        compose_OutputRows(output, false, s, viewMode, width, firstRow, endRow);
-    });
+    composeView(output, false, s, viewMode, width, height, threads);
 }
 
 void compose_OutputViewInto8Bit(const PF_LayerDef &output8, const ComposeSources &s,
                                 A_long viewMode, A_long width, A_long height, int threads) {
-    forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
-        compose_OutputRows(output8, true, s, viewMode, width, firstRow, endRow);
-    });
+    composeView(output8, true, s, viewMode, width, height, threads);
 }

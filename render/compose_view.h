@@ -4,6 +4,7 @@
 
 #include "detect/fill_limits.h"
 #include "detect/red_mask.h"
+#include "fill/blue_bits.h"
 #include "render/worlds/pixels.h"
 
 // The views' fixed pixels and levels.
@@ -21,6 +22,10 @@ struct ComposeSources {
     const PF_LayerDef *redMask;
     const FillLimitsArray *limits;
     PF_Pixel16 decontamColour;
+    // The mask's fill plane (fill/blue_bits.h; no pixel beyond it is a fill
+    // pixel). compose_OutputRows needs it; the whole-view calls read it from
+    // the mask when it is not given.
+    const BlueBits *fillPixels = nullptr;
 };
 
 // Fill amount after tapering at the fill's edge by the edge multiplier (red).

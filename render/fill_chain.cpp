@@ -17,8 +17,8 @@ void run_FillChain(A_long fillChain, const FillChainWorlds &w, A_long blurSize,
             frames[slot] = InputLayer16{w.frameArray[slot], false};
         current = InputLayer16{w.currentFrame, false};
     }
-    const PatchChainInputs inputs{current,  frames,       w.input,   MINIMUM_ALPHA,
-                                  blurSize, quarterLevel, setColour, &maths};
+    const PatchChainInputs inputs{current,      frames,    w.input, MINIMUM_ALPHA, blurSize,
+                                  quarterLevel, setColour, &maths,  w.fillPixels};
     patch_FillPixelsThroughChain(fillChainOf(fillChain).sources, inputs, *w.patch, *w.redMask,
                                  limits, threads, afterEachRow);
 }

@@ -62,6 +62,7 @@ struct FillChainWorlds {
     // read the input itself where the working copy would be.
     const InputLayer16 *frameViews = nullptr;
     InputLayer16 currentFrameView{};
+    const BlueBits *fillPixels = nullptr;  // the mask's fill plane (PatchChainInputs)
 };
 
 void run_FillChain(A_long fillChain, const FillChainWorlds &worlds, A_long blurSize,

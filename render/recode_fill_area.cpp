@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "detect/red_mask.h"
+#include "detect/row_bits.h"
 #include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
@@ -56,24 +57,49 @@ void fillPixels(PF_Pixel16 *row, A_long count, const PF_Pixel16 &p) {
     for (; i < count; ++i) row[i] = p;
 }
 
+// Bits first..end - 1 of a row of bits set.
+void setBits(BitWord *bits, A_long first, A_long end) {
+    for (A_long w = first / BITS_PER_WORD; w <= (end - 1) / BITS_PER_WORD; ++w)
+        bits[w] |= columnBits(w, first, end - 1);
+}
+
+// One row of the world and of the blue planes (zeroed beforehand).
+struct RowOut {
+    PF_Pixel16 *pixels;
+    BitWord *fill;  // null: no planes
+    BitWord *full;
+};
+
+void noteBlue(const RowOut &out, A_long first, A_long end, const PF_Pixel16 &p) {
+    if (out.fill == nullptr || p.blue == 0) return;
+    setBits(out.fill, first, end);
+    if (p.blue == FILL_BLUE) setBits(out.full, first, end);
+}
+
 // row[x] = table[codes[x]] for x = first..end - 1. Codes come in long runs
 // of one value (the clear surroundings, the judged pockets): a run is found
 // eight codes at a time and written as one fill.
-void writeCodePixels(PF_Pixel16 *row, const MaskCode *codes, A_long first, A_long end,
+void writeCodePixels(const RowOut &out, const MaskCode *codes, A_long first, A_long end,
                      const PF_Pixel16 *table) {
     A_long x = first;
     while (x < end) {
         const MaskCode code = codes[x];
         const std::uint64_t eight = inEveryByte(code);
         if (x + 8 > end || eightCodes(codes + x) != eight) {
-            row[x] = table[code];
+            out.pixels[x] = table[code];
+            if (out.fill != nullptr && table[code].blue != 0) {
+                const BitWord bit = BitWord{1} << (x % BITS_PER_WORD);
+                out.fill[x / BITS_PER_WORD] |= bit;
+                if (table[code].blue == FILL_BLUE) out.full[x / BITS_PER_WORD] |= bit;
+            }
             ++x;
             continue;
         }
         A_long runEnd = x + 8;
         while (runEnd + 8 <= end && eightCodes(codes + runEnd) == eight) runEnd += 8;
         while (runEnd < end && codes[runEnd] == code) ++runEnd;
-        fillPixels(row + x, runEnd - x, table[code]);
+        fillPixels(out.pixels + x, runEnd - x, table[code]);
+        noteBlue(out, x, runEnd, table[code]);
         x = runEnd;
     }
 }
@@ -82,7 +108,7 @@ void writeCodePixels(PF_Pixel16 *row, const MaskCode *codes, A_long first, A_lon
 // is written.
 void writeWorldRow(const PF_LayerDef &redMask, const AnalysisMask &mask,
                    const FillLimitsArray &limits, const CodePixels &table, A_long width, A_long y,
-                   MaskCode *codes) {
+                   MaskCode *codes, BlueBits *blue) {
     PF_Pixel16 *row = getPixel16(redMask, 0, y);
     if (y >= mask.height) {
         std::fill(row, row + redMask.width, TRANSPARENT_BLACK);
@@ -92,9 +118,12 @@ void writeWorldRow(const PF_LayerDef &redMask, const AnalysisMask &mask,
     const bool inRows = y >= limits.firstRow && y <= limits.lastRow;
     const A_long left = inRows ? std::clamp<A_long>(limits.left[y], 0, width) : width;
     const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
-    writeCodePixels(row, codes, 0, left, table.outside);
-    writeCodePixels(row, codes, left, right + 1, table.inside);
-    writeCodePixels(row, codes, std::max(left, right + 1), width, table.outside);
+    const bool planeRow = blue != nullptr && y < blue->rows;
+    const RowOut out{row, planeRow ? blue->fillRow(y) : nullptr,
+                     planeRow ? blue->fullRow(y) : nullptr};
+    writeCodePixels(out, codes, 0, left, table.outside);
+    writeCodePixels(out, codes, left, right + 1, table.inside);
+    writeCodePixels(out, codes, std::max(left, right + 1), width, table.outside);
     fillPixels(row + width, redMask.width - width, TRANSPARENT_BLACK);
 }
 
@@ -120,14 +149,15 @@ A_long rowsClearOfCodes(const PF_LayerDef &redMask, const AnalysisMask &mask, A_
 
 void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
                         const FillLimitsArray &limits, bool clearRejected, bool normalise,
-                        int threads) {
+                        int threads, BlueBits *blue) {
     CodePixels table;
     makeCodePixels(table, clearRejected, normalise);
     const A_long width = std::min(mask.width, redMask.width);
+    if (blue != nullptr) size_BlueBits(*blue, width, std::min(mask.height, redMask.height));
     auto writeRows = [&](A_long first, A_long end) {
         std::vector<MaskCode> codes(static_cast<std::size_t>(std::max<A_long>(1, width)));
         for (A_long y = first; y < end; ++y)
-            writeWorldRow(redMask, mask, limits, table, width, y, codes.data());
+            writeWorldRow(redMask, mask, limits, table, width, y, codes.data(), blue);
     };
     // In steps: each writes, in row bands, the rows that no code row still
     // to be read lies under; most of the world is clear of the codes at once.

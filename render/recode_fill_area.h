@@ -7,12 +7,15 @@
 
 #include "detect/analysis_mask.h"
 #include "detect/fill_limits.h"
+#include "fill/blue_bits.h"
 
 // The red mask world from the analysis mask: every pixel of the world
 // written (columns from the mask's width on, 0), with ClearRejected and then
 // Normalise applied to the pixels within the limits when they run. The
 // world may hold the mask (analysisMaskIn). threads: row bands on worker
 // threads (render/row_workers.h); the world does not depend on them.
+// blue, when given: the planes of the world's blue (fill/blue_bits.h) for
+// its rows and columns that hold the mask.
 void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
                         const FillLimitsArray &limits, bool clearRejected, bool normalise,
-                        int threads = 1);
+                        int threads = 1, BlueBits *blue = nullptr);

@@ -43,6 +43,8 @@ struct RenderWorlds {
     // How FillChain reads each slot's frame and the current frame.
     InputLayer16 frameViews[FRAME_ARRAY_SLOTS]{};
     InputLayer16 currentFrameView{};
+    // The mask's blue as bits, from the writing of the mask world on.
+    BlueBits blue;
 };
 
 // The stages from HoleMask to Feather on the mask. source: the detection
@@ -51,7 +53,7 @@ struct RenderWorlds {
 // they are written into it.
 void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_LayerDef &mask,
                  const InputLayer16 &input, const InputLayer16 &source, HolvaneMemoryContainer &c,
-                 A_long width, A_long height) {
+                 BlueBits &blue, A_long width, A_long height) {
     FillLimitsArray &limits = c.fillLimits;
     const AnalysisMask codes = analysisMaskIn(mask, width, height);
     copyAlphaToBandCodes(codes, source, s.alphaLevel, MINIMUM_ALPHA, limits, s.threads);
@@ -62,18 +64,23 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
         floodFillHolesRemoveChaffLogInFillTagList(source, codes, width, height, c.fillTags,
                                                   s.maxAcross, c.seedStack, limits);
     }
+    // The stages after it ask of blue only whether it is above 0 or full,
+    // which the world's writing answers as bits: they need not read its
+    // pixels to find the fill.
     write_RedMaskWorld(mask, codes, limits, stageRuns(s, Stage::ClearRejected),
-                       stageRuns(s, Stage::Normalise), s.threads);
+                       stageRuns(s, Stage::Normalise), s.threads, &blue);
     if (stageRuns(s, Stage::GrowShrink)) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
         growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits);
+        if (s.growAmount != 0) read_BlueBitsFromWorld(blue, mask, width, height, s.threads);
     }
     if (stageRuns(s, Stage::EdgeMultiplier)) {
-        make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits, s.threads);
+        make_EdgeMultiplyerMaskOnRedRedMask(in_data, mask, input, width, height, limits, s.threads,
+                                            &blue);
     }
     if (stageRuns(s, Stage::Feather)) {
         blur_FromBlueAddOrSubtract(in_data, mask, width, height, height - 1,
-                                   static_cast<A_long>(s.featherRadius), limits, s.threads);
+                                   static_cast<A_long>(s.featherRadius), limits, s.threads, &blue);
     }
 }
 
@@ -83,7 +90,7 @@ void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderW
                       const InputLayer16 &input, HolvaneMemoryContainer &c, bool eightBit,
                       PF_LayerDef *output, A_long width, A_long height) {
     const FillLimitsArray &limits = c.fillLimits;
-    const ComposeSources sources{input, &w.patch, w.mask, &limits, s.decontamColour};
+    const ComposeSources sources{input, &w.patch, w.mask, &limits, s.decontamColour, &w.blue};
     const PF_LayerDef &target = eightBit ? *output : *w.output;
     auto compose = [&](A_long firstRow, A_long endRow) {
         compose_OutputRows(target, eightBit, sources, s.viewMode, width, firstRow, endRow);
@@ -98,6 +105,7 @@ void colourAndCompose(const PF_InData *in_data, const RenderSettings &s, RenderW
     FillChainWorlds chainWorlds{w.currentFrame, w.frameArray, input, &w.patch, w.mask};
     chainWorlds.frameViews = w.frameViews;
     chainWorlds.currentFrameView = w.currentFrameView;
+    chainWorlds.fillPixels = &w.blue;
     const FillBounds bounds = worldBounds(*w.mask);
     const A_long first = std::clamp<A_long>(regionFirstRow(limits, bounds), 0, height);
     const A_long end = std::clamp<A_long>(regionLastRow(limits, bounds) + 1, first, height);
@@ -199,13 +207,13 @@ PF_Err analyseBeforeFetching(const RenderCall &r, RenderSettings &s) {
     const InputLayer16 source{&inputPart, r.input.eightBit};
     w.mask = &w.workingInput;
     buildLimits(source, s, r.width, r.height, limits);
-    runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, r.width, r.height);
+    runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, w.blue, r.width, r.height);
 
     FrameCapturePlan plan;
     plan.threads = s.threads;
     wantChainFrames(s, plan);
     plan.region = &limits;
-    plan.onlyWhereBlue = w.mask;
+    plan.onlyFillPixels = &w.blue;
     err = populate_FrameArrayFramesNoMatterWhat(w.frameStorage, w.frameArray, w.workingInput,
                                                 r.in_data, r.c.disposalList, r.width, r.sizeFactor,
                                                 r.height, r.eightBit, 3, 3, &plan);
@@ -267,7 +275,7 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
     w.frameArray[FRAME_ARRAY_CENTRE] = sourceWorld;
     setFrameViews(w, plan, InputLayer16{&w.workingInput, false});
     w.mask = &w.redMask;
-    runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, r.width, r.height);
+    runAnalysis(r.in_data, s, *w.mask, r.input, source, r.c, w.blue, r.width, r.height);
     colourAndCompose(r.in_data, s, w, r.input, r.c, r.eightBit, r.output, r.width, r.height);
     return PF_Err_NONE;
 }

@@ -176,22 +176,17 @@ void forEachRunOfBits(BitWord bits, Visit visit) {
     }
 }
 
-// The blocks of row y within the region that hold a fill pixel (the mask's
-// blue above 0), into blocks[0 .. FILL_BLOCK_WORDS). fill: one row of bits,
-// the caller's scratch.
-void findFillBlocksOfRow(const FillLimitsArray &region, const PF_LayerDef &mask, A_long width,
-                         A_long blockWidth, A_long y, std::vector<BitWord> &fill, BitWord *blocks) {
+// The blocks of row y within the region that hold a fill pixel, into
+// blocks[0 .. FILL_BLOCK_WORDS).
+void findFillBlocksOfRow(const FillLimitsArray &region, const BlueBits &fillPixels, A_long width,
+                         A_long blockWidth, A_long y, BitWord *blocks) {
     std::fill(blocks, blocks + FILL_BLOCK_WORDS, 0);
     const A_long left = std::max<A_long>(0, region.left[y]);
     const A_long right = std::min(region.right[y], width - 1);
     if (left > right) return;
-    // Only the words the region's columns fall in are tested.
-    const A_long firstWord = left / BITS_PER_WORD;
-    const A_long firstColumn = firstWord * BITS_PER_WORD;
-    pixelRowBits(getPixel16(mask, firstColumn, y), right + 1 - firstColumn, fill.data(),
-                 [](const auto &p) { return p.blue != 0; });
-    for (A_long w = firstWord; w <= right / BITS_PER_WORD; ++w) {
-        forEachRunOfBits(fill[w - firstWord] & columnBits(w, left, right), [&](A_long a, A_long b) {
+    const BitWord *fill = fillPixels.fillRow(y);
+    for (A_long w = left / BITS_PER_WORD; w <= right / BITS_PER_WORD; ++w) {
+        forEachRunOfBits(fill[w] & columnBits(w, left, right), [&](A_long a, A_long b) {
             const A_long last = (w * BITS_PER_WORD + b) / blockWidth;
             for (A_long j = (w * BITS_PER_WORD + a) / blockWidth; j <= last; ++j)
                 blocks[j / BITS_PER_WORD] |= BitWord{1} << (j % BITS_PER_WORD);
@@ -263,9 +258,9 @@ PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRA
                 fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit, threads);
             else if (plan->wanted[slot] && plan->region == nullptr)
                 fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit, threads);
-            else if (plan->wanted[slot] && plan->onlyWhereBlue != nullptr)
+            else if (plan->wanted[slot] && plan->onlyFillPixels != nullptr)
                 plan->packedEightBit[slot] = capture_FramePixelsWhereBlue(
-                    frameStorage[slot], layer, layerIs8Bit, *plan->region, *plan->onlyWhereBlue,
+                    frameStorage[slot], layer, layerIs8Bit, *plan->region, *plan->onlyFillPixels,
                     plan->fillBlocks, threads);
             else if (plan->wanted[slot])
                 plan->packedEightBit[slot] = capture_FrameRegion(
@@ -326,13 +321,13 @@ bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, boo
 
 bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
                                   bool layerIs8Bit, const FillLimitsArray &region,
-                                  const PF_LayerDef &mask, FillBlocks &blocks, int threads) {
+                                  const BlueBits &fillPixels, FillBlocks &blocks, int threads) {
     const bool packed =
         layerIs8Bit && world.rowbytes >= world.width * static_cast<A_long>(sizeof(PF_Pixel16));
-    const A_long width = std::min(world.width, mask.width);
+    const A_long width = std::min(world.width, fillPixels.width);
     const A_long firstRow = std::max<A_long>(0, region.firstRow);
-    const A_long lastRow =
-        std::min({region.lastRow, world.height - 1, mask.height - 1, FILL_LIMITS_MAX_ROWS - 1});
+    const A_long lastRow = std::min(
+        {region.lastRow, world.height - 1, fillPixels.rows - 1, FILL_LIMITS_MAX_ROWS - 1});
     // FILL_BLOCK_WORDS words of blocks cover the row.
     const A_long blockWidth = std::max<A_long>(
         1, (width + FILL_BLOCK_WORDS * BITS_PER_WORD - 1) / (FILL_BLOCK_WORDS * BITS_PER_WORD));
@@ -342,11 +337,10 @@ bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &l
         blocks.width = width;
     }
     forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
-        std::vector<BitWord> fill(known ? 0 : static_cast<std::size_t>(bitWordsFor(width)));
         for (A_long y = firstRow + first; y < firstRow + end; ++y) {
             BitWord *rowBlocks =
                 blocks.rows.data() + static_cast<std::size_t>(y) * FILL_BLOCK_WORDS;
-            if (!known) findFillBlocksOfRow(region, mask, width, blockWidth, y, fill, rowBlocks);
+            if (!known) findFillBlocksOfRow(region, fillPixels, width, blockWidth, y, rowBlocks);
             copyFillBlocksOfRow(world, layer, layerIs8Bit, packed, region, width, blockWidth, y,
                                 rowBlocks);
         }

@@ -7,6 +7,7 @@
 
 #include "api/effect_api.h"
 #include "detect/fill_limits.h"
+#include "fill/blue_bits.h"
 #include "render/worlds/disposal_list.h"
 
 constexpr A_long FRAME_ARRAY_SLOTS = 21;  // frame offsets -10..+10, slot = offset + 10
@@ -36,9 +37,9 @@ struct FrameCapturePlan {
     // Set when a wanted slot shows the fallback world, which must then hold
     // its copy of the input where the region lies.
     bool fallbackUsed = false;
-    // When set: only the region's pixels where this world's blue is above 0
-    // are copied (the fill pixels of a finished red mask).
-    const PF_LayerDef *onlyWhereBlue = nullptr;
+    // When set: only the region's fill pixels in these planes (those of a
+    // finished red mask) are copied.
+    const BlueBits *onlyFillPixels = nullptr;
     FillBlocks fillBlocks;
     // Set for the slots whose world holds the 8-bit pixels as they came,
     // 4 bytes to a pixel at the 8-bit addresses (getPixel8 on the world),
@@ -80,10 +81,10 @@ void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
 bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
                          const FillLimitsArray &region, int threads = 1);
 
-// The same over the blocks of the region that hold a pixel whose mask blue
-// is above 0 (the rest of a block may be copied too). blocks: found from the
-// mask when not yet known, else reused: every capture of one render passes
-// the same region and mask.
+// The same over the blocks of the region that hold a fill pixel (the rest
+// of a block may be copied too). blocks: found from the fill plane when not
+// yet known, else reused: every capture of one render passes the same region
+// and planes.
 bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
                                   bool layerIs8Bit, const FillLimitsArray &region,
-                                  const PF_LayerDef &mask, FillBlocks &blocks, int threads = 1);
+                                  const BlueBits &fillPixels, FillBlocks &blocks, int threads = 1);

@@ -106,9 +106,15 @@ TEST_P(ClassifyEquivalence, TheWorldWrittenFromTheCodesHoldsTheSameFillArea) {
                                               *tags, state.settings.maxAcross, *stack, limits);
     // The world is written over its own codes in row bands: 1, 4 or 7 of them.
     const int threads = 1 + (c.seed % 3) * 3;
-    write_RedMaskWorld(state.redMask.layer(), codes, limits, true, true, threads);
+    BlueBits written;
+    write_RedMaskWorld(state.redMask.layer(), codes, limits, true, true, threads, &written);
     EXPECT_TRUE(
         sameMaskColours(plain.layer(), state.redMask.layer(), state.width(), state.height()));
+    // The planes it writes with the world are those the world's blue gives.
+    BlueBits read;
+    read_BlueBitsFromWorld(read, state.redMask.layer(), state.width(), state.height());
+    EXPECT_EQ(written.fill, read.fill);
+    EXPECT_EQ(written.full, read.full);
     EXPECT_TRUE(samePixelsWhere(plain.layer(), state.redMask.layer(), state.width(), state.height(),
                                 [&](A_long x, A_long y) { return isWithinLimits(limits, x, y); }));
 }

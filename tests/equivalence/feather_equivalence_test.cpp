@@ -23,10 +23,16 @@ void expectSameFeather(OwnedWorld &mask, A_long width, A_long height, A_long rad
     // Bands of rows worked on at once, some narrower than the radius.
     for (int threads : {1, 3, 7}) {
         restore(mask, before);
+        BlueBits blue;
+        read_BlueBitsFromWorld(blue, mask.layer(), width, height);
         blur_FromBlueAddOrSubtract(&in, mask.layer(), width, height, height - 1, radius, limits,
-                                   threads);
+                                   threads, &blue);
         EXPECT_TRUE(sameMaskColours(plain.layer(), mask.layer(), width, height))
             << "radius " << radius << ", " << threads << " threads";
+        // The fill plane follows the stamps: the fill pixels of the world as left.
+        BlueBits after;
+        read_BlueBitsFromWorld(after, mask.layer(), width, height);
+        EXPECT_EQ(blue.fill, after.fill) << "radius " << radius << ", " << threads << " threads";
     }
 }
 
