@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
-#include <vector>
 
 #include "render/worlds/pixels.h"
 
@@ -166,50 +165,3 @@ template <typename Visit>
 inline void forEachBit(BitWord bits, A_long w, Visit visit) {
     for (; bits != 0; bits &= bits - 1) visit(w * BITS_PER_WORD + __builtin_ctzll(bits));
 }
-
-// The bits of one test on the rows of a world, for a pass that moves down
-// the image asking for rows y - 1, y and y + 1: three rows are held in a
-// ring, each over the words (64 columns each) asked for so far, so every
-// part of a row is read once. The bits are those of the row as first read:
-// the pass must not write a row it may still ask for.
-template <typename Test>
-class RowBitsRing {
-  public:
-    RowBitsRing(const PF_LayerDef &world, A_long width, Test test)
-        : world_(world), width_(width), test_(test) {
-        for (std::vector<BitWord> &r : rows_)
-            r.resize(static_cast<std::size_t>(bitWordsFor(width)));
-    }
-    // Row y with words first..last valid (others as last read).
-    const BitWord *row(A_long y, A_long first, A_long last) {
-        const int slot = y % 3;
-        Held &held = held_[slot];
-        if (held.y != y) {
-            read(slot, y, first, last);
-            held = Held{y, first, last};
-        } else {
-            if (first < held.first) read(slot, y, first, held.first - 1);
-            if (last > held.last) read(slot, y, held.last + 1, last);
-            held.first = std::min(first, held.first);
-            held.last = std::max(last, held.last);
-        }
-        return rows_[slot].data();
-    }
-
-  private:
-    struct Held {
-        A_long y, first, last;
-    };
-    void read(int slot, A_long y, A_long first, A_long last) {
-        const A_long firstColumn = first * BITS_PER_WORD;
-        const A_long columns = std::min(width_, (last + 1) * BITS_PER_WORD) - firstColumn;
-        pixelRowBits(getPixel16(world_, firstColumn, y), columns, rows_[slot].data() + first,
-                     test_);
-    }
-
-    const PF_LayerDef &world_;
-    A_long width_;
-    Test test_;
-    std::vector<BitWord> rows_[3];
-    Held held_[3] = {{-1, 0, -1}, {-1, 0, -1}, {-1, 0, -1}};
-};
