@@ -326,8 +326,8 @@ bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &l
         layerIs8Bit && world.rowbytes >= world.width * static_cast<A_long>(sizeof(PF_Pixel16));
     const A_long width = std::min(world.width, fillPixels.width);
     const A_long firstRow = std::max<A_long>(0, region.firstRow);
-    const A_long lastRow = std::min(
-        {region.lastRow, world.height - 1, fillPixels.rows - 1, FILL_LIMITS_MAX_ROWS - 1});
+    const A_long lastRow =
+        std::min({region.lastRow, world.height - 1, fillPixels.rows - 1, FILL_LIMITS_MAX_ROWS - 1});
     // FILL_BLOCK_WORDS words of blocks cover the row.
     const A_long blockWidth = std::max<A_long>(
         1, (width + FILL_BLOCK_WORDS * BITS_PER_WORD - 1) / (FILL_BLOCK_WORDS * BITS_PER_WORD));
