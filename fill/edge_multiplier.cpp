@@ -55,7 +55,9 @@ void insideFlags(BitWord fill, const InputPixel *input, A_long first, A_long las
     const Lanes8 laneBit = {1, 2, 4, 8, 16, 32, 64, 128};
     A_long x = first;
     for (; x + 7 <= last; x += 8) {
-        const Lanes8 filled = (Lanes8{} + static_cast<A_u_short>(fill >> (x - first))) & laneBit;
+        const auto eight = static_cast<A_u_short>((fill >> (x - first)) & 0xFF);
+        const Lanes8 filled =
+            Lanes8{eight, eight, eight, eight, eight, eight, eight, eight} & laneBit;
         const auto inside = (filled | eightAlphas(input + x)) != 0;
         const Bytes8 bytes = __builtin_convertvector(inside, Bytes8) & 1;
         std::memcpy(flags + x, &bytes, sizeof bytes);
