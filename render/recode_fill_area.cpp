@@ -76,6 +76,15 @@ void noteBlue(const RowOut &out, A_long first, A_long end, const PF_Pixel16 &p) 
     if (p.blue == FILL_BLUE) setBits(out.full, first, end);
 }
 
+// The same for one pixel, its bit set directly: the pixels between runs
+// are many at the edges of the fill.
+void noteBluePixel(const RowOut &out, A_long x, const PF_Pixel16 &p) {
+    if (out.fill == nullptr || p.blue == 0) return;
+    const BitWord bit = BitWord{1} << (x % BITS_PER_WORD);
+    out.fill[x / BITS_PER_WORD] |= bit;
+    if (p.blue == FILL_BLUE) out.full[x / BITS_PER_WORD] |= bit;
+}
+
 // row[x] = table[codes[x]] for x = first..end - 1. Codes come in long runs
 // of one value (the clear surroundings, the judged pockets): a run is found
 // eight codes at a time and written as one fill.
@@ -87,11 +96,7 @@ void writeCodePixels(const RowOut &out, const MaskCode *codes, A_long first, A_l
         const std::uint64_t eight = inEveryByte(code);
         if (x + 8 > end || eightCodes(codes + x) != eight) {
             out.pixels[x] = table[code];
-            if (out.fill != nullptr && table[code].blue != 0) {
-                const BitWord bit = BitWord{1} << (x % BITS_PER_WORD);
-                out.fill[x / BITS_PER_WORD] |= bit;
-                if (table[code].blue == FILL_BLUE) out.full[x / BITS_PER_WORD] |= bit;
-            }
+            noteBluePixel(out, x, table[code]);
             ++x;
             continue;
         }
