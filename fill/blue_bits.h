@@ -31,11 +31,16 @@ struct BlueBits {
 // Planes for columns 0..width - 1 of rows 0..height - 1, all 0.
 void size_BlueBits(BlueBits &bits, A_long width, A_long height);
 
-// Whether the planes hold columns 0..width - 1 of rows 0..height - 1.
-inline bool coversFrame(const BlueBits &bits, A_long width, A_long height) {
-    return bits.width == width && bits.rows >= height;
-}
-
 // The planes of the world as it is (rows in bands on `threads`).
 void read_BlueBitsFromWorld(BlueBits &bits, const PF_LayerDef &mask, A_long width, A_long height,
                             int threads = 1);
+
+// The planes a stage was given, or, called without (tests, the plain
+// comparisons), those of the mask as it is, read into `read`.
+template <typename Planes>
+Planes &givenOrRead(Planes *given, BlueBits &read, const PF_LayerDef &mask, A_long width,
+                    A_long height, int threads) {
+    if (given != nullptr) return *given;
+    read_BlueBitsFromWorld(read, mask, width, height, threads);
+    return read;
+}

@@ -225,10 +225,8 @@ void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF
                                          const FillLimitsArray &limits, int threads,
                                          const BlueBits *blue) {
     if (width <= 0 || height <= 0) return;
-    const bool given = blue != nullptr && coversFrame(*blue, width, height);
     BlueBits read;
-    if (!given) read_BlueBitsFromWorld(read, redMask, width, height, threads);
-    const BlueBits &bits = given ? *blue : read;
+    const BlueBits &bits = givenOrRead(blue, read, redMask, width, height, threads);
     const MultiplierTable table;
     const A_long firstRow = std::max<A_long>(0, limits.firstRow);
     const A_long lastRow = std::min({height - 1, limits.lastRow, FILL_LIMITS_MAX_ROWS - 1});

@@ -565,10 +565,8 @@ void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &red
     const PF_LayerDef frame = frameView(redMask, width, height);
     const SweptRows swept = sweptRowsOf(frame, limits, kernel->radius);
     if (swept.sweptFirst > swept.sweptLast) return;
-    const bool given = blue != nullptr && coversFrame(*blue, frame.width, frame.height);
     BlueBits read;
-    if (!given) read_BlueBitsFromWorld(read, frame, frame.width, frame.height, threads);
-    BlueBits &bits = given ? *blue : read;
+    BlueBits &bits = givenOrRead(blue, read, frame, frame.width, frame.height, threads);
     // Each band of rows writes only its own rows. The marks near the edges
     // between bands are made before any band writes; the rest of a band's
     // marks read its own rows only, ahead of its writing.

@@ -524,9 +524,8 @@ void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
     const A_long firstRow = regionFirstRow(limits, bounds);
     const A_long lastRow = regionLastRow(limits, bounds);
     BlueBits read;
-    if (in.fillPixels == nullptr)
-        read_BlueBitsFromWorld(read, redMask, redMask.width, redMask.height, threads);
-    const BlueBits &fillPixels = in.fillPixels != nullptr ? *in.fillPixels : read;
+    const BlueBits &fillPixels =
+        givenOrRead(in.fillPixels, read, redMask, redMask.width, redMask.height, threads);
     forEachRowBand(threads, lastRow - firstRow + 1, [&](A_long first, A_long end) {
         colourRows(plan, in, patch, redMask, fillPixels, limits, firstRow + first, firstRow + end,
                    afterEachRow);

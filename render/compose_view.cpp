@@ -342,10 +342,7 @@ void composeView(const PF_LayerDef &output, bool eightBit, const ComposeSources 
                  A_long viewMode, A_long width, A_long height, int threads) {
     ComposeSources s = given;
     BlueBits read;
-    if (s.fillPixels == nullptr) {
-        read_BlueBitsFromWorld(read, *s.redMask, width, height, threads);
-        s.fillPixels = &read;
-    }
+    s.fillPixels = &givenOrRead(given.fillPixels, read, *s.redMask, width, height, threads);
     forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
         compose_OutputRows(output, eightBit, s, viewMode, width, firstRow, endRow);
     });
