@@ -34,10 +34,9 @@ inline unsigned alpha16(const PF_Pixel16 &p) { return p.alpha; }
 template <typename Pixel>
 void bandCodesOfRow(const Pixel *in, MaskCode *out, A_long left, A_long right,
                     const BandTest &code) {
-    typedef MaskCode Codes8 __attribute__((vector_size(8)));
     A_long x = left;
-    for (; x + 7 <= right; x += 8) {
-        const Codes8 codes = __builtin_convertvector(code(eightAlphas(in + x)), Codes8);
+    for (; x + PIXEL_LANES - 1 <= right; x += PIXEL_LANES) {
+        const Bytes8 codes = __builtin_convertvector(code(eightAlphas(in + x)), Bytes8);
         std::memcpy(out + x, &codes, sizeof codes);
     }
     for (; x <= right; ++x) out[x] = code(alpha16(in[x]));

@@ -37,6 +37,7 @@ inline BitWord packBytesToBits(const unsigned char *bytes) {
 // and this (comparisons joined with & and |) decides eight pixels at once:
 // on lanes, each comparison gives a lane of all ones where it holds.
 typedef std::uint16_t Lanes8 __attribute__((vector_size(16)));
+typedef std::uint8_t Bytes8 __attribute__((vector_size(8)));  // lanes narrowed to bytes
 constexpr A_long PIXEL_LANES = 8;
 struct PixelLanes {
     Lanes8 alpha, red, green, blue;
@@ -83,7 +84,6 @@ inline Lanes8 eightAlphas(const PF_Pixel *p) {
 // Eight lanes of all ones or zeros as eight bits, lane 0 lowest.
 template <typename LaneMask>
 inline BitWord laneMaskBits(const LaneMask &mask) {
-    typedef std::int8_t Bytes8 __attribute__((vector_size(8)));
     const Bytes8 bytes = __builtin_convertvector(mask, Bytes8);
     BitWord b;
     std::memcpy(&b, &bytes, sizeof b);

@@ -43,7 +43,6 @@ struct MultiplierTable {
 
 std::size_t sizeOf(A_long n) { return static_cast<std::size_t>(n); }
 
-typedef A_u_char Bytes8 __attribute__((vector_size(8)));
 typedef A_u_char Bytes16 __attribute__((vector_size(16)));
 
 // Inside flags (1: matte in the input or fill in the mask) of the columns
@@ -54,7 +53,7 @@ void insideFlags(BitWord fill, const InputPixel *input, A_long first, A_long las
                  A_u_char *flags) {
     const Lanes8 laneBit = {1, 2, 4, 8, 16, 32, 64, 128};
     A_long x = first;
-    for (; x + 7 <= last; x += 8) {
+    for (; x + PIXEL_LANES - 1 <= last; x += PIXEL_LANES) {
         const auto eight = static_cast<A_u_short>((fill >> (x - first)) & 0xFF);
         const Lanes8 filled =
             Lanes8{eight, eight, eight, eight, eight, eight, eight, eight} & laneBit;
