@@ -12,6 +12,7 @@ void size_BlueBits(BlueBits &bits, A_long width, A_long height) {
     const std::size_t count = static_cast<std::size_t>(bits.words) * bits.rows;
     bits.fill.assign(count, 0);
     bits.full.assign(count, 0);
+    bits.onlyFillWritten = false;
 }
 
 void read_BlueBitsFromWorld(BlueBits &bits, const PF_LayerDef &mask, A_long width, A_long height,

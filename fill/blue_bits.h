@@ -4,6 +4,12 @@
 // blue read the planes instead of the world's eight bytes a pixel. Feather
 // keeps the fill plane up to date with its stamps; the full plane stays as
 // it was before Feather, which is where it is read.
+//
+// A render whose view reads the mask at fill pixels alone has the world
+// written only there (onlyFillWritten): every other pixel stands for
+// transparent black, whatever its memory holds. Its readers then read the
+// world at fill pixels only, and a stage that makes a pixel fill writes the
+// whole pixel.
 #pragma once
 
 #include <vector>
@@ -17,7 +23,11 @@ struct BlueBits {
     A_long rows = 0;
     std::vector<BitWord> fill;
     std::vector<BitWord> full;
+    bool onlyFillWritten = false;
 
+    bool isFill(A_long x, A_long y) const {
+        return (fillRow(y)[x / BITS_PER_WORD] >> (x % BITS_PER_WORD)) & 1;
+    }
     BitWord *fillRow(A_long y) { return fill.data() + static_cast<std::size_t>(y) * words; }
     BitWord *fullRow(A_long y) { return full.data() + static_cast<std::size_t>(y) * words; }
     const BitWord *fillRow(A_long y) const {

@@ -334,6 +334,7 @@ class Feather {
           edges_(frame.width, kernel.radius),
           marker_(frame, blue, limits, swept),
           blue_(blue),
+          onlyFillWritten_(blue.onlyFillWritten),
           best_(static_cast<std::size_t>(frame.width), NO_STAMP),
           near_(static_cast<std::size_t>(radius_ + 1) * edges_.words()) {
         // The stamp for each squared distance below (radius + 1)^2.
@@ -431,32 +432,43 @@ class Feather {
     void writeRow(A_long y, const Reach &reach) {
         PF_Pixel16 *row = getPixel16(mask_, 0, y);
         for (A_long x = reach.first; x <= reach.last; ++x) {
-            const A_u_short blue = row[x].blue;
+            const A_u_short blue = blueAt(row, x, y);
             // A stamp moves blue only when it is higher; above full scale a
             // reached pixel is brought down to it.
             if (blue > FULL_SCALE) {
                 if (stampReaches(x, y)) row[x].blue = FULL_SCALE;
             } else if (best_[x] > static_cast<float>(blue)) {
-                row[x].blue = roundedBlue(stampedBlue(static_cast<float>(blue), best_[x]));
-                noteFill(row[x], x, y);
+                setBlue(row, x, y, roundedBlue(stampedBlue(static_cast<float>(blue), best_[x])));
             }
         }
     }
 
-    // A pixel a stamp may have made a fill pixel, in the fill plane (only
-    // this band writes row y's words).
-    void noteFill(const PF_Pixel16 &p, A_long x, A_long y) {
-        if (p.blue != 0) blue_.fillRow(y)[x / BITS_PER_WORD] |= BitWord{1} << (x % BITS_PER_WORD);
+    // Blue at (x, y): 0 off the fill plane when only the fill pixels were
+    // written (their memory holds anything).
+    A_u_short blueAt(const PF_Pixel16 *row, A_long x, A_long y) const {
+        if (onlyFillWritten_ && !blue_.isFill(x, y)) return 0;
+        return row[x].blue;
+    }
+
+    // A pixel a stamp may make a fill pixel goes into the fill plane (only
+    // this band writes row y's words); one that was not written before is
+    // written whole.
+    void setBlue(PF_Pixel16 *row, A_long x, A_long y, A_u_short blue) {
+        if (onlyFillWritten_ && !blue_.isFill(x, y))
+            row[x] = PF_Pixel16{0, 0, 0, blue};
+        else
+            row[x].blue = blue;
+        if (blue != 0) blue_.fillRow(y)[x / BITS_PER_WORD] |= BitWord{1} << (x % BITS_PER_WORD);
     }
 
     // A stamp's effect on one pixel: blue is raised to the stamp when that is
     // higher; blue above full scale comes down to it.
-    static void stampPixel(PF_Pixel16 &p, float stamp) {
-        const A_u_short blue = p.blue;
+    void stampPixel(PF_Pixel16 *row, A_long x, A_long y, float stamp) {
+        const A_u_short blue = blueAt(row, x, y);
         if (blue > FULL_SCALE)
-            p.blue = FULL_SCALE;
+            row[x].blue = FULL_SCALE;
         else if (stamp > static_cast<float>(blue))
-            p.blue = roundedBlue(stampedBlue(static_cast<float>(blue), stamp));
+            setBlue(row, x, y, roundedBlue(stampedBlue(static_cast<float>(blue), stamp)));
     }
 
     // For k = 0..radius, the columns with an edge pixel at most k rows from
@@ -511,10 +523,7 @@ class Feather {
                 const BitWord hit =
                     left & (movedRight(near, w, o.dx) | movedLeft(near, w, o.dx, words));
                 if (hit == 0) continue;
-                forEachBit(hit, w, [&](A_long x) {
-                    stampPixel(row[x], o.stamp);
-                    noteFill(row[x], x, y);
-                });
+                forEachBit(hit, w, [&](A_long x) { stampPixel(row, x, y, o.stamp); });
                 left &= ~hit;
             }
             if (!corners || left == 0) continue;
@@ -522,7 +531,7 @@ class Feather {
             for (A_long d = 0; d <= radius_; ++d)
                 square |= movedRight(reach, w, d) | movedLeft(reach, w, d, words);
             forEachBit(left & square, w, [&](A_long x) {
-                if (row[x].blue > FULL_SCALE) row[x].blue = FULL_SCALE;
+                if (blueAt(row, x, y) > FULL_SCALE) row[x].blue = FULL_SCALE;
             });
         }
     }
@@ -546,6 +555,7 @@ class Feather {
     EdgeRows edges_;
     EdgeMarker marker_;
     BlueBits &blue_;  // its fill plane follows the blue written
+    bool onlyFillWritten_;
     std::vector<float> best_;
     std::vector<float> byDistance_;
     std::vector<Offset> offsets_;  // nearest first (small radii)

@@ -5,6 +5,7 @@
 #include "detect/fill_limits.h"
 #include "detect/red_mask.h"
 #include "fill/blue_bits.h"
+#include "render/render_settings.h"
 #include "render/worlds/pixels.h"
 
 // The views' fixed pixels and levels.
@@ -27,6 +28,14 @@ struct ComposeSources {
     // the mask when it is not given.
     const BlueBits *fillPixels = nullptr;
 };
+
+// Whether the view reads the mask at its fill pixels alone (Show result and
+// the views that fall back to it); the others read every pixel within the
+// limits.
+constexpr bool readsMaskAtFillPixelsOnly(A_long viewMode) {
+    return viewMode != VIEW_SHOW_ONLY_CHANGES && viewMode != VIEW_SHOW_ALPHA &&
+           viewMode != VIEW_SHOW_INFO;
+}
 
 // Fill amount after tapering at the fill's edge by the edge multiplier (red).
 A_u_short taperedFillAmount(const PF_Pixel16 &mask);

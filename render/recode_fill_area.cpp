@@ -68,6 +68,9 @@ struct RowOut {
     PF_Pixel16 *pixels;
     BitWord *fill;  // null: no planes
     BitWord *full;
+    bool onlyFill;  // pixels without blue are left unwritten
+
+    bool writes(const PF_Pixel16 &p) const { return !onlyFill || p.blue != 0; }
 };
 
 void noteBlue(const RowOut &out, A_long first, A_long end, const PF_Pixel16 &p) {
@@ -95,7 +98,7 @@ void writeCodePixels(const RowOut &out, const MaskCode *codes, A_long first, A_l
         const MaskCode code = codes[x];
         const std::uint64_t eight = inEveryByte(code);
         if (x + 8 > end || eightCodes(codes + x) != eight) {
-            out.pixels[x] = table[code];
+            if (out.writes(table[code])) out.pixels[x] = table[code];
             noteBluePixel(out, x, table[code]);
             ++x;
             continue;
@@ -103,7 +106,7 @@ void writeCodePixels(const RowOut &out, const MaskCode *codes, A_long first, A_l
         A_long runEnd = x + 8;
         while (runEnd + 8 <= end && eightCodes(codes + runEnd) == eight) runEnd += 8;
         while (runEnd < end && codes[runEnd] == code) ++runEnd;
-        fillPixels(out.pixels + x, runEnd - x, table[code]);
+        if (out.writes(table[code])) fillPixels(out.pixels + x, runEnd - x, table[code]);
         noteBlue(out, x, runEnd, table[code]);
         x = runEnd;
     }
@@ -115,7 +118,9 @@ void writeWorldRow(const PF_LayerDef &redMask, const AnalysisMask &mask,
                    const FillLimitsArray &limits, const CodePixels &table, A_long width, A_long y,
                    MaskCode *codes, BlueBits *blue) {
     PF_Pixel16 *row = getPixel16(redMask, 0, y);
+    const bool onlyFill = blue != nullptr && blue->onlyFillWritten;
     if (y >= mask.height) {
+        if (onlyFill) return;
         std::fill(row, row + redMask.width, TRANSPARENT_BLACK);
         return;
     }
@@ -125,11 +130,11 @@ void writeWorldRow(const PF_LayerDef &redMask, const AnalysisMask &mask,
     const A_long right = inRows ? std::min(width - 1, limits.right[y]) : -1;
     const bool planeRow = blue != nullptr && y < blue->rows;
     const RowOut out{row, planeRow ? blue->fillRow(y) : nullptr,
-                     planeRow ? blue->fullRow(y) : nullptr};
+                     planeRow ? blue->fullRow(y) : nullptr, onlyFill};
     writeCodePixels(out, codes, 0, left, table.outside);
     writeCodePixels(out, codes, left, right + 1, table.inside);
     writeCodePixels(out, codes, std::max(left, right + 1), width, table.outside);
-    fillPixels(row + width, redMask.width - width, TRANSPARENT_BLACK);
+    if (!onlyFill) fillPixels(row + width, redMask.width - width, TRANSPARENT_BLACK);
 }
 
 // The end of the rows from `first` on that can be written at once: those
@@ -154,11 +159,14 @@ A_long rowsClearOfCodes(const PF_LayerDef &redMask, const AnalysisMask &mask, A_
 
 void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
                         const FillLimitsArray &limits, bool clearRejected, bool normalise,
-                        int threads, BlueBits *blue) {
+                        int threads, BlueBits *blue, bool onlyFillPixels) {
     CodePixels table;
     makeCodePixels(table, clearRejected, normalise);
     const A_long width = std::min(mask.width, redMask.width);
-    if (blue != nullptr) size_BlueBits(*blue, width, std::min(mask.height, redMask.height));
+    if (blue != nullptr) {
+        size_BlueBits(*blue, width, std::min(mask.height, redMask.height));
+        blue->onlyFillWritten = onlyFillPixels;
+    }
     auto writeRows = [&](A_long first, A_long end) {
         std::vector<MaskCode> codes(static_cast<std::size_t>(std::max<A_long>(1, width)));
         for (A_long y = first; y < end; ++y)

@@ -15,7 +15,8 @@
 // world may hold the mask (analysisMaskIn). threads: row bands on worker
 // threads (render/row_workers.h); the world does not depend on them.
 // blue, when given: the planes of the world's blue (fill/blue_bits.h) for
-// its rows and columns that hold the mask.
+// its rows and columns that hold the mask. onlyFillPixels (with blue): only
+// the fill pixels are written, and the planes say so (onlyFillWritten).
 void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
                         const FillLimitsArray &limits, bool clearRejected, bool normalise,
-                        int threads = 1, BlueBits *blue = nullptr);
+                        int threads = 1, BlueBits *blue = nullptr, bool onlyFillPixels = false);

@@ -96,18 +96,23 @@ TEST_P(ClassifyEquivalence, TheWorldWrittenFromTheCodesHoldsTheSameFillArea) {
                      state.redMask.rowbytes() - state.width() * 8);
     restore(plain, snapshot(state.redMask));
 
-    auto tags = std::make_unique<FillTagList>();
-    auto stack = std::make_unique<SeedStack>();
-    const AnalysisMask codes = analysisMaskIn(state.redMask.layer(), state.width(), state.height());
-    copyAlphaToBandCodes(codes, state.input, state.settings.alphaLevel, MINIMUM_ALPHA, limits);
-    bridge_EdgeGapsInRedMask(codes, state.width(), state.height(), state.settings.gapDistance,
-                             limits);
-    floodFillHolesRemoveChaffLogInFillTagList(state.input, codes, state.width(), state.height(),
-                                              *tags, state.settings.maxAcross, *stack, limits);
     // The world is written over its own codes in row bands: 1, 4 or 7 of them.
     const int threads = 1 + (c.seed % 3) * 3;
+    auto analyseAndWrite = [&](BlueBits &written, bool onlyFillPixels) {
+        auto tags = std::make_unique<FillTagList>();
+        auto stack = std::make_unique<SeedStack>();
+        const AnalysisMask codes =
+            analysisMaskIn(state.redMask.layer(), state.width(), state.height());
+        copyAlphaToBandCodes(codes, state.input, state.settings.alphaLevel, MINIMUM_ALPHA, limits);
+        bridge_EdgeGapsInRedMask(codes, state.width(), state.height(), state.settings.gapDistance,
+                                 limits);
+        floodFillHolesRemoveChaffLogInFillTagList(state.input, codes, state.width(), state.height(),
+                                                  *tags, state.settings.maxAcross, *stack, limits);
+        write_RedMaskWorld(state.redMask.layer(), codes, limits, true, true, threads, &written,
+                           onlyFillPixels);
+    };
     BlueBits written;
-    write_RedMaskWorld(state.redMask.layer(), codes, limits, true, true, threads, &written);
+    analyseAndWrite(written, false);
     EXPECT_TRUE(
         sameMaskColours(plain.layer(), state.redMask.layer(), state.width(), state.height()));
     // The planes it writes with the world are those the world's blue gives.
@@ -117,6 +122,17 @@ TEST_P(ClassifyEquivalence, TheWorldWrittenFromTheCodesHoldsTheSameFillArea) {
     EXPECT_EQ(written.full, read.full);
     EXPECT_TRUE(samePixelsWhere(plain.layer(), state.redMask.layer(), state.width(), state.height(),
                                 [&](A_long x, A_long y) { return isWithinLimits(limits, x, y); }));
+
+    // Written at the fill pixels only, over memory that holds anything: the
+    // same fill pixels and planes.
+    state.redMask.fillBytes(0xCD);
+    BlueBits onlyFill;
+    analyseAndWrite(onlyFill, true);
+    EXPECT_TRUE(onlyFill.onlyFillWritten);
+    EXPECT_EQ(onlyFill.fill, read.fill);
+    EXPECT_EQ(onlyFill.full, read.full);
+    EXPECT_TRUE(samePixelsWhere(plain.layer(), state.redMask.layer(), state.width(), state.height(),
+                                [&](A_long x, A_long y) { return read.isFill(x, y); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(

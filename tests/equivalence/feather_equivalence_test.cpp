@@ -9,6 +9,43 @@
 
 namespace {
 
+// A world written at its fill pixels only (the render's for Show result):
+// its other pixels hold anything and stand for transparent black. The fill
+// pixels come out as those of the same world with the others cleared.
+void expectSameFeatherOnFillPixelsOnly(OwnedWorld &mask, const std::vector<std::uint8_t> &before,
+                                       A_long width, A_long height, A_long radius,
+                                       const FillLimitsArray &limits, const PF_InData &in) {
+    restore(mask, before);
+    for (A_long y = 0; y < height; ++y)
+        for (A_long x = 0; x < width; ++x)
+            if (mask.pixel16(x, y)->blue == 0) *mask.pixel16(x, y) = PF_Pixel16{};
+    const std::vector<std::uint8_t> cleared = snapshot(mask);
+    BlueBits blue;
+    read_BlueBitsFromWorld(blue, mask.layer(), width, height);
+    blue.onlyFillWritten = true;
+    reference::blur_FromBlueAddOrSubtract(&in, mask.layer(), width, height, height - 1, radius,
+                                          false, limits);
+    OwnedWorld plain(width, height, PixelDepth::Sixteen, mask.rowbytes() - width * 8);
+    restore(plain, snapshot(mask));
+    BlueBits expected;
+    read_BlueBitsFromWorld(expected, plain.layer(), width, height);
+
+    restore(mask, cleared);
+    for (A_long y = 0; y < height; ++y)
+        for (A_long x = 0; x < width; ++x)
+            if (!blue.isFill(x, y))
+                *mask.pixel16(x, y) = PF_Pixel16{0xCDCD, 0xCDCD, 0xCDCD, 0xCDCD};
+    blur_FromBlueAddOrSubtract(&in, mask.layer(), width, height, height - 1, radius, limits, 3,
+                               &blue);
+    EXPECT_EQ(blue.fill, expected.fill) << "radius " << radius;
+    for (OwnedWorld *world : {&plain, &mask})  // alpha: the plain form's scratch marks
+        for (A_long y = 0; y < height; ++y)
+            for (A_long x = 0; x < width; ++x) world->pixel16(x, y)->alpha = 0;
+    EXPECT_TRUE(samePixelsWhere(plain.layer(), mask.layer(), width, height,
+                                [&](A_long x, A_long y) { return expected.isFill(x, y); }))
+        << "radius " << radius;
+}
+
 void expectSameFeather(OwnedWorld &mask, A_long width, A_long height, A_long radius,
                        const FillLimitsArray &limits) {
     PF_UtilCallbacks utils{};
@@ -34,6 +71,7 @@ void expectSameFeather(OwnedWorld &mask, A_long width, A_long height, A_long rad
         read_BlueBitsFromWorld(after, mask.layer(), width, height);
         EXPECT_EQ(blue.fill, after.fill) << "radius " << radius << ", " << threads << " threads";
     }
+    expectSameFeatherOnFillPixelsOnly(mask, before, width, height, radius, limits, in);
 }
 
 struct FeatherCase {
