@@ -138,10 +138,12 @@ void wantChainFrames(const RenderSettings &s, FrameCapturePlan &plan) {
 }
 
 // How FillChain reads each frame: a captured world as its copy was made; a
-// slot that shows the working copy, through `working`.
+// slot that shows the working copy, through `working`; one checked out as
+// the input itself, from the input.
 void setFrameViews(RenderWorlds &w, const FrameCapturePlan &plan, const InputLayer16 &working) {
     auto view = [&](const PF_LayerDef *frame, A_long slot) {
         if (frame == &w.workingInput) return working;
+        if (frame == &w.frameStorage[slot] && plan.sharesInput[slot]) return plan.input;
         return InputLayer16{frame, plan.packedEightBit[slot]};
     };
     for (A_long slot = 0; slot < FRAME_ARRAY_SLOTS; ++slot)
@@ -222,6 +224,7 @@ PF_Err analyseBeforeFetching(const RenderCall &r, RenderSettings &s) {
     wantChainFrames(s, plan);
     plan.region = &limits;
     plan.onlyFillPixels = &w.blue;
+    plan.input = r.input;
     err = populate_FrameArrayFramesNoMatterWhat(w.frameStorage, w.frameArray, w.workingInput,
                                                 r.in_data, r.c.disposalList, r.width, r.sizeFactor,
                                                 r.height, r.eightBit, 3, 3, &plan);

@@ -52,6 +52,15 @@ bool covers(const PF_LayerDef &source, const PF_LayerDef &world) {
     return source.width >= world.width && source.height >= world.height;
 }
 
+// Whether a checked-out layer is the input's own memory, read the same way
+// and covering the world its copy would fill.
+bool isTheInput(const PF_LayerDef &layer, bool layerIs8Bit, const InputLayer16 &input,
+                const PF_LayerDef &world) {
+    return input.layer != nullptr && layer.data == input.layer->data &&
+           layer.rowbytes == input.layer->rowbytes && layerIs8Bit == input.eightBit &&
+           covers(layer, world) && covers(*input.layer, world);
+}
+
 // Zeroes the record, creates a 16-bit world and lists it. When the list
 // refuses it, the world is given back here so that nothing leaks.
 PF_Err createListedWorld16(PF_LayerDef &world, const PF_InData *in_data, DisposalList &list,
@@ -258,6 +267,9 @@ PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRA
                 fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit, threads);
             else if (plan->wanted[slot] && plan->region == nullptr)
                 fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit, threads);
+            else if (plan->wanted[slot] && plan->onlyFillPixels != nullptr &&
+                     isTheInput(layer, layerIs8Bit, plan->input, frameStorage[slot]))
+                plan->sharesInput[slot] = true;
             else if (plan->wanted[slot] && plan->onlyFillPixels != nullptr)
                 plan->packedEightBit[slot] = capture_FramePixelsWhereBlue(
                     frameStorage[slot], layer, layerIs8Bit, *plan->region, *plan->onlyFillPixels,

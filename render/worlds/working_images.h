@@ -41,6 +41,12 @@ struct FrameCapturePlan {
     // finished red mask) are copied.
     const BlueBits *onlyFillPixels = nullptr;
     FillBlocks fillBlocks;
+    // The render's input layer. With onlyFillPixels, a frame checked out as
+    // the input's own pixels (the same memory, as a host may give the
+    // current frame) is not copied: the slot is read from the input, which
+    // lives through the render (sharesInput).
+    InputLayer16 input{};
+    bool sharesInput[FRAME_ARRAY_SLOTS] = {};
     // Set for the slots whose world holds the 8-bit pixels as they came,
     // 4 bytes to a pixel at the 8-bit addresses (getPixel8 on the world),
     // rather than converted: an 8-bit frame copied over a region is copied
