@@ -210,7 +210,7 @@ void StagePipeline::run(Stage stage, bool reference) {
                 reference::clear_RejectedRegionsInRedMask(referenceMask_.layer(), limits);
             else
                 write_RedMaskWorld(mask, codes(), limits, true, stageRuns(s, Stage::Normalise),
-                                   s.threads, &blue_);
+                                   s.threads, &blue_, writesMaskAtFillPixelsOnly(s));
             break;
         case Stage::Normalise:
             reference::normalise_FillAreaInRedMask(mask, limits);

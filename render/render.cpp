@@ -47,14 +47,6 @@ struct RenderWorlds {
     BlueBits blue;
 };
 
-// Whether the mask world need only be written at its fill pixels: every
-// stage runs, none reads the pixels around the fill (GrowShrink does), and
-// the view reads the mask at fill pixels alone.
-bool writesOnlyFill(const RenderSettings &s) {
-    return s.stageLimit == Stage::Compose && s.growAmount == 0 &&
-           readsMaskAtFillPixelsOnly(s.viewMode);
-}
-
 // The stages from HoleMask to Feather on the mask. source: the detection
 // source, whose alpha HoleMask and Classify read. HoleMask to Normalise work
 // on the analysis mask's codes, which live in the mask world's memory until
@@ -76,7 +68,8 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
     // which the world's writing answers as bits: they need not read its
     // pixels to find the fill.
     write_RedMaskWorld(mask, codes, limits, stageRuns(s, Stage::ClearRejected),
-                       stageRuns(s, Stage::Normalise), s.threads, &blue, writesOnlyFill(s));
+                       stageRuns(s, Stage::Normalise), s.threads, &blue,
+                       writesMaskAtFillPixelsOnly(s));
     if (stageRuns(s, Stage::GrowShrink)) {
         growShrink_FillLimitsArrayIfRequiredByGrowShrink(width, height, s.growAmount, limits);
         growShrink_JustBlueInRedMaskBlocky(mask, width, height, height - 1, s.growAmount, limits);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "frame/params/params.h"
+#include "render/compose_view.h"
 #include "render/fill_chain.h"
 #include "render/row_workers.h"
 #include "render/worlds/pixels.h"
@@ -71,4 +72,9 @@ bool stageRuns(const RenderSettings &s, Stage stage) {
         default:
             return s.stageLimit >= stage;
     }
+}
+
+bool writesMaskAtFillPixelsOnly(const RenderSettings &s) {
+    return s.stageLimit == Stage::Compose && s.growAmount == 0 &&
+           readsMaskAtFillPixelsOnly(s.viewMode);
 }

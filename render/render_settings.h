@@ -44,3 +44,8 @@ RenderSettings derive_RenderSettings(const PF_InData *in_data, PF_ParamDef *para
 // gap distance and the edge multiplier and the feather only with a feather
 // radius; the others always run.
 bool stageRuns(const RenderSettings &s, Stage stage);
+
+// Whether the red mask world need only be written at its fill pixels: every
+// stage runs, none reads the pixels around the fill (GrowShrink does), and
+// the view reads the mask at fill pixels alone (readsMaskAtFillPixelsOnly).
+bool writesMaskAtFillPixelsOnly(const RenderSettings &s);
