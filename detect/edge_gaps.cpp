@@ -349,7 +349,8 @@ void convertGapPixelsOfRow(const AnalysisMask &mask, A_long y, A_long width, A_l
 }  // namespace
 
 void bridge_EdgeGapsInRedMask(const AnalysisMask &mask, A_long width, A_long height,
-                              A_long gapDistance, const FillLimitsArray &limits, int threads) {
+                              A_long gapDistance, const FillLimitsArray &limits,
+                              RowThreads threads) {
     if (gapDistance < 1) return;  // the stage does not run at 0
     const A_long gap = std::min(gapDistance, MAX_GAP);
     const A_long firstRow = std::max<A_long>(0, limits.firstRow);

@@ -70,7 +70,7 @@ void qualifyingEnds(const Pixel *row, A_long width, A_u_short level, int shift, 
 
 void populateAndInitialise_FillLimitsFromIncomingAlpha(const InputLayer16 &source,
                                                        FillLimitsArray &limits,
-                                                       A_u_short alphaLevel, int threads) {
+                                                       A_u_short alphaLevel, RowThreads threads) {
     const PF_LayerDef &world = *source.layer;
     const A_long width = world.width;
     const A_long height = world.height;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "api/effect_api.h"
+#include "render/row_threads.h"
 #include "render/worlds/pixels.h"
 
 constexpr A_long FILL_LIMITS_MAX_ROWS = 4320;
@@ -24,7 +25,8 @@ inline bool isWithinLimits(const FillLimitsArray &limits, A_long x, A_long y) {
 // threads: row bands on worker threads (render/row_workers.h).
 void populateAndInitialise_FillLimitsFromIncomingAlpha(const InputLayer16 &source,
                                                        FillLimitsArray &limits,
-                                                       A_u_short alphaLevel, int threads = 1);
+                                                       A_u_short alphaLevel,
+                                                       RowThreads threads = 1);
 
 // Widens the limits by margin in all four directions; nothing for margin <= 0.
 void growShrink_FillLimitsArrayIfRequiredByGrowShrink(A_long width, A_long height, A_long margin,

@@ -46,7 +46,7 @@ void bandCodesOfRow(const Pixel *in, MaskCode *out, A_long left, A_long right,
 
 void copyAlphaToBandCodes(const AnalysisMask &mask, const InputLayer16 &source,
                           A_u_short alphaLevel, A_u_short floor, const FillLimitsArray &limits,
-                          int threads) {
+                          RowThreads threads) {
     const A_long width = mask.width;
     const BandTest test{floor, std::max(alphaLevel, floor)};
     // Each row's codes come from the same row of the source alone.

@@ -3,6 +3,7 @@
 
 #include "detect/analysis_mask.h"
 #include "detect/fill_limits.h"
+#include "render/row_threads.h"
 
 // Every code of the mask: CODE_BAND within the limits where the source's
 // alpha (read on the 16-bit scale) lies from `floor` up to alphaLevel
@@ -15,4 +16,4 @@
 // not depend on them.
 void copyAlphaToBandCodes(const AnalysisMask &mask, const InputLayer16 &source,
                           A_u_short alphaLevel, A_u_short floor, const FillLimitsArray &limits,
-                          int threads = 1);
+                          RowThreads threads = 1);

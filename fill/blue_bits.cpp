@@ -16,7 +16,7 @@ void size_BlueBits(BlueBits &bits, A_long width, A_long height) {
 }
 
 void read_BlueBitsFromWorld(BlueBits &bits, const PF_LayerDef &mask, A_long width, A_long height,
-                            int threads) {
+                            RowThreads threads) {
     size_BlueBits(bits, width, height);
     forEachRowBand(threads, bits.rows, [&](A_long first, A_long end) {
         for (A_long y = first; y < end; ++y) {

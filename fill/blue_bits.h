@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "detect/row_bits.h"
+#include "render/row_threads.h"
 #include "render/worlds/pixels.h"
 
 struct BlueBits {
@@ -43,13 +44,13 @@ void size_BlueBits(BlueBits &bits, A_long width, A_long height);
 
 // The planes of the world as it is (rows in bands on `threads`).
 void read_BlueBitsFromWorld(BlueBits &bits, const PF_LayerDef &mask, A_long width, A_long height,
-                            int threads = 1);
+                            RowThreads threads = 1);
 
 // The planes a stage was given, or, called without (tests, the plain
 // comparisons), those of the mask as it is, read into `read`.
 template <typename Planes>
 Planes &givenOrRead(Planes *given, BlueBits &read, const PF_LayerDef &mask, A_long width,
-                    A_long height, int threads) {
+                    A_long height, RowThreads threads) {
     if (given != nullptr) return *given;
     read_BlueBitsFromWorld(read, mask, width, height, threads);
     return read;

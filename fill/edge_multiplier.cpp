@@ -221,7 +221,7 @@ void multipliersOfRows(const PF_LayerDef &redMask, const BlueBits &blue, const I
 
 void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData * /*in_data*/, const PF_LayerDef &redMask,
                                          const InputLayer16 &input, A_long width, A_long height,
-                                         const FillLimitsArray &limits, int threads,
+                                         const FillLimitsArray &limits, RowThreads threads,
                                          const BlueBits *blue) {
     if (width <= 0 || height <= 0) return;
     BlueBits read;

@@ -3,6 +3,7 @@
 
 #include "detect/fill_limits.h"
 #include "fill/blue_bits.h"
+#include "render/row_threads.h"
 #include "render/worlds/pixels.h"
 
 // Only the fill pixels are written. The plain form
@@ -15,5 +16,5 @@
 // them the stage reads them from the mask first.
 void make_EdgeMultiplyerMaskOnRedRedMask(const PF_InData *in_data, const PF_LayerDef &redMask,
                                          const InputLayer16 &input, A_long width, A_long height,
-                                         const FillLimitsArray &limits, int threads = 1,
+                                         const FillLimitsArray &limits, RowThreads threads = 1,
                                          const BlueBits *blue = nullptr);

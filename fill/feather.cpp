@@ -566,7 +566,7 @@ class Feather {
 
 void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
                                 A_long height, A_long /*lastRow*/, A_long featherRadius,
-                                const FillLimitsArray &limits, int threads, BlueBits *blue) {
+                                const FillLimitsArray &limits, RowThreads threads, BlueBits *blue) {
     if (featherRadius <= 0) return;
     // The record holds 40,402 weights: too large for the stack.
     auto kernel = std::make_unique<FloatBlurPlotKernel>();

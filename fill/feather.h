@@ -4,6 +4,7 @@
 #include "detect/fill_limits.h"
 #include "fill/blue_bits.h"
 #include "fill/blur_kernel.h"
+#include "render/row_threads.h"
 
 // Blue comes out as the plain form's adding stamps (reference/fill/feather.h);
 // its edge marks in alpha (30000 on edge pixels, 10000 on the rest of the
@@ -16,5 +17,5 @@
 // reads them from the mask first.
 void blur_FromBlueAddOrSubtract(const PF_InData *in_data, const PF_LayerDef &redMask, A_long width,
                                 A_long height, A_long lastRow, A_long featherRadius,
-                                const FillLimitsArray &limits, int threads = 1,
+                                const FillLimitsArray &limits, RowThreads threads = 1,
                                 BlueBits *blue = nullptr);

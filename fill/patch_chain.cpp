@@ -503,7 +503,7 @@ void colourRows(const ChainPlan &plan, const PatchChainInputs &in, const PF_Laye
 void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
                                   const PatchChainInputs &in, const PF_LayerDef &patch,
                                   const PF_LayerDef &redMask, const FillLimitsArray &limits,
-                                  int threads, const PatchRowDone &afterEachRow) {
+                                  RowThreads threads, const PatchRowDone &afterEachRow) {
     // The chain up to its end (a None), and where the blur stands in it.
     ChainPlan plan;
     plan.sources = chain;

@@ -13,6 +13,7 @@
 #include "detect/fill_limits.h"
 #include "fill/blue_bits.h"
 #include "fill/blur_kernel.h"
+#include "render/row_threads.h"
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
 
@@ -53,4 +54,4 @@ using PatchRowDone = std::function<void(A_long row, const PF_Pixel16 *colours)>;
 void patch_FillPixelsThroughChain(const PatchSource chain[PATCH_CHAIN_LENGTH],
                                   const PatchChainInputs &inputs, const PF_LayerDef &patch,
                                   const PF_LayerDef &redMask, const FillLimitsArray &limits,
-                                  int threads = 1, const PatchRowDone &afterEachRow = {});
+                                  RowThreads threads = 1, const PatchRowDone &afterEachRow = {});

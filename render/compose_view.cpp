@@ -339,7 +339,7 @@ namespace {
 // Each output row is written from the same row of the sources alone, so
 // bands of rows are composed at once.
 void composeView(const PF_LayerDef &output, bool eightBit, const ComposeSources &given,
-                 A_long viewMode, A_long width, A_long height, int threads) {
+                 A_long viewMode, A_long width, A_long height, RowThreads threads) {
     ComposeSources s = given;
     BlueBits read;
     s.fillPixels = &givenOrRead(given.fillPixels, read, *s.redMask, width, height, threads);
@@ -351,11 +351,11 @@ void composeView(const PF_LayerDef &output, bool eightBit, const ComposeSources 
 }  // namespace
 
 void compose_OutputView(const PF_LayerDef &output, const ComposeSources &s, A_long viewMode,
-                        A_long width, A_long height, int threads) {
+                        A_long width, A_long height, RowThreads threads) {
     composeView(output, false, s, viewMode, width, height, threads);
 }
 
 void compose_OutputViewInto8Bit(const PF_LayerDef &output8, const ComposeSources &s,
-                                A_long viewMode, A_long width, A_long height, int threads) {
+                                A_long viewMode, A_long width, A_long height, RowThreads threads) {
     composeView(output8, true, s, viewMode, width, height, threads);
 }

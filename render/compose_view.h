@@ -6,6 +6,7 @@
 #include "detect/red_mask.h"
 #include "fill/blue_bits.h"
 #include "render/render_settings.h"
+#include "render/row_threads.h"
 #include "render/worlds/pixels.h"
 
 // The views' fixed pixels and levels.
@@ -44,7 +45,7 @@ A_u_short taperedFillAmount(const PF_Pixel16 &mask);
 // read only where the fill amount is above 0. threads: bands of rows written
 // at once (render/row_workers.h); the pixels are the same for any count.
 void compose_OutputView(const PF_LayerDef &output, const ComposeSources &sources, A_long viewMode,
-                        A_long width, A_long height, int threads = 1);
+                        A_long width, A_long height, RowThreads threads = 1);
 
 // Rows firstRow..endRow - 1 of the view, into a 16-bit output or (eightBit)
 // straight into an 8-bit one. A row reads only the same row of the sources.
@@ -62,4 +63,5 @@ void compose_OutputRowWithPatchRow(const PF_LayerDef &output, bool eightBit,
 // as the plain copy16To8BitWorld (reference/render/worlds/world_ops.h)
 // converts the 16-bit one: no 16-bit copy is needed.
 void compose_OutputViewInto8Bit(const PF_LayerDef &output8, const ComposeSources &sources,
-                                A_long viewMode, A_long width, A_long height, int threads = 1);
+                                A_long viewMode, A_long width, A_long height,
+                                RowThreads threads = 1);

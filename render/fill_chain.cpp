@@ -6,7 +6,7 @@
 
 void run_FillChain(A_long fillChain, const FillChainWorlds &w, A_long blurSize,
                    A_u_short quarterLevel, const PF_Pixel16 &setColour,
-                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths, int threads,
+                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths, RowThreads threads,
                    const PatchRowDone &afterEachRow) {
     InputLayer16 frames[FRAME_ARRAY_SLOTS];
     InputLayer16 current = w.currentFrameView;

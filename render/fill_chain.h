@@ -4,6 +4,7 @@
 
 #include "detect/fill_limits.h"
 #include "fill/patch_chain.h"
+#include "render/row_threads.h"
 #include "render/worlds/pixels.h"
 #include "render/worlds/working_images.h"
 
@@ -67,5 +68,5 @@ struct FillChainWorlds {
 
 void run_FillChain(A_long fillChain, const FillChainWorlds &worlds, A_long blurSize,
                    A_u_short quarterLevel, const PF_Pixel16 &setColour,
-                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths, int threads = 1,
-                   const PatchRowDone &afterEachRow = {});
+                   const FillLimitsArray &limits, const PF_ANSICallbacks &maths,
+                   RowThreads threads = 1, const PatchRowDone &afterEachRow = {});

@@ -159,7 +159,7 @@ A_long rowsClearOfCodes(const PF_LayerDef &redMask, const AnalysisMask &mask, A_
 
 void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
                         const FillLimitsArray &limits, bool clearRejected, bool normalise,
-                        int threads, BlueBits *blue, bool onlyFillPixels) {
+                        RowThreads threads, BlueBits *blue, bool onlyFillPixels) {
     CodePixels table;
     makeCodePixels(table, clearRejected, normalise);
     const A_long width = std::min(mask.width, redMask.width);

@@ -8,6 +8,7 @@
 #include "detect/analysis_mask.h"
 #include "detect/fill_limits.h"
 #include "fill/blue_bits.h"
+#include "render/row_threads.h"
 
 // The red mask world from the analysis mask: every pixel of the world
 // written (columns from the mask's width on, 0), with ClearRejected and then
@@ -19,4 +20,5 @@
 // the fill pixels are written, and the planes say so (onlyFillWritten).
 void write_RedMaskWorld(const PF_LayerDef &redMask, const AnalysisMask &mask,
                         const FillLimitsArray &limits, bool clearRejected, bool normalise,
-                        int threads = 1, BlueBits *blue = nullptr, bool onlyFillPixels = false);
+                        RowThreads threads = 1, BlueBits *blue = nullptr,
+                        bool onlyFillPixels = false);

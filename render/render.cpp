@@ -291,6 +291,8 @@ PF_Err fetchBeforeAnalysing(const RenderCall &r, RenderSettings &s) {
 // changes is what is copied into the worlds and which world holds the mask.
 PF_Err prepareAndRun(const RenderCall &r) {
     RenderSettings s = derive_RenderSettings(r.in_data, r.params, r.height);
+    RowCrew crew(s.threads.count);
+    s.threads = RowThreads(s.threads.count, crew);
     if (!isPremiere(r.in_data) && r.hasMatte) return analyseBeforeFetching(r, s);
     return fetchBeforeAnalysing(r, s);
 }

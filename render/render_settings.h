@@ -3,6 +3,7 @@
 #pragma once
 
 #include "api/effect_api.h"
+#include "render/row_threads.h"
 #include "render/stages.h"
 
 enum ViewMode : A_long {
@@ -30,7 +31,7 @@ struct RenderSettings {
     A_long limitsMargin;
     PF_Pixel16 setColour;
     PF_Pixel16 decontamColour;
-    int threads;  // worker threads for the row-parallel stages (renderThreadCount)
+    RowThreads threads;  // worker threads for the row-parallel stages (renderThreadCount)
 };
 
 A_long downsampleFactor(const PF_InData *in_data);

@@ -83,7 +83,7 @@ PF_Err createListedWorld16(PF_LayerDef &world, const PF_InData *in_data, Disposa
 // does not cover the world leaves part of it as the host made it, so the
 // world is cleared first and no uninitialised pixel is ever read.
 void fillWorldFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
-                        int threads) {
+                        RowThreads threads) {
     if (!hasPixels(layer) || !covers(layer, world))
         clearWorldToTransparentBlack(world, world.width, world.height, threads);
     if (layerIs8Bit)
@@ -95,7 +95,7 @@ void fillWorldFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, bool
 // The region's rows (clipped to the world and the row tables), each copied
 // from the same row alone: bands of them are worked on at once.
 template <typename RowCopy>
-void forEachRegionRow(int threads, const PF_LayerDef &world, const FillLimitsArray &region,
+void forEachRegionRow(RowThreads threads, const PF_LayerDef &world, const FillLimitsArray &region,
                       const RowCopy &copyRow) {
     const A_long firstRow = std::max<A_long>(0, region.firstRow);
     const A_long lastRow = std::min({region.lastRow, world.height - 1, FILL_LIMITS_MAX_ROWS - 1});
@@ -107,7 +107,7 @@ void forEachRegionRow(int threads, const PF_LayerDef &world, const FillLimitsArr
 // The pixels of the region (clipped to the world), as fillWorldFromLayer
 // leaves them: the layer's where it reaches, transparent black elsewhere.
 void fillRegionFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
-                         const FillLimitsArray &region, int threads) {
+                         const FillLimitsArray &region, RowThreads threads) {
     const bool layerHasPixels = hasPixels(layer);
     forEachRegionRow(threads, world, region, [&](A_long y) {
         PF_Pixel16 *to = getPixel16(world, 0, y);
@@ -131,7 +131,7 @@ void fillRegionFromLayer(const PF_LayerDef &world, const PF_LayerDef &layer, boo
 // a converted copy. Readers convert them as copy8To16BitWorld would.
 // Returns false, copying nothing, when the world's rows cannot hold them.
 bool copyRegionAsItIs(const PF_LayerDef &world, const PF_LayerDef &layer,
-                      const FillLimitsArray &region, int threads) {
+                      const FillLimitsArray &region, RowThreads threads) {
     if (world.rowbytes < world.width * static_cast<A_long>(sizeof(PF_Pixel16))) return false;
     forEachRegionRow(threads, world, region, [&](A_long y) {
         const A_long left = std::max<A_long>(0, region.left[y]);
@@ -262,7 +262,7 @@ PF_Err populate_FrameArrayFramesNoMatterWhat(PF_LayerDef frameStorage[FRAME_ARRA
         if (hasPixels(layer) && hasPixels(frameStorage[slot])) {
             // Workers copy while the frame is checked out; the check-in
             // waits for them.
-            const int threads = plan == nullptr ? 1 : plan->threads;
+            const RowThreads threads = plan == nullptr ? 1 : plan->threads;
             if (plan == nullptr)
                 fillWorldFromLayer(frameStorage[slot], layer, layerIs8Bit, threads);
             else if (plan->wanted[slot] && plan->region == nullptr)
@@ -308,7 +308,7 @@ PF_Err create_ListedWorld16(PF_LayerDef &world, const PF_InData *in_data, Dispos
 
 void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
                             bool convertFrom8Bit, bool setAlpha, A_long width, A_long height,
-                            const FillLimitsArray *region, int threads) {
+                            const FillLimitsArray *region, RowThreads threads) {
     if (region == nullptr) {
         fillWorldFromLayer(world, source, convertFrom8Bit, threads);
         if (setAlpha) setWorldToAlpha32760(world, width, height, threads);
@@ -325,7 +325,7 @@ void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
 }
 
 bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
-                         const FillLimitsArray &region, int threads) {
+                         const FillLimitsArray &region, RowThreads threads) {
     if (layerIs8Bit && copyRegionAsItIs(world, layer, region, threads)) return true;
     fillRegionFromLayer(world, layer, layerIs8Bit, region, threads);
     return false;
@@ -333,7 +333,8 @@ bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, boo
 
 bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
                                   bool layerIs8Bit, const FillLimitsArray &region,
-                                  const BlueBits &fillPixels, FillBlocks &blocks, int threads) {
+                                  const BlueBits &fillPixels, FillBlocks &blocks,
+                                  RowThreads threads) {
     const bool packed =
         layerIs8Bit && world.rowbytes >= world.width * static_cast<A_long>(sizeof(PF_Pixel16));
     const A_long width = std::min(world.width, fillPixels.width);

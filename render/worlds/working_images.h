@@ -8,6 +8,7 @@
 #include "api/effect_api.h"
 #include "detect/fill_limits.h"
 #include "fill/blue_bits.h"
+#include "render/row_threads.h"
 #include "render/worlds/disposal_list.h"
 
 constexpr A_long FRAME_ARRAY_SLOTS = 21;  // frame offsets -10..+10, slot = offset + 10
@@ -53,7 +54,7 @@ struct FrameCapturePlan {
     // that way.
     bool packedEightBit[FRAME_ARRAY_SLOTS] = {};
     // Bands of rows copied at once (render/row_workers.h).
-    int threads = 1;
+    RowThreads threads = 1;
 };
 
 // plan: null copies every frame whole.
@@ -79,13 +80,13 @@ PF_Err create_ListedWorld16(PF_LayerDef &world, const PF_InData *in_data, Dispos
 // setAlpha; over the region only (null: all of it).
 void fill_WorkingInputWorld(const PF_LayerDef &world, const PF_LayerDef &source,
                             bool convertFrom8Bit, bool setAlpha, A_long width, A_long height,
-                            const FillLimitsArray *region, int threads = 1);
+                            const FillLimitsArray *region, RowThreads threads = 1);
 
 // A frame's pixels over the region, for a reader that reads only there: an
 // 8-bit layer's as they are (returns true: packed, 4 bytes to a pixel from
 // the row's start), a 16-bit one's as copyWorldToWorld puts them.
 bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, bool layerIs8Bit,
-                         const FillLimitsArray &region, int threads = 1);
+                         const FillLimitsArray &region, RowThreads threads = 1);
 
 // The same over the blocks of the region that hold a fill pixel (the rest
 // of a block may be copied too). blocks: found from the fill plane when not
@@ -93,4 +94,5 @@ bool capture_FrameRegion(const PF_LayerDef &world, const PF_LayerDef &layer, boo
 // and planes.
 bool capture_FramePixelsWhereBlue(const PF_LayerDef &world, const PF_LayerDef &layer,
                                   bool layerIs8Bit, const FillLimitsArray &region,
-                                  const BlueBits &fillPixels, FillBlocks &blocks, int threads = 1);
+                                  const BlueBits &fillPixels, FillBlocks &blocks,
+                                  RowThreads threads = 1);

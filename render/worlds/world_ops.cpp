@@ -31,7 +31,7 @@ Extent clippedExtent(const PF_LayerDef &world, A_long width, A_long height) {
 // Each pass writes every row from the same row alone, so bands of rows are
 // worked on at once.
 template <typename RowPass>
-void forEachRow(int threads, A_long height, const RowPass &pass) {
+void forEachRow(RowThreads threads, A_long height, const RowPass &pass) {
     forEachRowBand(threads, height, [&](A_long firstRow, A_long endRow) {
         for (A_long y = firstRow; y < endRow; ++y) pass(y);
     });
@@ -39,7 +39,8 @@ void forEachRow(int threads, A_long height, const RowPass &pass) {
 
 }  // namespace
 
-void copyWorldToWorld(const PF_LayerDef &source, const PF_LayerDef &destination, int threads) {
+void copyWorldToWorld(const PF_LayerDef &source, const PF_LayerDef &destination,
+                      RowThreads threads) {
     const Extent e = sharedExtent(source, destination);
     forEachRow(threads, e.height, [&](A_long y) {
         const PF_Pixel16 *from = getPixel16(source, 0, y);
@@ -48,7 +49,8 @@ void copyWorldToWorld(const PF_LayerDef &source, const PF_LayerDef &destination,
     });
 }
 
-void copy8To16BitWorld(const PF_LayerDef &source8, const PF_LayerDef &destination16, int threads) {
+void copy8To16BitWorld(const PF_LayerDef &source8, const PF_LayerDef &destination16,
+                       RowThreads threads) {
     const Extent e = sharedExtent(source8, destination16);
     forEachRow(threads, e.height, [&](A_long y) {
         const PF_Pixel *from = getPixel8(source8, 0, y);
@@ -58,7 +60,7 @@ void copy8To16BitWorld(const PF_LayerDef &source8, const PF_LayerDef &destinatio
 }
 
 void clearWorldToTransparentBlack(const PF_LayerDef &world, A_long width, A_long height,
-                                  int threads) {
+                                  RowThreads threads) {
     const Extent e = clippedExtent(world, width, height);
     const PF_Pixel16 transparentBlack{0, 0, 0, 0};
     forEachRow(threads, e.height, [&](A_long y) {
@@ -67,7 +69,8 @@ void clearWorldToTransparentBlack(const PF_LayerDef &world, A_long width, A_long
     });
 }
 
-void setWorldToAlpha32760(const PF_LayerDef &world, A_long width, A_long height, int threads) {
+void setWorldToAlpha32760(const PF_LayerDef &world, A_long width, A_long height,
+                          RowThreads threads) {
     const Extent e = clippedExtent(world, width, height);
     forEachRow(threads, e.height, [&](A_long y) {
         PF_Pixel16 *row = getPixel16(world, 0, y);

@@ -6,12 +6,15 @@
 #pragma once
 
 #include "api/effect_api.h"
+#include "render/row_threads.h"
 
-void copyWorldToWorld(const PF_LayerDef &source, const PF_LayerDef &destination, int threads = 1);
+void copyWorldToWorld(const PF_LayerDef &source, const PF_LayerDef &destination,
+                      RowThreads threads = 1);
 void copy8To16BitWorld(const PF_LayerDef &source8, const PF_LayerDef &destination16,
-                       int threads = 1);
+                       RowThreads threads = 1);
 
 // width and height: the frame extent, clipped to the world's own size.
 void clearWorldToTransparentBlack(const PF_LayerDef &world, A_long width, A_long height,
-                                  int threads = 1);
-void setWorldToAlpha32760(const PF_LayerDef &world, A_long width, A_long height, int threads = 1);
+                                  RowThreads threads = 1);
+void setWorldToAlpha32760(const PF_LayerDef &world, A_long width, A_long height,
+                          RowThreads threads = 1);
