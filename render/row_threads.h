@@ -10,6 +10,7 @@ struct RowThreads {
     int count = 1;
     RowCrew *crew = nullptr;
 
-    RowThreads(int threadCount = 1) : count(threadCount) {}  // NOLINT: a count is threads enough
+    // Implicit: a stage called with a plain count runs on that many threads.
+    RowThreads(int threadCount = 1) : count(threadCount) {}
     RowThreads(int threadCount, RowCrew &keptBy) : count(threadCount), crew(&keptBy) {}
 };
