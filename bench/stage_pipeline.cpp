@@ -200,8 +200,9 @@ void StagePipeline::run(Stage stage, bool reference) {
                     workingInput_.layer(), referenceMask_.layer(), width_, height_, c.fillTags,
                     s.maxAcross, c.seedStack, limits);
             else
-                floodFillHolesRemoveChaffLogInFillTagList(
-                    input_, codes(), width_, height_, c.fillTags, s.maxAcross, c.seedStack, limits);
+                floodFillHolesRemoveChaffLogInFillTagList(input_, codes(), width_, height_,
+                                                          c.fillTags, s.maxAcross, c.seedStack,
+                                                          limits, s.threads);
             break;
         case Stage::ClearRejected:
             // The fast form writes the world from the codes, with Normalise

@@ -15,10 +15,12 @@
 #include "detect/classify_holes.h"
 
 #include <algorithm>
+#include <mutex>
 #include <vector>
 
 #include "detect/analysis_mask.h"
 #include "detect/row_bits.h"
+#include "render/row_workers.h"
 #include "render/worlds/pixels.h"
 
 namespace {
@@ -230,6 +232,23 @@ void addChaffWords(std::vector<ChaffWords> &next, A_long r, A_long first, A_long
     next.push_back(ChaffWords{r, first, last});
 }
 
+// The rows of a band that another band reads: their absorbed pixels are
+// written once every band has decided (see absorbChaffInBands).
+struct SharedRows {
+    A_long first = -1, last = -1;
+    std::vector<AbsorbedRow> *held = nullptr;
+
+    bool holds(A_long y) const { return held != nullptr && (y == first || y == last); }
+};
+
+// Writes a decided row, or keeps it for later when other bands read it.
+void release(const AnalysisMask &mask, const AbsorbedRow &row, const SharedRows &shared) {
+    if (shared.holds(row.y))
+        shared.held->push_back(row);
+    else
+        writeAbsorbed(mask, row);
+}
+
 // One iteration over the given row parts (in rising order of rows): every
 // pocket pixel with three or four band neighbours is absorbed. The decisions
 // read the mask as the iteration found it: a decided row is written after
@@ -237,7 +256,8 @@ void addChaffWords(std::vector<ChaffWords> &next, A_long r, A_long first, A_long
 // of the next iteration: only pixels next to an absorbed one can change.
 std::vector<ChaffWords> absorbChaffOnce(const AnalysisMask &mask, ChaffRows &rows,
                                         const std::vector<ChaffWords> &dirty, A_long width,
-                                        const FillLimitsArray &limits) {
+                                        const FillLimitsArray &limits,
+                                        const SharedRows &shared = SharedRows()) {
     const A_long words = bitWordsFor(width);
     std::vector<ChaffWords> next;
     AbsorbedRow pending, decided;
@@ -259,7 +279,7 @@ std::vector<ChaffWords> absorbChaffOnce(const AnalysisMask &mask, ChaffRows &row
                 maxX = std::max(maxX, x);
             });
         }
-        writeAbsorbed(mask, pending);
+        release(mask, pending, shared);
         pending.y = -1;
         if (maxX < 0) continue;
         decided.y = y, decided.first = part.first, decided.last = part.last;
@@ -268,18 +288,70 @@ std::vector<ChaffWords> absorbChaffOnce(const AnalysisMask &mask, ChaffRows &row
         const A_long last = std::min(width - 1, maxX + 1) / BITS_PER_WORD;
         for (A_long r = y - 1; r <= y + 1; ++r) addChaffWords(next, r, first, last, limits);
     }
-    writeAbsorbed(mask, pending);
+    release(mask, pending, shared);
     return next;
 }
 
+// Every row of the region, whole.
+std::vector<ChaffWords> wholeRows(A_long firstRow, A_long endRow, A_long width) {
+    std::vector<ChaffWords> parts;
+    for (A_long y = firstRow; y < endRow; ++y)
+        parts.push_back(ChaffWords{y, 0, bitWordsFor(width) - 1});
+    return parts;
+}
+
+// The parts several bands found for the next iteration, as one list in
+// rising order of rows with a row's words joined, as one iteration over all
+// the rows would have listed them.
+std::vector<ChaffWords> joinedParts(std::vector<ChaffWords> parts) {
+    std::sort(parts.begin(), parts.end(),
+              [](const ChaffWords &a, const ChaffWords &b) { return a.y < b.y; });
+    std::vector<ChaffWords> joined;
+    for (const ChaffWords &p : parts) {
+        if (!joined.empty() && joined.back().y == p.y) {
+            joined.back().first = std::min(joined.back().first, p.first);
+            joined.back().last = std::max(joined.back().last, p.last);
+        } else {
+            joined.push_back(p);
+        }
+    }
+    return joined;
+}
+
+// The first iteration decides every row of the region from the mask as it
+// found it, so bands of rows decide at once. A band's first and last rows
+// are read by its neighbours: their absorbed pixels are written after every
+// band has decided.
+std::vector<ChaffWords> absorbChaffInBands(const AnalysisMask &mask, A_long width, A_long height,
+                                           const FillLimitsArray &limits, A_long firstRow,
+                                           A_long endRow, RowThreads threads) {
+    std::mutex collecting;
+    std::vector<ChaffWords> next;
+    std::vector<AbsorbedRow> held;
+    forEachRowBand(threads, endRow - firstRow, [&](A_long first, A_long end) {
+        ChaffRows rows(mask, width, height, limits);
+        std::vector<AbsorbedRow> bandHeld;
+        const std::vector<ChaffWords> bandNext =
+            absorbChaffOnce(mask, rows, wholeRows(firstRow + first, firstRow + end, width), width,
+                            limits, SharedRows{firstRow + first, firstRow + end - 1, &bandHeld});
+        std::lock_guard<std::mutex> lock(collecting);
+        next.insert(next.end(), bandNext.begin(), bandNext.end());
+        held.insert(held.end(), bandHeld.begin(), bandHeld.end());
+    });
+    for (const AbsorbedRow &row : held) writeAbsorbed(mask, row);
+    return joinedParts(std::move(next));
+}
+
 void removeChaff(const AnalysisMask &mask, A_long width, A_long height, A_long maxAcross,
-                 const FillLimitsArray &limits) {
+                 const FillLimitsArray &limits, RowThreads threads) {
+    const A_long firstRow = std::max<A_long>(0, limits.firstRow);
+    const A_long endRow = std::min(height - 1, limits.lastRow) + 1;
+    if (maxAcross <= 0 || firstRow >= endRow) return;
+    std::vector<ChaffWords> dirty =
+        absorbChaffInBands(mask, width, height, limits, firstRow, endRow, threads);
+    // The later iterations visit only the rows next to the last changes.
     ChaffRows rows(mask, width, height, limits);
-    std::vector<ChaffWords> dirty;
-    for (A_long y = std::max<A_long>(0, limits.firstRow); y <= std::min(height - 1, limits.lastRow);
-         ++y)
-        dirty.push_back(ChaffWords{y, 0, bitWordsFor(width) - 1});
-    for (A_long k = 0; k < maxAcross && !dirty.empty(); ++k)
+    for (A_long k = 1; k < maxAcross && !dirty.empty(); ++k)
         dirty = absorbChaffOnce(mask, rows, dirty, width, limits);
 }
 
@@ -340,7 +412,7 @@ void tagPockets(const AnalysisMask &mask, A_long width, A_long height, FillTagLi
 void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source, const AnalysisMask &mask,
                                                A_long width, A_long height, FillTagList &list,
                                                A_long maxAcross, SeedStack &stack,
-                                               const FillLimitsArray &limits) {
+                                               const FillLimitsArray &limits, RowThreads threads) {
     clearFillTagList(list);
     list.count = 1;
     // The floods search whole rows of a span at once (floodPocketFrom) and
@@ -348,6 +420,6 @@ void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source, const
     static_cast<void>(stack);
     markEdgeBand(source, mask, width, height);
     if (maxAcross <= 0) return;
-    removeChaff(mask, width, height, maxAcross, limits);
+    removeChaff(mask, width, height, maxAcross, limits, threads);
     tagPockets(mask, width, height, list, maxAcross, limits);
 }

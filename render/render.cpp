@@ -62,7 +62,7 @@ void runAnalysis(const PF_InData *in_data, const RenderSettings &s, const PF_Lay
     }
     if (stageRuns(s, Stage::Classify)) {
         floodFillHolesRemoveChaffLogInFillTagList(source, codes, width, height, c.fillTags,
-                                                  s.maxAcross, c.seedStack, limits);
+                                                  s.maxAcross, c.seedStack, limits, s.threads);
     }
     // The stages after it ask of blue only whether it is above 0 or full,
     // which the world's writing answers as bits: they need not read its

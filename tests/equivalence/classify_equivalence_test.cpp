@@ -11,6 +11,7 @@
 #include "random_masks.h"
 #include "reference/detect/classify_holes.h"
 #include "render/recode_fill_area.h"
+#include "render/row_workers.h"
 #include "support/stage_support.h"
 
 namespace {
@@ -19,30 +20,34 @@ namespace {
 // what it is meant to test.
 A_long tagsUsed = 0;
 
-// The two forms on copies of the same state (the fast one on its codes);
-// red, green and blue of the mask and the tags they leave must agree.
+// The two forms on copies of the same state (the fast one on its codes, on
+// one thread and in row bands, down to bands of a row or two); red, green
+// and blue of the mask and the tags they leave must agree.
 void expectSameClassification(const PF_LayerDef &sourceWorld, const InputLayer16 &source,
                               OwnedWorld &mask, A_long width, A_long height, A_long maxAcross,
                               const FillLimitsArray &limits) {
     const std::vector<std::uint8_t> before = snapshot(mask);
     auto plainTags = std::make_unique<FillTagList>();
-    auto fastTags = std::make_unique<FillTagList>();
     auto stack = std::make_unique<SeedStack>();
     reference::floodFillHolesRemoveChaffLogInFillTagList(sourceWorld, mask.layer(), width, height,
                                                          *plainTags, maxAcross, *stack, limits);
     OwnedWorld plain(width, height, PixelDepth::Sixteen, mask.rowbytes() - width * 8);
     restore(plain, snapshot(mask));
-    restore(mask, before);
-    classifyOnCodes(source, mask.layer(), width, height, *fastTags, maxAcross, *stack, limits);
-    EXPECT_TRUE(sameMaskColours(plain.layer(), mask.layer(), width, height))
-        << "hole limit " << maxAcross;
-    ASSERT_EQ(plainTags->count, fastTags->count);
     tagsUsed = plainTags->count;
-    for (A_long k = 0; k <= plainTags->count; ++k) {
-        const FillTag &p = plainTags->tags[k], &f = fastTags->tags[k];
-        EXPECT_TRUE(p.area == f.area && p.minX == f.minX && p.maxX == f.maxX && p.minY == f.minY &&
-                    p.maxY == f.maxY && p.accepted == f.accepted)
-            << "tag " << k;
+    for (int threads : {1, 3, 7}) {
+        restore(mask, before);
+        auto fastTags = std::make_unique<FillTagList>();
+        classifyOnCodes(source, mask.layer(), width, height, *fastTags, maxAcross, *stack, limits,
+                        threads);
+        EXPECT_TRUE(sameMaskColours(plain.layer(), mask.layer(), width, height))
+            << "hole limit " << maxAcross << ", " << threads << " threads";
+        ASSERT_EQ(plainTags->count, fastTags->count) << threads << " threads";
+        for (A_long k = 0; k <= plainTags->count; ++k) {
+            const FillTag &p = plainTags->tags[k], &f = fastTags->tags[k];
+            EXPECT_TRUE(p.area == f.area && p.minX == f.minX && p.maxX == f.maxX &&
+                        p.minY == f.minY && p.maxY == f.maxY && p.accepted == f.accepted)
+                << "tag " << k << ", " << threads << " threads";
+        }
     }
 }
 
@@ -229,6 +234,33 @@ TEST(ClassifyEquivalenceOnChaffLines, AcrossWordBoundaries) {
         for (A_long y = 8; y < 40; ++y)
             for (A_long x = 50; x < 220; ++x) source.pixel16(x, y)->alpha = 32768;
         expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, mask, width,
+                                 height, maxAcross, *wholeLimits(width, height));
+    }
+}
+
+// One-pixel vertical lines that end on the last row of a row band and go on
+// into the next band, or end on a band's first row and go back into the
+// previous one, for the bands of 3 and 7 threads: one iteration takes only
+// their end pixels, never the next pixel across the band's edge.
+TEST(ClassifyEquivalenceOnChaffLines, AcrossRowBands) {
+    const A_long width = 200, height = 120;
+    OwnedWorld mask(width, height, PixelDepth::Sixteen, 8);
+    for (A_long y = 0; y < height; ++y)
+        for (A_long x = 0; x < width; ++x) mask.pixel16(x, y)->red = 32768;
+    A_long x = 4;
+    for (int threads : {3, 7}) {
+        for (int band = 1; band < rowBandCount(threads, height); ++band, x += 5) {
+            const A_long edge = rowBandStart(threads, height, band);
+            for (A_long y = edge - 1; y <= edge + 3; ++y) mask.pixel16(x, y)->red = 0;
+            for (A_long y = edge - 4; y <= edge; ++y) mask.pixel16(x + 2, y)->red = 0;
+        }
+    }
+    ASSERT_LT(x, width);
+    OwnedWorld source(width, height, PixelDepth::Sixteen);
+    for (A_long maxAcross : {1, 2}) {
+        OwnedWorld copy(width, height, PixelDepth::Sixteen, 8);
+        restore(copy, snapshot(mask));
+        expectSameClassification(source.layer(), InputLayer16{&source.layer(), false}, copy, width,
                                  height, maxAcross, *wholeLimits(width, height));
     }
 }

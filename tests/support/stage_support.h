@@ -93,13 +93,13 @@ inline void bridgeEdgeGapsOnCodes(const PF_LayerDef &world, A_long width, A_long
 // source: a 16-bit world, or an 8-bit layer.
 inline void classifyOnCodes(const InputLayer16 &source, const PF_LayerDef &world, A_long width,
                             A_long height, FillTagList &list, A_long maxAcross, SeedStack &stack,
-                            const FillLimitsArray &limits) {
+                            const FillLimitsArray &limits, int threads = 1) {
     const AnalysisMask mask = analysisMaskOf(world);
     for (A_long y = 0; y < height && !source.eightBit; ++y)
         for (A_long x = 0; x < width; ++x)
             if (getPixel16(*source.layer, x, y)->alpha == FULL_SCALE) mask.row(y)[x] |= CODE_OPAQUE;
     floodFillHolesRemoveChaffLogInFillTagList(source, mask, width, height, list, maxAcross, stack,
-                                              limits);
+                                              limits, threads);
     writeMaskPixels(mask, world);
 }
 
