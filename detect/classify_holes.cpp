@@ -4,11 +4,9 @@
 // narrowed to what can change: pass one on the opaque pixels as bits, the
 // edge band's squares only where pass one found an edge, each chaff iteration
 // only on the rows next to the previous iteration's changes (64 pixels
-// decided at once, absorbed without the mark pass), the pocket scan by the
-// bits of red-0 pixels and each pocket flooded a span at a time
-// (floodPocketFrom), all on the analysis mask's codes. A pocket takes its
-// verdict as soon as its flood is done; only the pockets that share the last
-// tag wait for the end, when their verdict is known.
+// decided at once, absorbed without the mark pass) and the pockets flooded
+// a run at a time (detect/pocket_runs.h), their verdicts painted once all are
+// known, all on the analysis mask's codes.
 //
 // On entry the mask holds what HoleMask and EdgeGaps leave: green 0 or the
 // gap mark (never an edge code).
@@ -19,6 +17,7 @@
 #include <vector>
 
 #include "detect/analysis_mask.h"
+#include "detect/pocket_runs.h"
 #include "detect/row_bits.h"
 #include "render/row_workers.h"
 #include "render/worlds/pixels.h"
@@ -361,50 +360,39 @@ void judgePocket(FillTag &tag, A_long maxAcross) {
     tag.blueOut = tag.accepted ? ACCEPTED_BLUE : REJECTED_BLUE;
 }
 
-// The final paint of the spans of a judged pocket: red and blue from the
+// The verdict of each run's pocket, in row bands: red and blue from the
 // verdict, green kept.
-void paintVerdict(const AnalysisMask &mask, const std::vector<PocketSpan> &spans,
-                  const FillTag &tag) {
-    const MaskCode verdict = tag.accepted ? CODE_BAND | CODE_ACCEPTED : CODE_REJECTED;
-    for (const PocketSpan &s : spans)
-        recodeRun(mask.row(s.y), s.left, s.right, CODE_GREEN, verdict);
+void paintVerdicts(const AnalysisMask &mask, const PocketRuns &pockets, const FillTagList &list,
+                   RowThreads threads) {
+    forEachRowBand(
+        threads, static_cast<A_long>(pockets.rowStart.size()) - 1, [&](A_long first, A_long end) {
+            for (std::size_t i = pockets.rowStart[first]; i < pockets.rowStart[end]; ++i) {
+                const PocketRun &r = pockets.runs[i];
+                const MaskCode verdict =
+                    list.tags[r.tag].accepted ? CODE_BAND | CODE_ACCEPTED : CODE_REJECTED;
+                recodeRun(mask.row(r.y), r.left, r.right, CODE_GREEN, verdict);
+            }
+        });
 }
 
 // Floods every pocket the row-major scan meets with a tag of its own. From
 // tag 599 on, pockets share the last tag: its measurements accumulate and the
-// last verdict holds for all of them, so their spans are kept and painted at
-// the end. A row's pocket codes are found by their bits and each is checked
-// again when reached, since a flood started earlier in the row may have
-// painted it.
-void tagPockets(const AnalysisMask &mask, A_long width, A_long height, FillTagList &list,
-                A_long maxAcross, const FillLimitsArray &limits) {
-    std::vector<BitWord> pocket(static_cast<std::size_t>(bitWordsFor(width)));
-    std::vector<PocketSpan> pending, painted, lastTagPainted;
-    for (A_long y = limits.firstRow; y <= limits.lastRow; ++y) {
-        const A_long left = std::max<A_long>(0, limits.left[y]);
-        const A_long right = std::min(width - 1, limits.right[y]);
-        if (left > right) continue;
-        pixelRowBits(mask.row(y), width, pocket.data(), isPocketCode);
-        for (A_long w = left / BITS_PER_WORD; w <= right / BITS_PER_WORD; ++w) {
-            forEachBit(pocket[w] & columnBits(w, left, right), w, [&](A_long x) {
-                if (!isPocketCode(mask.row(y)[x])) return;
-                const A_long k = list.count;
-                FillTag &tag = list.tags[k];
-                tag.tagValue = static_cast<A_u_short>(k * TAG_STEP);
-                std::vector<PocketSpan> &spans = k == LAST_TAG ? lastTagPainted : painted;
-                floodPocketFrom(x, y, mask, height, tag, limits, pending, spans);
-                // Nothing painted: the tag number stays free for the next pocket.
-                if (tag.area == 0) return;
-                judgePocket(tag, maxAcross);
-                if (k != LAST_TAG) {
-                    paintVerdict(mask, painted, tag);
-                    painted.clear();
-                }
-                list.count = std::min(LAST_TAG, list.count + 1);
-            });
-        }
+// last verdict holds for all of them. A run the scan meets with a tag was
+// reached by an earlier flood.
+void tagPockets(const AnalysisMask &mask, A_long height, FillTagList &list, A_long maxAcross,
+                const FillLimitsArray &limits, RowThreads threads) {
+    PocketRuns pockets = find_PocketRuns(mask, height, limits, threads);
+    std::vector<std::size_t> pending;
+    for (std::size_t i = 0; i < pockets.runs.size(); ++i) {
+        if (pockets.runs[i].tag != 0) continue;
+        const A_long k = list.count;
+        FillTag &tag = list.tags[k];
+        tag.tagValue = static_cast<A_u_short>(k * TAG_STEP);
+        floodPocketRuns(pockets, i, k, tag, pending);
+        judgePocket(tag, maxAcross);
+        list.count = std::min(LAST_TAG, list.count + 1);
     }
-    paintVerdict(mask, lastTagPainted, list.tags[LAST_TAG]);
+    paintVerdicts(mask, pockets, list, threads);
 }
 
 }  // namespace
@@ -415,11 +403,11 @@ void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source, const
                                                const FillLimitsArray &limits, RowThreads threads) {
     clearFillTagList(list);
     list.count = 1;
-    // The floods search whole rows of a span at once (floodPocketFrom) and
-    // need no seed stack.
+    // The floods walk from run to run (detect/pocket_runs.h) and need no
+    // seed stack.
     static_cast<void>(stack);
     markEdgeBand(source, mask, width, height);
     if (maxAcross <= 0) return;
     removeChaff(mask, width, height, maxAcross, limits, threads);
-    tagPockets(mask, width, height, list, maxAcross, limits);
+    tagPockets(mask, height, list, maxAcross, limits, threads);
 }

@@ -10,10 +10,11 @@
 
 // source: the detection source, whose alpha marks the solid edges; an 8-bit
 // layer is read on the 16-bit scale. The seed stack goes unused: the pockets
-// are flooded a span at a time (floodPocketFrom). The codes come out as the
-// red, green and blue of the plain form (reference/detect/classify_holes.h),
+// are flooded a run at a time (detect/pocket_runs.h). The codes come out as
+// the red, green and blue of the plain form (reference/detect/classify_holes.h),
 // the verdicts painted; the tags as it leaves them. The first chaff
-// iteration runs in row bands on `threads`; the rest is one thread's.
+// iteration, the pockets' runs and the verdicts' paint run in row bands on
+// `threads`; the rest is one thread's.
 void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source, const AnalysisMask &mask,
                                                A_long width, A_long height, FillTagList &list,
                                                A_long maxAcross, SeedStack &stack,

@@ -1,15 +1,12 @@
-// The pocket flood of Classify, and the explicit stack of the scan-line flood
-// fill it stands for. The render's container holds the stack; the seed-stack
-// flood itself, which floodPocketFrom reproduces span by span, is the plain
-// form in reference/detect/seed_stack.h.
+// The explicit stack of the scan-line flood fill that Classify's pocket flood
+// (detect/pocket_runs.h) stands for. The render's container holds the stack;
+// the seed-stack flood itself is the plain form in
+// reference/detect/seed_stack.h.
 #pragma once
 
 #include <vector>
 
 #include "api/effect_api.h"
-#include "detect/analysis_mask.h"
-#include "detect/fill_limits.h"
-#include "detect/fill_tags.h"
 
 struct Seed {
     A_long state;  // 0 finished, 1 new, 2 painted
@@ -42,23 +39,3 @@ struct SeedStack {
 
     SeedStack();
 };
-
-// A span painted by floodPocketFrom whose neighbour rows are still to be
-// searched, with the span of the row it was found from (none for the first).
-struct PocketSpan {
-    A_long y, left, right;
-    A_long fromY, fromLeft, fromRight;
-};
-
-// The spans of pocket codes (isPocketCode) that seeding (x, y) as a root and
-// running the seed-stack flood with red 0 to match
-// (floodFillHolesInRedMaskTillSeedStackTillComplete) paints, reached span by
-// span, marked CODE_TAGGED and measured into `tag`: every run of pocket codes
-// within the row's limits (less the limit columns) of two pixels or more,
-// connected to the seed's through a column under a found span's columns but
-// its last. A found span's neighbour rows are searched once, column after
-// column, instead of one seed per column. Each painted span is added to
-// `painted`; `pending` is scratch, the spans found but not yet searched from.
-void floodPocketFrom(A_long x, A_long y, const AnalysisMask &mask, A_long height, FillTag &tag,
-                     const FillLimitsArray &limits, std::vector<PocketSpan> &pending,
-                     std::vector<PocketSpan> &painted);

@@ -103,7 +103,7 @@ class ModuleSymbols : public ::testing::Test {
         // The full table, hidden and local functions included: a stripped
         // or unreadable module would pass everything below.
         ASSERT_FALSE(moduleFunctionsNamed(module_, "Render").empty());
-        ASSERT_FALSE(moduleFunctionsNamed(module_, "floodPocketFrom").empty());
+        ASSERT_FALSE(moduleFunctionsNamed(module_, "floodPocketRuns").empty());
     }
     std::vector<Symbol> module_;
 };
