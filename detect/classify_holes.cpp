@@ -32,8 +32,7 @@ bool canBeFull(const InputLayer16 &source) { return !source.eightBit; }
 
 // The opaque codes (CODE_OPAQUE) of the rows as bits, for a pass that moves
 // down the image asking for rows y - 1, y and y + 1: each row is made once
-// and held in a ring of three. Pass one writes green codes only, which leave
-// the opaque ones as they were.
+// and held in a ring of three.
 class OpaqueRows {
   public:
     OpaqueRows(const AnalysisMask &mask, std::size_t words) : mask_(mask) {
@@ -60,10 +59,8 @@ inline void setGreenCode(MaskCode &code, MaskCode green) {
 }
 
 // Pass one on row y (1..height - 2): opaque pixels of columns 1..width - 2
-// with a 4-neighbour of another alpha, 64 at a time. Returns them as bits.
-void markSolidEdgesOfRow(OpaqueRows &opaque, const AnalysisMask &mask, A_long width, A_long y,
-                         std::vector<BitWord> &edges) {
-    const A_long words = static_cast<A_long>(edges.size());
+// with a 4-neighbour of another alpha, 64 at a time, as bits.
+void solidEdgesOfRow(OpaqueRows &opaque, A_long width, A_long words, A_long y, BitWord *edges) {
     const BitWord *up = opaque.row(y - 1);
     const BitWord *down = opaque.row(y + 1);
     const BitWord *here = opaque.row(y);
@@ -71,16 +68,36 @@ void markSolidEdgesOfRow(OpaqueRows &opaque, const AnalysisMask &mask, A_long wi
         const BitWord left = (here[w] << 1) | (w > 0 ? here[w - 1] >> 63 : 0);
         const BitWord right = (here[w] >> 1) | (w + 1 < words ? here[w + 1] << 63 : 0);
         edges[w] = here[w] & ~(left & right & up[w] & down[w]) & columnBits(w, 1, width - 2);
-        forEachBit(edges[w], w, [&](A_long x) { setGreenCode(mask.row(y)[x], CODE_EDGE); });
     }
+}
+
+// Pass one over the whole image, in row bands: the edges of every row as
+// bits (a row of `words` words per image row), and their codes. Every
+// band has read its rows' neighbours before any band writes a code.
+std::vector<BitWord> markSolidEdges(const AnalysisMask &mask, A_long width, A_long height,
+                                    A_long words, RowThreads threads) {
+    std::vector<BitWord> edges(static_cast<std::size_t>(height) * words);
+    auto edgeRow = [&](A_long y) { return edges.data() + static_cast<std::size_t>(y) * words; };
+    forEachRowBand(threads, height - 2, [&](A_long first, A_long end) {
+        OpaqueRows opaque(mask, static_cast<std::size_t>(words));
+        for (A_long y = 1 + first; y < 1 + end; ++y)
+            solidEdgesOfRow(opaque, width, words, y, edgeRow(y));
+    });
+    forEachRowBand(threads, height - 2, [&](A_long first, A_long end) {
+        for (A_long y = 1 + first; y < 1 + end; ++y)
+            for (A_long w = 0; w < words; ++w)
+                forEachBit(edgeRow(y)[w], w,
+                           [&](A_long x) { setGreenCode(mask.row(y)[x], CODE_EDGE); });
+    });
+    return edges;
 }
 
 // Pass two on row y, in the order of the plain form: an edge pixel still
 // marked when visited spreads 32766 over the rest of its 3 x 3 square. Only
 // pass one's pixels can hold the edge code, so only they are visited.
 void spreadEdgeBandOfRow(const AnalysisMask &mask, A_long width, A_long height, A_long y,
-                         const std::vector<BitWord> &edges) {
-    for (A_long w = 0; w < static_cast<A_long>(edges.size()); ++w) {
+                         const BitWord *edges, A_long words) {
+    for (A_long w = 0; w < words; ++w) {
         forEachBit(edges[w], w, [&](A_long x) {
             if ((mask.row(y)[x] & CODE_GREEN) != CODE_EDGE) return;
             for (A_long yy = std::max<A_long>(0, y - 1); yy <= std::min(height - 1, y + 1); ++yy)
@@ -90,20 +107,18 @@ void spreadEdgeBandOfRow(const AnalysisMask &mask, A_long width, A_long height, 
     }
 }
 
-// Both passes, row by row: pass one is done on a row before any square of
-// pass two reaches it, as when pass one runs over the whole image first.
-void markEdgeBand(const InputLayer16 &source, const AnalysisMask &mask, A_long width,
-                  A_long height) {
+// Pass one over the whole image, then pass two row by row, as the plain
+// form runs them. Pass one reads only the opaque codes, which neither pass
+// writes, so its rows are decided in bands; pass two's squares carry from
+// one row to the next, so it runs on one thread.
+void markEdgeBand(const InputLayer16 &source, const AnalysisMask &mask, A_long width, A_long height,
+                  RowThreads threads) {
     if (!canBeFull(source) || width < 3 || height < 3) return;
-    const std::size_t words = static_cast<std::size_t>(bitWordsFor(width));
-    std::vector<BitWord> current(words), next(words);
-    OpaqueRows opaque(mask, words);
-    markSolidEdgesOfRow(opaque, mask, width, 1, current);
-    for (A_long y = 1; y <= height - 2; ++y) {
-        if (y + 1 <= height - 2) markSolidEdgesOfRow(opaque, mask, width, y + 1, next);
-        spreadEdgeBandOfRow(mask, width, height, y, current);
-        current.swap(next);
-    }
+    const A_long words = bitWordsFor(width);
+    const std::vector<BitWord> edges = markSolidEdges(mask, width, height, words, threads);
+    for (A_long y = 1; y <= height - 2; ++y)
+        spreadEdgeBandOfRow(mask, width, height, y,
+                            edges.data() + static_cast<std::size_t>(y) * words, words);
 }
 
 // A row of the mask and the words of it (64 columns each) one chaff
@@ -406,7 +421,7 @@ void floodFillHolesRemoveChaffLogInFillTagList(const InputLayer16 &source, const
     // The floods walk from run to run (detect/pocket_runs.h) and need no
     // seed stack.
     static_cast<void>(stack);
-    markEdgeBand(source, mask, width, height);
+    markEdgeBand(source, mask, width, height, threads);
     if (maxAcross <= 0) return;
     removeChaff(mask, width, height, maxAcross, limits, threads);
     tagPockets(mask, height, list, maxAcross, limits, threads);

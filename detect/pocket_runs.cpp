@@ -87,7 +87,8 @@ PocketRuns find_PocketRuns(const AnalysisMask &mask, A_long height, const FillLi
                            RowThreads threads) {
     PocketRuns pockets;
     pockets.firstRow = std::max<A_long>(0, limits.firstRow);
-    const A_long rows = std::max<A_long>(0, std::min(height - 1, limits.lastRow) + 1 - pockets.firstRow);
+    const A_long rows =
+        std::max<A_long>(0, std::min(height - 1, limits.lastRow) + 1 - pockets.firstRow);
     std::mutex collecting;
     std::vector<std::pair<A_long, std::vector<PocketRun>>> bands;
     forEachRowBand(threads, rows, [&](A_long first, A_long end) {
