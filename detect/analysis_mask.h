@@ -17,8 +17,7 @@
 using MaskCode = std::uint8_t;
 
 // Red.
-constexpr MaskCode CODE_BAND = 1;    // BAND_RED
-constexpr MaskCode CODE_TAGGED = 2;  // a pocket's tag, while Classify floods it
+constexpr MaskCode CODE_BAND = 1;  // BAND_RED
 // Blue.
 constexpr MaskCode CODE_BLUE = 3 << 2;
 constexpr MaskCode CODE_ACCEPTED = 1 << 2;  // ACCEPTED_BLUE
@@ -38,12 +37,12 @@ constexpr MaskCode CODE_OPAQUE = 1 << 6;
 // Not a red mask code: EdgeGaps' mark of a gap pixel until all are found.
 constexpr MaskCode CODE_GAP_FOUND = 1 << 7;
 
-// Red other than 0.
-inline bool hasRedCode(MaskCode c) { return (c & (CODE_BAND | CODE_TAGGED)) != 0; }
-// Red 0 and not yet judged: the pixels Classify's pockets are made of. (A
-// judged pocket's pixels keep their tag until the end of Classify; here they
-// carry their verdict at once, and a rejected one has red 0 but a blue.)
-inline bool isPocketCode(MaskCode c) { return (c & (CODE_BAND | CODE_TAGGED | CODE_BLUE)) == 0; }
+// Red other than 0. (A pocket's tag, the plain form's red while it floods,
+// has no code: the pockets are tagged by their runs, detect/pocket_runs.h.)
+inline bool hasRedCode(MaskCode c) { return (c & CODE_BAND) != 0; }
+// Red 0 and not yet judged: the pixels Classify's pockets are made of (a
+// rejected pocket has red 0 but a blue).
+inline bool isPocketCode(MaskCode c) { return (c & (CODE_BAND | CODE_BLUE)) == 0; }
 
 // Eight codes at once, the first in the lowest byte.
 inline std::uint64_t eightCodes(const MaskCode *codes) {
@@ -57,17 +56,6 @@ inline constexpr std::uint64_t inEveryByte(MaskCode bits) {
 // Whether any of the eight codes from `codes` on has one of `bits`.
 inline bool anyByteHas(const MaskCode *codes, MaskCode bits) {
     return (eightCodes(codes) & inEveryByte(bits)) != 0;
-}
-
-// Whether all of the eight codes from `codes` on are pocket codes, or none.
-inline bool eightPocketCodes(const MaskCode *codes) {
-    return (eightCodes(codes) & inEveryByte(CODE_BAND | CODE_TAGGED | CODE_BLUE)) == 0;
-}
-inline bool noPocketCodeInEight(const MaskCode *codes) {
-    const std::uint64_t judged =
-        eightCodes(codes) & inEveryByte(CODE_BAND | CODE_TAGGED | CODE_BLUE);
-    // A byte of `judged` is 0 exactly where the code is a pocket code.
-    return ((judged - inEveryByte(1)) & ~judged & inEveryByte(0x80)) == 0;
 }
 
 // codes[x] = (codes[x] & keep) | set for x = first..last, eight at a time.
