@@ -1,7 +1,6 @@
 #include "detect/pocket_runs.h"
 
 #include <algorithm>
-#include <mutex>
 #include <utility>
 
 #include "detect/row_bits.h"
@@ -89,31 +88,22 @@ PocketRuns find_PocketRuns(const AnalysisMask &mask, A_long height, const FillLi
     pockets.firstRow = std::max<A_long>(0, limits.firstRow);
     const A_long rows =
         std::max<A_long>(0, std::min(height - 1, limits.lastRow) + 1 - pockets.firstRow);
-    std::mutex collecting;
-    std::vector<std::pair<A_long, std::vector<PocketRun>>> bands;
+    // Each band leaves its runs at the slot of its first row: joined in
+    // slot order they are in the scan's order.
+    std::vector<std::vector<PocketRun>> byBand(static_cast<std::size_t>(rows));
     forEachRowBand(threads, rows, [&](A_long first, A_long end) {
         std::vector<BitWord> bits(static_cast<std::size_t>(bitWordsFor(mask.width)));
-        std::vector<PocketRun> runs;
+        std::vector<PocketRun> &runs = byBand[static_cast<std::size_t>(first)];
         for (A_long y = pockets.firstRow + first; y < pockets.firstRow + end; ++y)
             findRunsOfRow(mask, y, limits, bits, runs);
-        std::lock_guard<std::mutex> lock(collecting);
-        bands.emplace_back(first, std::move(runs));
     });
-    std::sort(bands.begin(), bands.end(),
-              [](const auto &a, const auto &b) { return a.first < b.first; });
-    for (const auto &band : bands)
-        pockets.runs.insert(pockets.runs.end(), band.second.begin(), band.second.end());
+    for (const std::vector<PocketRun> &band : byBand)
+        pockets.runs.insert(pockets.runs.end(), band.begin(), band.end());
     pockets.rowStart.assign(static_cast<std::size_t>(rows) + 1, 0);
     for (const PocketRun &r : pockets.runs) ++pockets.rowStart[r.y - pockets.firstRow + 1];
     for (std::size_t i = 1; i < pockets.rowStart.size(); ++i)
         pockets.rowStart[i] += pockets.rowStart[i - 1];
     return pockets;
-}
-
-long pocketRunAt(const PocketRuns &pockets, A_long x, A_long y) {
-    const auto [begin, end] = runsOfRow(pockets, y);
-    const std::size_t i = firstRunEndingFrom(pockets, begin, end, x);
-    return i < end && pockets.runs[i].first <= x ? static_cast<long>(i) : -1;
 }
 
 void floodPocketRuns(PocketRuns &pockets, std::size_t seed, A_long tag, FillTag &measured,

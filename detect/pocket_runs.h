@@ -36,9 +36,6 @@ struct PocketRuns {
 PocketRuns find_PocketRuns(const AnalysisMask &mask, A_long height, const FillLimitsArray &limits,
                            RowThreads threads = 1);
 
-// The run holding column x of row y, or -1 when no flood seeded there paints.
-long pocketRunAt(const PocketRuns &pockets, A_long x, A_long y);
-
 // The flood seeded on run `seed`: it and every run without a tag that it
 // reaches through runs without a tag take `tag`, and their painted spans are
 // measured into `measured` (area: the sum of right - left, as the seed-stack

@@ -4,6 +4,7 @@
 // earlier floods' paint in the way, lone pixels and limit columns as seeds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -70,9 +71,13 @@ void expectSameFloods(OwnedWorld &mask, const FillLimitsArray &limits, A_u_short
         reference::addSeedToStack(*stack, false, x, y, height - 1, 0, true);
         reference::floodFillHolesInRedMaskTillSeedStackTillComplete(
             *stack, mask.layer(), height, matchRed, plainTag, tagValue, limits);
-        const long seedRun = pocketRunAt(pockets, x, y);
-        if (seedRun >= 0 && pockets.runs[seedRun].tag == 0)
-            floodPocketRuns(pockets, static_cast<std::size_t>(seedRun), flood, fastTag, pending);
+        // The run holding the seed, if a flood seeded there paints.
+        const auto seedRun = std::find_if(
+            pockets.runs.begin(), pockets.runs.end(),
+            [&](const PocketRun &r) { return r.y == y && r.first <= x && x <= r.last; });
+        if (seedRun != pockets.runs.end() && seedRun->tag == 0)
+            floodPocketRuns(pockets, static_cast<std::size_t>(seedRun - pockets.runs.begin()),
+                            flood, fastTag, pending);
         const AnalysisMask painted = ownAnalysisMask(width, height);
         A_long paintedArea = 0;
         for (const PocketRun &r : pockets.runs) {
